@@ -1,0 +1,291 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "store/io_error.h"
+
+namespace shenbao::platform {
+
+namespace {
+
+// Closes a descriptor on scope exit unless released.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    // Closes now and reports the result of close().
+    int close() {
+        int rc = ::close(fd_);
+        fd_ = -1;
+        return rc;
+    }
+
+  private:
+    int fd_;
+};
+
+bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() &&
+           AsciiEqualIgnoringCase(text.substr(text.size() - tail.size()), tail);
+}
+
+void WriteAll(int fd, std::string_view content, const fs::path& path) {
+    const char* p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            IoError::ThrowErrno(path);
+        }
+        if (n == 0) {
+            IoError::ThrowCode(path, EIO);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+std::atomic<bool> gFreeSpaceOverridden{false};
+std::atomic<std::int64_t> gFreeSpaceValue{0};
+
+}  // namespace
+
+bool FileExists(const fs::path& path) noexcept {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const fs::path& path) noexcept {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::string> ReadFileIfExists(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        IoError::ThrowErrno(path);
+    }
+    FileDescriptor file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        IoError::ThrowErrno(path);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        IoError::ThrowCode(path, EISDIR);
+    }
+    std::string content;
+    if (st.st_size > 0) {
+        content.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            IoError::ThrowErrno(path);
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (file.close() != 0) {
+        IoError::ThrowErrno(path);
+    }
+    return content;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::optional<std::string> content = ReadFileIfExists(path);
+    if (!content) {
+        IoError::ThrowCode(path, ENOENT);
+    }
+    return std::move(*content);
+}
+
+void ReplaceFile(const fs::path& path, std::string_view content) {
+    fs::path dir = path.parent_path();
+    if (dir.empty()) {
+        dir = ".";
+    }
+    std::string pattern = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        IoError::ThrowErrno(path);
+    }
+    const fs::path temporary(name.data());
+    try {
+        FileDescriptor file(fd);
+        // mkstemp creates the file for the owner only; store files are
+        // ordinary files that follow the user's umask.
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat old {};
+        mode_t mode = (::stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : (0666 & ~mask);
+        ::fchmod(fd, mode);
+        WriteAll(fd, content, path);
+        if (::fsync(fd) != 0) {
+            IoError::ThrowErrno(path);
+        }
+        if (file.close() != 0) {
+            IoError::ThrowErrno(path);
+        }
+        if (::rename(temporary.c_str(), path.c_str()) != 0) {
+            IoError::ThrowErrno(path);
+        }
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    // Make the rename itself durable; a failure here loses nothing.
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+void CopyFileReplacing(const fs::path& from, const fs::path& to) {
+    ReplaceFile(to, ReadFile(from));
+}
+
+bool RemoveFile(const fs::path& path) noexcept {
+    if (!FileExists(path)) {
+        return false;
+    }
+    return ::unlink(path.c_str()) == 0;
+}
+
+std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {
+    fs::path exact = dir / fs::path(std::string(name));
+    if (FileExists(exact)) {
+        return exact;
+    }
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<fs::path> found;
+    while (dirent* entry = ::readdir(d)) {
+        if (AsciiEqualIgnoringCase(entry->d_name, name)) {
+            fs::path candidate = dir / entry->d_name;
+            if (FileExists(candidate)) {
+                found = candidate;
+                break;
+            }
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+bool CreateDirectories(const fs::path& path) noexcept {
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    return DirectoryExists(path);
+}
+
+std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string_view extension) {
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) {
+        IoError::ThrowErrno(dir);
+    }
+    std::vector<std::string> names;
+    int readError = 0;
+    for (;;) {
+        errno = 0;
+        dirent* entry = ::readdir(d);
+        if (entry == nullptr) {
+            readError = errno;
+            break;
+        }
+        std::string_view name(entry->d_name);
+        if (name.empty() || name.front() == '.') {
+            continue;  // hidden
+        }
+        if (!EndsWithIgnoringCase(name, extension)) {
+            continue;
+        }
+        struct stat st {};
+        if (::stat((dir / entry->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        names.emplace_back(name);
+    }
+    ::closedir(d);
+    if (readError != 0) {
+        IoError::ThrowCode(dir, readError);
+    }
+    return names;
+}
+
+std::int64_t FreeSpace(const fs::path& path) noexcept {
+    if (gFreeSpaceOverridden.load()) {
+        return gFreeSpaceValue.load();
+    }
+    struct statvfs st {};
+    if (::statvfs(path.c_str(), &st) != 0) {
+        return -1;
+    }
+    unsigned long long bytes =
+        static_cast<unsigned long long>(st.f_bavail) * static_cast<unsigned long long>(st.f_frsize);
+    if (bytes > static_cast<unsigned long long>(INT64_MAX)) {
+        return INT64_MAX;
+    }
+    return static_cast<std::int64_t>(bytes);
+}
+
+void SetFreeSpaceOverride(std::optional<std::int64_t> bytes) noexcept {
+    if (bytes) {
+        gFreeSpaceValue.store(*bytes);
+        gFreeSpaceOverridden.store(true);
+    } else {
+        gFreeSpaceOverridden.store(false);
+    }
+}
+
+}  // namespace shenbao::platform

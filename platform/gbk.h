@@ -1,0 +1,18 @@
+#pragma once
+
+// Conversion between stored text (GBK) and UTF-8. Characters that GBK cannot
+// hold are written in GB18030, whose bytes equal GBK's for every character
+// GBK has, so no character is ever lost on the way to the store.
+
+#include <string>
+#include <string_view>
+
+namespace shenbao {
+
+// Bytes that form no character come out as U+FFFD.
+std::string GbkToUtf8(std::string_view gbk);
+
+// Bytes of `utf8` that are not UTF-8 come out as "?".
+std::string Utf8ToGbk(std::string_view utf8);
+
+}  // namespace shenbao

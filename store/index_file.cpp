@@ -1,0 +1,59 @@
+#include "store/index_file.h"
+
+#include "platform/platform.h"
+#include "store/text.h"
+
+namespace shenbao {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> ParseIdList(std::string_view content) {
+    std::vector<std::string> ids;
+    for (const std::string& line : SplitLines(content)) {
+        std::string_view id = Trim(line);
+        if (!id.empty()) {
+            ids.emplace_back(id);
+        }
+    }
+    return ids;
+}
+
+std::string FormatIdList(const std::vector<std::string>& ids) {
+    std::string text;
+    std::size_t size = 0;
+    for (const std::string& id : ids) {
+        size += id.size() + kCrLf.size();
+    }
+    text.reserve(size);
+    for (const std::string& id : ids) {
+        text.append(id);
+        text.append(kCrLf);
+    }
+    return text;
+}
+
+std::vector<std::string> LoadIndex(const fs::path& dataDir) {
+    const fs::path path = dataDir / kIndexFileName;
+    std::optional<std::string> content = platform::ReadFileIfExists(path);
+    if (!content) {
+        platform::ReplaceFile(path, {});
+        return {};
+    }
+    return ParseIdList(*content);
+}
+
+void SaveIndex(const fs::path& dataDir, const std::vector<std::string>& ids) {
+    platform::ReplaceFile(dataDir / kIndexFileName, FormatIdList(ids));
+}
+
+void AppendIndex(const fs::path& dataDir, const std::vector<std::string>& ids) {
+    const fs::path path = dataDir / kIndexFileName;
+    std::string content = platform::ReadFileIfExists(path).value_or(std::string());
+    if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
+        content.append(kCrLf);
+    }
+    content.append(FormatIdList(ids));
+    platform::ReplaceFile(path, content);
+}
+
+}  // namespace shenbao

@@ -1,0 +1,36 @@
+#pragma once
+
+// The index file "vemra.zzj": the project IDs of the store, one per line in
+// list order, CR LF after every line. The same form serves as the control
+// file of an exchange directory.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shenbao {
+
+inline constexpr std::string_view kIndexFileName = "vemra.zzj";
+
+// The IDs of an index or control file's content: every line trimmed, empty
+// lines skipped, file order kept. Duplicates and odd IDs are taken as they
+// come.
+std::vector<std::string> ParseIdList(std::string_view content);
+
+// Every ID line of `ids` followed by CR LF, texts unchanged.
+std::string FormatIdList(const std::vector<std::string>& ids);
+
+// Reads the index file of `dataDir`. A missing file is created empty and
+// gives an empty list. Every ID in the file is returned; there is no cap.
+std::vector<std::string> LoadIndex(const std::filesystem::path& dataDir);
+
+// Replaces the index file with `ids`, each unchanged and followed by CR LF.
+void SaveIndex(const std::filesystem::path& dataDir, const std::vector<std::string>& ids);
+
+// Appends `ids` (each followed by CR LF) to the index file, creating it when
+// missing. A file whose last line lacks its line end gets one first, so an
+// appended ID never joins the last stored one.
+void AppendIndex(const std::filesystem::path& dataDir, const std::vector<std::string>& ids);
+
+}  // namespace shenbao

@@ -1,0 +1,212 @@
+#include "store/project_record.h"
+
+#include <cerrno>
+
+#include "platform/platform.h"
+#include "store/codec.h"
+#include "store/io_error.h"
+#include "store/text.h"
+
+namespace shenbao {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> SplitFields(std::string_view text, std::string_view separator) {
+    if (separator.empty()) {
+        return {std::string(text)};
+    }
+    std::string work;
+    work.reserve(text.size() + separator.size());
+    work.append(text);
+    work.append(separator);
+    std::vector<std::string> pieces;
+    std::string_view rest(work);
+    for (;;) {
+        std::size_t at = rest.find(separator);
+        if (at == std::string_view::npos) {
+            break;
+        }
+        pieces.emplace_back(rest.substr(0, at));
+        rest.remove_prefix(at + separator.size());
+    }
+    return pieces;
+}
+
+std::string JoinMainText(const TProjectRecord& record) {
+    std::string text;
+    for (const std::string& field : record.Fields) {
+        text.append(field);
+        text.append(kFieldSeparator);
+    }
+    return text;
+}
+
+std::string JoinMemberText(const TProjectRecord& record) {
+    std::string text;
+    for (const TProjectMember& member : record.Members) {
+        for (const std::string& cell : member.Cells) {
+            text.append(cell);
+            text.append(kFieldSeparator);
+        }
+        text.append(kRowTerminator);
+    }
+    return text;
+}
+
+std::array<std::string, kFieldCount> ParseMainText(std::string_view text) {
+    std::array<std::string, kFieldCount> fields;
+    std::vector<std::string> pieces = SplitFields(text, kFieldSeparator);
+    for (std::size_t i = 0; i < kFieldCount && i < pieces.size(); ++i) {
+        fields[i] = std::move(pieces[i]);
+    }
+    return fields;
+}
+
+std::array<TProjectMember, kMemberRowCount> ParseMemberText(std::string_view text) {
+    std::array<TProjectMember, kMemberRowCount> members;
+    std::vector<std::string> rows = SplitFields(text, kRowTerminator);
+    for (std::size_t r = 0; r < kMemberRowCount && r < rows.size(); ++r) {
+        std::vector<std::string> cells = SplitFields(rows[r], kFieldSeparator);
+        for (std::size_t c = 0; c < kMemberCellCount && c < cells.size(); ++c) {
+            members[r].Cells[c] = std::move(cells[c]);
+        }
+    }
+    return members;
+}
+
+std::optional<fs::path> FileInDirectory(const fs::path& dir, std::string_view name) {
+    if (name.empty() || name.find("..") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    for (char c : name) {
+        unsigned char b = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || c == ':' || b < 32 || b == 127) {
+            return std::nullopt;
+        }
+    }
+    return dir / fs::path(std::string(name));
+}
+
+std::optional<fs::path> ProjectFilePath(const fs::path& dataDir, std::string_view id,
+                                        std::string_view extension) {
+    std::string_view stem = Trim(id);
+    if (stem.empty()) {
+        return std::nullopt;
+    }
+    std::string name(stem);
+    name.append(extension);
+    return FileInDirectory(dataDir, name);
+}
+
+namespace {
+
+fs::path RequireProjectFile(const fs::path& dataDir, std::string_view id,
+                            std::string_view extension) {
+    std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
+    if (!path) {
+        throw IoError(dataDir / (std::string(id) + std::string(extension)), EINVAL,
+                      "project ID names no file in the data directory");
+    }
+    return *path;
+}
+
+std::string StoredLine(std::string_view joined) {
+    std::string line = EncodeField(joined);
+    line.append(kCrLf);
+    return line;
+}
+
+// The decoded text of a stored file, or nothing when it is missing.
+std::optional<std::string> ReadStoredText(const std::optional<fs::path>& path) {
+    if (!path) {
+        return std::nullopt;
+    }
+    std::optional<std::string> content = platform::ReadFileIfExists(*path);
+    if (!content) {
+        return std::nullopt;
+    }
+    return DecodeField(JoinLines(*content));
+}
+
+}  // namespace
+
+void WriteProjectRecord(const fs::path& dataDir, std::string_view id,
+                        const TProjectRecord& record) {
+    fs::path mainPath = RequireProjectFile(dataDir, id, kMainFileExtension);
+    fs::path memberPath = RequireProjectFile(dataDir, id, kMemberFileExtension);
+    platform::ReplaceFile(mainPath, StoredLine(JoinMainText(record)));
+    platform::ReplaceFile(memberPath, StoredLine(JoinMemberText(record)));
+}
+
+ProjectReadResult ReadProjectRecord(const fs::path& dataDir, std::string_view id) {
+    ProjectReadResult result;
+    std::optional<std::string> mainText =
+        ReadStoredText(ProjectFilePath(dataDir, id, kMainFileExtension));
+    if (!mainText) {
+        result.status = ProjectReadStatus::MainFileMissing;
+        return result;
+    }
+    result.record.Fields = ParseMainText(*mainText);
+    std::optional<std::string> memberText =
+        ReadStoredText(ProjectFilePath(dataDir, id, kMemberFileExtension));
+    if (!memberText) {
+        result.status = ProjectReadStatus::MemberFileMissing;
+        return result;
+    }
+    result.record.Members = ParseMemberText(*memberText);
+    result.status = ProjectReadStatus::Complete;
+    return result;
+}
+
+std::optional<std::array<std::string, kFieldCount>> ReadMainFields(const fs::path& dataDir,
+                                                                   std::string_view id) {
+    std::optional<std::string> text =
+        ReadStoredText(ProjectFilePath(dataDir, id, kMainFileExtension));
+    if (!text) {
+        return std::nullopt;
+    }
+    return ParseMainText(*text);
+}
+
+namespace {
+
+// What in `text` would make it split elsewhere when stored before a "~@~":
+// the separator itself, or a trailing "~@" that joins with the separator
+// into "~@~@~" and is cut off there.
+std::optional<std::string> ForbiddenBeforeSeparator(std::string_view text) {
+    if (text.find(kFieldSeparator) != std::string_view::npos) {
+        return std::string(kFieldSeparator);
+    }
+    if (text.ends_with(kFieldSeparator.substr(0, 2))) {
+        return std::string(kFieldSeparator.substr(0, 2));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RecordTextViolation> FindRecordTextViolation(const TProjectRecord& record) {
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        const std::string& text = record.Fields[f];
+        if (std::optional<std::string> forbidden = ForbiddenBeforeSeparator(text)) {
+            return RecordTextViolation{f, 0, 0, *forbidden};
+        }
+        if (f != Field::ResearchContent && text.find('\t') != std::string::npos) {
+            return RecordTextViolation{f, 0, 0, "\t"};
+        }
+    }
+    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
+        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
+            const std::string& text = record.Members[r].Cells[c];
+            if (text.find(kRowTerminator) != std::string::npos) {
+                return RecordTextViolation{std::nullopt, r + 1, c, std::string(kRowTerminator)};
+            }
+            if (std::optional<std::string> forbidden = ForbiddenBeforeSeparator(text)) {
+                return RecordTextViolation{std::nullopt, r + 1, c, *forbidden};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace shenbao

@@ -1,0 +1,121 @@
+#include "store/text.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace shenbao {
+
+std::string_view Trim(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) {
+        ++begin;
+    }
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+int CompareBytes(std::string_view a, std::string_view b) {
+    std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
+    if (c != 0) {
+        return c;
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+}
+
+double ParseDecimal(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    const std::size_t start = i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t numberStart = i;
+    std::size_t digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return 0.0;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            ++i;
+        }
+        std::size_t exponentDigits = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) {
+            return 0.0;
+        }
+    }
+    if (i != text.size() || start == text.size()) {
+        return 0.0;
+    }
+    // from_chars does not take a sign of '+', so it gets the unsigned part.
+    double value = 0.0;
+    const char* first = text.data() + numberStart;
+    const char* last = text.data() + text.size();
+    std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != last) {
+        return 0.0;
+    }
+    return negative ? -value : value;
+}
+
+std::vector<std::string> SplitLines(std::string_view content) {
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    std::size_t i = 0;
+    while (i < content.size()) {
+        char c = content[i];
+        if (c == '\r' || c == '\n') {
+            lines.emplace_back(content.substr(begin, i - begin));
+            if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') {
+                ++i;
+            }
+            ++i;
+            begin = i;
+        } else {
+            ++i;
+        }
+    }
+    if (begin < content.size()) {
+        lines.emplace_back(content.substr(begin));
+    }
+    return lines;
+}
+
+std::string JoinLines(std::string_view content) {
+    std::string joined;
+    joined.reserve(content.size());
+    for (char c : content) {
+        if (c != '\r' && c != '\n') {
+            joined.push_back(c);
+        }
+    }
+    return joined;
+}
+
+}  // namespace shenbao

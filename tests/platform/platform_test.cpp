@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
+#include "platform/gbk.h"
+#include "platform/platform.h"
+#include "store/io_error.h"
+#include "tests/support/temp_store.h"
+
+namespace shenbao::platform {
+namespace {
+
+using shenbao::testing::TempStore;
+namespace fs = std::filesystem;
+
+TEST(DataDirectory, IsTheProgramFilesFolderNotTheWorkingDirectory) {
+    fs::path exe = fs::read_symlink("/proc/self/exe");
+    fs::path old = fs::current_path();
+    fs::current_path("/");
+    fs::path dir = DataDirectory();
+    fs::current_path(old);
+    EXPECT_EQ(dir, exe.parent_path() / "");
+    EXPECT_TRUE(dir.string().ends_with("/"));
+}
+
+TEST(ReplaceFile, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
+    TempStore store;
+    ReplaceFile(store.path("a.txt"), "first");
+    EXPECT_EQ(ReadFile(store.path("a.txt")), "first");
+    ReplaceFile(store.path("a.txt"), std::string("second\0with nul", 15));
+    EXPECT_EQ(ReadFile(store.path("a.txt")), std::string("second\0with nul", 15));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+// A write that fails part-way (here: the file size limit of the process is
+// hit) must leave the old file whole and no temporary file behind.
+TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
+    TempStore store;
+    const std::string old(3000, 'o');
+    ReplaceFile(store.path("vemra.zzj"), old);
+
+    struct sigaction ignore {
+    }, saved{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &saved);
+    rlimit savedLimit{};
+    getrlimit(RLIMIT_FSIZE, &savedLimit);
+    rlimit small = savedLimit;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    bool threw = false;
+    int code = 0;
+    try {
+        ReplaceFile(store.path("vemra.zzj"), std::string(5000, 'n'));
+    } catch (const IoError& e) {
+        threw = true;
+        code = e.errorCode();
+    }
+    setrlimit(RLIMIT_FSIZE, &savedLimit);
+    sigaction(SIGXFSZ, &saved, nullptr);
+
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(code, EFBIG);
+    EXPECT_EQ(ReadFile(store.path("vemra.zzj")), old);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
+        ++entries;
+    EXPECT_EQ(entries, 1) << "the temporary file is removed";
+}
+
+TEST(ReplaceFile, ReadOnlyDirectoryThrowsAndKeepsTheFile) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only directories";
+    }
+    TempStore store;
+    ReplaceFile(store.path("x"), "keep");
+    fs::permissions(store.dir(), fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_THROW(ReplaceFile(store.path("x"), "new"), IoError);
+    fs::permissions(store.dir(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(ReadFile(store.path("x")), "keep");
+}
+
+TEST(Files, ReadingMissingAndUnreadableFiles) {
+    TempStore store;
+    EXPECT_FALSE(ReadFileIfExists(store.path("none")).has_value());
+    EXPECT_THROW(ReadFile(store.path("none")), IoError);
+    fs::create_directory(store.path("dir"));
+    EXPECT_THROW(ReadFileIfExists(store.path("dir")), IoError);
+    EXPECT_FALSE(FileExists(store.path("dir")));
+    EXPECT_TRUE(DirectoryExists(store.path("dir")));
+}
+
+TEST(Files, CopyIsByteForByteAndReplaces) {
+    TempStore store;
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.push_back(static_cast<char>(i));
+    ReplaceFile(store.path("src.zzj"), bytes);
+    ReplaceFile(store.path("dst.zzj"), "old and longer than nothing");
+    CopyFileReplacing(store.path("src.zzj"), store.path("dst.zzj"));
+    EXPECT_EQ(ReadFile(store.path("dst.zzj")), bytes);
+    EXPECT_THROW(CopyFileReplacing(store.path("nope"), store.path("dst2")), IoError);
+    EXPECT_FALSE(FileExists(store.path("dst2")));
+}
+
+TEST(Files, RemoveFileAnswersWhetherSomethingWasRemoved) {
+    TempStore store;
+    ReplaceFile(store.path("x"), "1");
+    EXPECT_TRUE(RemoveFile(store.path("x")));
+    EXPECT_FALSE(RemoveFile(store.path("x")));
+    fs::create_directory(store.path("d"));
+    EXPECT_FALSE(RemoveFile(store.path("d")));
+    EXPECT_TRUE(DirectoryExists(store.path("d")));
+}
+
+TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
+    TempStore store;
+    ReplaceFile(store.path("VEMRA.ZZJ"), "upper");
+    auto found = FindFile(store.dir(), "vemra.zzj");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->filename(), "VEMRA.ZZJ");
+    ReplaceFile(store.path("vemra.zzj"), "exact");
+    EXPECT_EQ(FindFile(store.dir(), "vemra.zzj")->filename(), "vemra.zzj");
+    EXPECT_FALSE(FindFile(store.dir(), "other.zzj"));
+    EXPECT_FALSE(FindFile(store.path("missing"), "vemra.zzj"));
+}
+
+TEST(Directories, ListingFindsOrdinaryVisibleFilesByExtensionIgnoringCase) {
+    TempStore store;
+    for (const char* name : {"A.zj", "B.ZJ", "c.zzj", ".hidden.zj", "d.zj.bak", "e.Zj"}) {
+        ReplaceFile(store.path(name), "x");
+    }
+    fs::create_directory(store.path("dir.zj"));
+    std::vector<std::string> names = ListFilesWithExtension(store.dir(), ".zj");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"A.zj", "B.ZJ", "e.Zj"}));
+    EXPECT_THROW(ListFilesWithExtension(store.path("missing"), ".zj"), IoError);
+}
+
+TEST(Directories, CreateWithParents) {
+    TempStore store;
+    EXPECT_TRUE(CreateDirectories(store.path("a") / "b" / "c"));
+    EXPECT_TRUE(DirectoryExists(store.path("a") / "b" / "c"));
+    ReplaceFile(store.path("file"), "x");
+    EXPECT_FALSE(CreateDirectories(store.path("file") / "sub"));
+}
+
+TEST(FreeSpace, RealQueryAndOverride) {
+    TempStore store;
+    EXPECT_GT(FreeSpace(store.dir()), 0);
+    EXPECT_EQ(FreeSpace(store.path("no-such-dir")), -1);
+    SetFreeSpaceOverride(1399999);
+    EXPECT_EQ(FreeSpace(store.dir()), 1399999);
+    SetFreeSpaceOverride(std::nullopt);
+    EXPECT_NE(FreeSpace(store.dir()), 1399999);
+}
+
+TEST(DrivePaths, DriveLettersMapToNativeFolders) {
+    const fs::path savedFloppy = FloppyMountPoint();
+    const char* home = std::getenv("HOME");
+    ASSERT_NE(home, nullptr);
+    SetFloppyMountPoint("/tmp/floppy");
+    EXPECT_EQ(MapDrivePath("A:\\SEND\\"), fs::path("/tmp/floppy/SEND/"));
+    EXPECT_EQ(MapDrivePath("a:\\"), fs::path("/tmp/floppy/"));
+    EXPECT_EQ(MapDrivePath("A:"), fs::path("/tmp/floppy/"));
+    EXPECT_EQ(MapDrivePath("c:\\"), fs::path(home) / "");
+    EXPECT_EQ(MapDrivePath("C:\\Data\\Out"), fs::path(home) / "Data" / "Out");
+    EXPECT_EQ(MapDrivePath("D:\\OUT"), fs::path("/mnt/d/OUT"));
+    EXPECT_EQ(MapDrivePath("D:\\OUT\\"), fs::path("/mnt/d/OUT/"));
+    EXPECT_EQ(MapDrivePath("/srv/exchange"), fs::path("/srv/exchange"));
+    EXPECT_EQ(MapDrivePath("relative/dir"), fs::path("relative/dir"));
+    EXPECT_EQ(MapDrivePath(""), fs::path(""));
+    SetFloppyMountPoint(savedFloppy);
+}
+
+TEST(DrivePaths, DrivesAndTheDriveOfAPath) {
+    const fs::path savedFloppy = FloppyMountPoint();
+    SetFloppyMountPoint("/tmp/floppy");
+    std::vector<Drive> drives = Drives();
+    ASSERT_EQ(drives.size(), 3u);
+    EXPECT_EQ(drives[0].name, "A:");
+    EXPECT_EQ(drives[1].name, "C:");
+    EXPECT_EQ(drives[2].name, "/");
+    EXPECT_EQ(DriveOf("/tmp/floppy/SEND").name, "A:");
+    EXPECT_EQ(DriveOf("/tmp/floppy").name, "A:");
+    EXPECT_EQ(DriveOf("/tmp/floppyX").name, "/");
+    EXPECT_EQ(DriveOf(fs::path(std::getenv("HOME")) / "x").name, "C:");
+    EXPECT_EQ(DriveOf("/usr").name, "/");
+    SetFloppyMountPoint(savedFloppy);
+}
+
+TEST(Gbk, ConversionBothWaysAndBeyondGbk) {
+    EXPECT_EQ(Utf8ToGbk("中"), "\xD6\xD0");
+    EXPECT_EQ(GbkToUtf8("\xD6\xD0"), "中");
+    EXPECT_EQ(Utf8ToGbk("abc"), "abc");
+    // 𠀀 (U+20000) is not in GBK; GB18030 holds it in four bytes.
+    std::string outside = Utf8ToGbk("\xF0\xA0\x80\x80");
+    EXPECT_EQ(outside.size(), 4u);
+    EXPECT_EQ(GbkToUtf8(outside), "\xF0\xA0\x80\x80");
+    // Bytes that form no character.
+    EXPECT_EQ(GbkToUtf8("a\xFF"
+                        "b"),
+              "a\xEF\xBF\xBD"
+              "b");
+    EXPECT_EQ(GbkToUtf8("x\xD6"), "x\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8ToGbk("a\xC3"), "a?");
+}
+
+}  // namespace
+}  // namespace shenbao::platform

@@ -1,0 +1,76 @@
+#include "tests/support/temp_store.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/gbk.h"
+#include "platform/platform.h"
+
+namespace shenbao::testing {
+
+namespace fs = std::filesystem;
+
+TempStore::TempStore() {
+    std::string pattern = (fs::temp_directory_path() / "shenbao-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary directory");
+    }
+    dir_ = fs::path(buffer.data()) / "";
+}
+
+TempStore::~TempStore() {
+    std::error_code ec;
+    // Give back write permission a test may have taken away.
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir_, ec);
+}
+
+fs::path TempStore::path(std::string_view name) const {
+    return dir_ / std::string(name);
+}
+
+void TempStore::Write(std::string_view name, std::string_view content) const {
+    platform::ReplaceFile(path(name), content);
+}
+
+std::string TempStore::Read(std::string_view name) const {
+    return platform::ReadFile(path(name));
+}
+
+bool TempStore::Exists(std::string_view name) const {
+    return fs::exists(path(name));
+}
+
+void TempStore::InstallCodeTable() const {
+    platform::CopyFileReplacing(ShippedCodeTable(), path(kCodeTableFileName));
+}
+
+std::string TempStore::AddProject(const std::string& id, const TProjectRecord& record) const {
+    WriteProjectRecord(dir_, id, record);
+    return id;
+}
+
+fs::path ShippedCodeTable() {
+    return fs::path(SHENBAO_SOURCE_DIR) / "data" / "_SysCode.zzj";
+}
+
+std::string Gbk(std::string_view utf8) {
+    return Utf8ToGbk(utf8);
+}
+
+TProjectRecord SampleRecord(std::string_view name, std::string_view serial, std::string_view unit,
+                            std::string_view funds, std::string_view date) {
+    TProjectRecord record;
+    record.Fields[Field::ProjectName] = Gbk(name);
+    record.Fields[Field::SerialNumber] = Gbk(serial);
+    record.Fields[Field::UnitName] = Gbk(unit);
+    record.Fields[Field::FundsProvincial] = Gbk(funds);
+    record.Fields[Field::ApplicationDate] = Gbk(date);
+    return record;
+}
+
+}  // namespace shenbao::testing
