@@ -1,11 +1,27 @@
+// Entry of the program: the GUI runtime, the main window, the event loop.
+
 #include <QApplication>
-#include <QWidget>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "mainwin/zmain.h"
+#include "platform/gui/fonts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("澄川省科技计划项目申报系统2001版"));
-    window.resize(800, 524);
-    window.show();
+    QApplication::setApplicationName(QStringLiteral("shenbao"));
+
+    // Standard buttons and dialogs of the toolkit in Simplified Chinese.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
+    shenbao::InstallFontSubstitutions();
+
+    shenbao::TZMainForm form;
+    form.showMaximized();
     return app.exec();
 }

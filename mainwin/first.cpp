@@ -1,0 +1,110 @@
+#include "mainwin/first.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+#include "mainwin/app_icon.h"
+#include "platform/gui/fonts.h"
+
+namespace shenbao {
+
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
+                  const QFont& font, const QColor& color) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    // The design sizes fit the Windows face; let a wider face show whole.
+    label->setGeometry(geometry);
+    label->resize(std::max(geometry.width(), label->sizeHint().width()),
+                  std::max(geometry.height(), label->sizeHint().height()));
+    return label;
+}
+
+}  // namespace
+
+TFirstForm::TFirstForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("FirstForm"));
+    setWindowTitle(QStringLiteral("欢迎使用"));
+    setWindowIcon(AppIcon());
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFixedSize(524, 337);
+    setFont(SongPixelFont(12));
+    // The face colour of ordinary buttons.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+
+    auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    // A line along the bottom edge of a 477 x 30 frame at (24, 36).
+    bevel->setGeometry(24, 36 + 30 - 2, 477, 2);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("澄川省科技计划项目基本信息申报系统"),
+                       QRect(52, 38, 425, 24), SongPixelFont(24, true), QColor(255, 0, 0));
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("2001版"), QRect(464, 72, 36, 12),
+                       SongPixelFont(12), palette().color(QPalette::WindowText));
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("澄川省科学技术委员会计划处"),
+                       QRect(138, 248, 247, 19), SongPixelFont(19), QColor(0, 128, 0));
+    Label4 = MakeLabel(this, "Label4", QStringLiteral("澄川信息技术中心"), QRect(184, 272, 152, 19),
+                       SongPixelFont(19), QColor(0, 128, 0));
+    Label5 = MakeLabel(this, "Label5", QStringLiteral("本系统要求分辨率至少800X600"),
+                       QRect(179, 298, 162, 12), SongPixelFont(12), QColor(0, 128, 128));
+
+    // Clicks on the title and the first credit line close the splash; the
+    // other labels take no clicks of their own and pass none on.
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
+        label->installEventFilter(this);
+    }
+    bevel->installEventFilter(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTimeoutMs);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TFirstForm::Timer1Timer);
+    Timer1->start();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+}
+
+void TFirstForm::Timer1Timer() {
+    Timer1->stop();
+    accept();
+}
+
+void TFirstForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        Timer1Timer();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+bool TFirstForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == Label1 || watched == Label3) {
+            Timer1Timer();
+        }
+        return true;  // the other elements do not react, and pass nothing on
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace shenbao

@@ -1,0 +1,214 @@
+#pragma once
+
+// The main window: menus, the tool row, the project list with its status
+// line, the two overlay panels (query, export/import progress), start-up and
+// shutdown. The commands of each subsystem are implemented beside it:
+//   mainwin/zmain.cpp            frame, list, navigation, sorting, start-up, close
+//   mainwin/zmain_projects.cpp   add, modify, view, delete, refresh, all projects
+//   query/zmain_query.cpp        the query panel and the eight query commands
+//   output/zmain_output.cpp      text listing and printed list
+//   exchange/zmain_exchange.cpp  progress panel, export, import, paths, clearing
+
+#include <QMainWindow>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mainwin/project_list.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+
+namespace shenbao {
+
+class ProjectListModel;
+
+class TZMainForm : public QMainWindow {
+    Q_OBJECT
+  public:
+    // `dataDir` empty: the folder of the program file.
+    explicit TZMainForm(const QString& dataDir = QString(), QWidget* parent = nullptr);
+    ~TZMainForm() override;
+
+    const std::filesystem::path& dataDir() const { return dataDir_; }
+
+    // ---- The project list (rows numbered 1..N as the user sees them) ----------
+    ProjectListModel* listModel() const { return model_; }
+    int projectCount() const;
+    // The row of the focused cell, 1..N; 0 when the list is empty.
+    int currentRow() const;
+    // Makes row r (1..N) current and scrolls it into view; runs ShowPosition.
+    void setCurrentRow(int r);
+    QString statusText() const;
+
+    // Rebuilds the whole list from the store; the status line names row 1.
+    // Throws IoError (the rows loaded until then stay).
+    void ReloadList();
+    // Fills row r (1..N) from the main data file of `id`. Throws IoError.
+    void LoadProjectRow(const std::string& id, int r);
+    // Writes the status line from the list's state.
+    void ShowPosition();
+    // Sorts the list by key 0..8; the status line is left as it is.
+    void SortList(int key);
+    // Start-up without the splash: reload and sort by project ID. Shows an
+    // I/O error in the standard box.
+    void LoadAndSortAtStartUp();
+
+    // Runs `command`, showing a failed file operation in the standard error
+    // box. False when it failed.
+    bool RunGuarded(const std::function<void()>& command);
+
+    // ---- Query (query/zmain_query.cpp) ------------------------------------------
+    void ShowQueryPanel();
+    void HideQueryPanel();
+    // Reloads the list and keeps the rows whose cell in `column` matches.
+    // `low` and `high` are GBK; `high` is empty for the text criteria.
+    void RunQuery(int column, const std::string& low, const std::string& high);
+
+    // ---- Exchange (exchange/zmain_exchange.cpp) ---------------------------------
+    void ShowProgressPanel();
+    void HideProgressPanel();
+    void ExportProjects(bool all, const QString& target);
+    void ImportProjects(const QString& source);
+
+  public slots:
+    // Navigation and exit.
+    void BitBtn3Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn4Click();
+    void BitBtn8Click();
+    // Project commands.
+    void BitBtn1Click();
+    void BitBtn7Click();
+    void BitBtn10Click();
+    void BitBtn2Click();
+    void BitBtn9Click();
+    void BitBtn11Click();
+    // Sort key chosen.
+    void ComboBox1Change(int index);
+    // Grid clicks.
+    void StringGrid1Click();
+    void StringGrid1MouseDown();
+    // Menu "数据(&1)".
+    void N7Click();
+    void N31Click();
+    void N32Click();
+    void N41Click();
+    void N8Click();
+    void N61Click();
+    void N9Click();
+    // Menu "查询(&2)".
+    void N12Click();
+    void N13Click();
+    void N6Click();
+    void N14Click();
+    void N10Click();
+    void N27Click();
+    void N15Click();
+    void N71Click();
+    // Menu "报表(&3)".
+    void N11Click();
+    void N16Click();
+    // Menu "设置(&4)".
+    void N18Click();
+    void N19Click();
+    void N21Click();
+    // Menu "帮助(&5)".
+    void N17Click();
+    void N20Click();
+    // Query panel buttons and Enter in Edit1.
+    void Button1Click();
+    void Button2Click();
+    void Edit1KeyDown(int key);
+    // Progress panel button.
+    void Button3Click();
+
+  protected:
+    void setVisible(bool visible) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildToolRow();
+    void BuildListArea();
+    void BuildQueryPanel();     // query/zmain_query.cpp
+    void BuildProgressPanel();  // exchange/zmain_exchange.cpp
+    void RunStartUp();
+    bool FormCloseQuery();
+    void ApplyColumnWidths();
+    // Replaces all rows, keeping the focused row number while it exists
+    // (else the last row), without touching the status line.
+    void ReplaceRows(std::vector<ListRow> rows);
+    // The overlay panels' common part: hide or show the grid and enable or
+    // disable the tool row and the five top-level menus.
+    void SetCommandsAvailable(bool available);
+    // Centres `panel` over the grid (integer division, in the grid's parent).
+    void CentreOverGrid(QWidget* panel);
+    // Sets up the query panel for one criterion and opens it.
+    void OpenQuery(int column, int editWidth, bool range, const QString& prompt);
+
+    std::filesystem::path dataDir_;
+    bool startedUp_ = false;
+    bool showPositionBlocked_ = false;
+
+    ProjectListModel* model_ = nullptr;
+
+    // Menus and entries.
+    QMenu* N1 = nullptr;
+    QMenu* N2 = nullptr;
+    QMenu* N3 = nullptr;
+    QMenu* N4 = nullptr;
+    QMenu* N5 = nullptr;
+
+    // Tool row.
+    QWidget* Panel1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QPushButton* BitBtn5 = nullptr;
+    QPushButton* BitBtn6 = nullptr;
+    QPushButton* BitBtn7 = nullptr;
+    QPushButton* BitBtn8 = nullptr;
+    QPushButton* BitBtn9 = nullptr;
+    QPushButton* BitBtn10 = nullptr;
+    QPushButton* BitBtn11 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+
+    // The list area: the grid and the panels that lie over it.
+    QWidget* ListArea = nullptr;
+    QTableView* StringGrid1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusText1 = nullptr;
+
+    // Query panel.
+    QFrame* Panel3 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+
+    // Progress panel of export and import.
+    QFrame* Panel4 = nullptr;
+    QLabel* Label4 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button3 = nullptr;
+};
+
+}  // namespace shenbao

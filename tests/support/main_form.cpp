@@ -1,0 +1,31 @@
+#include "tests/support/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "mainwin/list_model.h"
+#include "platform/gui/text.h"
+
+namespace shenbao::testing {
+
+ModalAnswerer::Action ClickSplash() {
+    return [](QWidget* splash) {
+        EXPECT_STREQ(splash->metaObject()->className(), "shenbao::TFirstForm");
+        QTest::mouseClick(splash, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    };
+}
+
+std::unique_ptr<TZMainForm> StartMainForm(const TempStore& store, ModalAnswerer& answerer) {
+    auto form = std::make_unique<TZMainForm>(FromPath(store.dir()));
+    answerer.Then(ClickSplash());
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+}
+
+QString Cell(const TZMainForm& form, int r, int c) {
+    return FromGbk(form.listModel()->row(r - 1)[static_cast<std::size_t>(c)]);
+}
+
+}  // namespace shenbao::testing
