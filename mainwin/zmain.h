@@ -6,7 +6,8 @@
 //   mainwin/zmain.cpp            frame, list, navigation, sorting, start-up, close
 //   mainwin/zmain_projects.cpp   add, modify, view, delete, refresh, all projects
 //   query/zmain_query.cpp        the query panel and the eight query commands
-//   output/zmain_output.cpp      text listing and printed list
+//   output/zmain_listing.cpp     the text listing
+//   output/zmain_print.cpp       the printed project list
 //   exchange/zmain_exchange.cpp  progress panel, export, import, paths, clearing
 
 #include <QMainWindow>
