@@ -74,6 +74,7 @@ class TZMainForm : public QMainWindow {
     void HideQueryPanel();
     // Reloads the list and keeps the rows whose cell in `column` matches.
     // `low` and `high` are GBK; `high` is empty for the text criteria.
+    // Throws IoError when the reload fails.
     void RunQuery(int column, const std::string& low, const std::string& high);
 
     // ---- Exchange (exchange/zmain_exchange.cpp) ---------------------------------

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "mainwin/project_list.h"
+#include "tests/support/temp_store.h"
+
+namespace shenbao {
+namespace {
+
+using testing::Gbk;
+using testing::SampleRecord;
+using testing::TempStore;
+
+ListRow Row(std::initializer_list<std::string> cells) {
+    ListRow row;
+    std::size_t c = 0;
+    for (const std::string& cell : cells)
+        row[c++] = cell;
+    return row;
+}
+
+std::vector<std::string> Column(const std::vector<ListRow>& rows, int c) {
+    std::vector<std::string> out;
+    for (const ListRow& row : rows)
+        out.push_back(row[static_cast<std::size_t>(c)]);
+    return out;
+}
+
+TEST(ProjectListLoad, RowsFollowTheIndexAndShowIdsOfMissingFilesAlone) {
+    TempStore store;
+    TProjectRecord first = SampleRecord("第一个项目", "1", "澄阳大学", "12.5", "2001-07-16");
+    first.Fields[Field::DepartmentName] = Gbk("澄阳市科委");
+    first.Fields[Field::PlanCategory] = Gbk("03 星火计划");
+    first.Fields[Field::Applicant] = Gbk("张三");
+    first.Fields[Field::ProjectField] = Gbk("07 现代农业");
+    store.AddProject("BBBB0002", first);
+    store.AddProject("AAAA0001", SampleRecord("第三个项目"));
+    SaveIndex(store.dir(), {"BBBB0002", "CCCC0003", "AAAA0001"});
+
+    std::vector<ListRow> rows = ReloadList(store.dir());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0],
+              Row({"BBBB0002", "1", Gbk("第一个项目"), Gbk("澄阳大学"), Gbk("澄阳市科委"),
+                   Gbk("03 星火计划"), Gbk("张三"), "12.5", "2001-07-16", Gbk("07 现代农业")}));
+    EXPECT_EQ(rows[1], Row({"CCCC0003"}));
+    EXPECT_EQ(rows[2][2], Gbk("第三个项目"));
+
+    // Sorting and reloading bring the same rows back in index order.
+    SortList(rows, 2);
+    rows = ReloadList(store.dir());
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"BBBB0002", "CCCC0003", "AAAA0001"}));
+    EXPECT_EQ(rows[1], Row({"CCCC0003"}));
+}
+
+TEST(ProjectListLoad, SplitLinesAndShortRecordsReadAsTheSameRow) {
+    TempStore store;
+    std::string line = EncodeField(JoinMainText(SampleRecord("分行的项目", "7")));
+    store.Write("SPLT0001.zzj", line.substr(0, 11) + "\r\n" + line.substr(11) + "\r\n");
+    store.Write("SHRT0001.zzj", EncodeField(Gbk("短记录") + "~@~03~@~") + "\r\n");
+    SaveIndex(store.dir(), {"SPLT0001", "SHRT0001"});
+    std::vector<ListRow> rows = ReloadList(store.dir());
+    EXPECT_EQ(rows[0][2], Gbk("分行的项目"));
+    EXPECT_EQ(rows[0][1], "7");
+    EXPECT_EQ(rows[1], Row({"SHRT0001", "", Gbk("短记录"), "", "", "03"}));
+}
+
+TEST(ProjectListLoad, MissingIndexGivesAnEmptyListAndAnEmptyFile) {
+    TempStore store;
+    EXPECT_TRUE(ReloadList(store.dir()).empty());
+    EXPECT_EQ(store.Read("vemra.zzj"), "");
+}
+
+TEST(ProjectListLoad, HeaderAndStatusTexts) {
+    EXPECT_EQ(ListHeader()[0], Gbk("项目ID号"));
+    EXPECT_EQ(ListHeader()[7], Gbk("省拨款(万元)"));
+    EXPECT_EQ(StatusText(5, 3), QStringLiteral("库中共有 5 个项目，当前为第 3 个"));
+    EXPECT_EQ(StatusText(0, 0), QStringLiteral("库中共有 0 个项目，当前为第 0 个"));
+    EXPECT_EQ(ListedIds({Row({"A"}), Row({"B"})}), Gbk("项目ID号") + "\r\nA\r\nB\r\n");
+}
+
+TEST(SortList, NumberKeysReadWholeNumbersAndCountOtherTextAsZero) {
+    std::vector<ListRow> rows = {
+        Row({"ID1", "", "", "", "", "", "", "12.5"}), Row({"ID2", "", "", "", "", "", "", ""}),
+        Row({"ID3", "", "", "", "", "", "", "abc"}), Row({"ID4", "", "", "", "", "", "", "3"})};
+    SortList(rows, 7);
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"ID2", "ID3", "ID4", "ID1"}));
+
+    rows = {Row({"A", "10"}), Row({"B", "9"}), Row({"C", "9.5"})};
+    SortList(rows, 1);
+    EXPECT_EQ(Column(rows, 1), (std::vector<std::string>{"9", "9.5", "10"}));
+}
+
+TEST(SortList, TextKeysCompareBytes) {
+    std::vector<ListRow> rows = {Row({"Z0000001"}), Row({"10000000"}), Row({"A0000001"}),
+                                 Row({"90000000"})};
+    SortList(rows, 0);
+    EXPECT_EQ(Column(rows, 0),
+              (std::vector<std::string>{"10000000", "90000000", "A0000001", "Z0000001"}));
+
+    // Serial numbers under a text key would sort 10 before 9; under the number
+    // key they do not (checked above). Key 8 orders column 9, not column 8.
+    rows = {Row({"A", "", "", "", "", "", "", "", "2001-01-01", "b"}),
+            Row({"B", "", "", "", "", "", "", "", "2002-01-01", "a"})};
+    SortList(rows, 8);
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"B", "A"}));
+}
+
+TEST(SortList, EqualKeysAreNotKeptInOrder) {
+    // Keys 2, 2', 1 in rows 1 to 3 end as 1, 2', 2.
+    std::vector<ListRow> rows = {Row({"first", "", "2"}), Row({"second", "", "2"}),
+                                 Row({"third", "", "1"})};
+    SortList(rows, 2);
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"third", "second", "first"}));
+}
+
+TEST(SortList, NormalisationAndTheSingleBlankOfEmptyCells) {
+    // One row: only the normalisation applies. Leading blanks of the ID go,
+    // an empty cell before a filled one becomes a single blank, trailing
+    // blanks of the last filled cell go, empty cells after it stay empty.
+    std::vector<ListRow> rows = {Row({"  ID01", "", Gbk("名称  "), "", "unit  "})};
+    SortList(rows, 2);
+    EXPECT_EQ(rows[0], Row({"ID01", " ", Gbk("名称  "), " ", "unit"}));
+
+    // An exchange turns every empty cell of both rows into a single blank.
+    rows = {Row({"B", "", "y"}), Row({"A", "", "x"})};
+    SortList(rows, 0);
+    EXPECT_EQ(rows[0], Row({"A", " ", "x", " ", " ", " ", " ", " ", " ", " "}));
+    EXPECT_EQ(rows[1], Row({"B", " ", "y", " ", " ", " ", " ", " ", " ", " "}));
+
+    // Rows that are never exchanged keep their empty trailing cells.
+    rows = {Row({"A", "", "x"}), Row({"B", "", "y"})};
+    SortList(rows, 0);
+    EXPECT_EQ(rows[0], Row({"A", " ", "x"}));
+
+    std::vector<ListRow> none;
+    SortList(none, 3);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(SortList, BlankCellSortsBeforeTextAfterAnExchange) {
+    // After exchanges, empty names hold " ", which sorts before any letter.
+    std::vector<ListRow> rows = {Row({"C", "", "c"}), Row({"B", "", ""}), Row({"A", "", "a"})};
+    SortList(rows, 0);
+    SortList(rows, 2);
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(rows[0][2], " ");
+}
+
+}  // namespace
+}  // namespace shenbao
