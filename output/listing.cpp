@@ -1,0 +1,36 @@
+#include "output/listing.h"
+
+#include "platform/platform.h"
+#include "store/text.h"
+
+namespace shenbao {
+
+namespace {
+
+void AppendLine(std::string& text, const ListRow& row) {
+    for (int c = 1; c < kListColumnCount; ++c) {
+        text.append(row[static_cast<std::size_t>(c)]);
+        text.push_back('\t');
+    }
+    text.append(kCrLf);
+}
+
+}  // namespace
+
+std::string ListingText(const std::vector<ListRow>& rows) {
+    std::string text;
+    AppendLine(text, ListHeader());
+    for (const ListRow& row : rows) {
+        AppendLine(text, row);
+    }
+    return text;
+}
+
+std::filesystem::path WriteListing(const std::filesystem::path& dataDir,
+                                   const std::vector<ListRow>& rows) {
+    const std::filesystem::path path = dataDir / kListingFileName;
+    platform::ReplaceFile(path, ListingText(rows));
+    return path;
+}
+
+}  // namespace shenbao

@@ -1,0 +1,29 @@
+#pragma once
+
+// Narrowing the project list to the rows that match one criterion. Works on
+// the cells as the list holds them (GBK), trimmed of blanks and control
+// characters.
+
+#include <string_view>
+#include <vector>
+
+#include "mainwin/project_list.h"
+
+namespace shenbao {
+
+// List columns of the two range criteria.
+inline constexpr int kAmountColumn = 7;
+inline constexpr int kDateColumn = 8;
+
+// Whether `row` matches. With `high` empty the criterion is a text search:
+// `low` must occur in the cell as a run of bytes (case-sensitive, no
+// wildcards). Otherwise column 7 compares decimal amounts (anything that is
+// not a number counts as 0) and any other column compares texts byte by byte,
+// low <= cell <= high, both bounds included. `low` and `high` are trimmed.
+bool RowMatches(const ListRow& row, int column, std::string_view low, std::string_view high);
+
+// The matching rows of `rows`, in their order.
+std::vector<ListRow> FilterRows(const std::vector<ListRow>& rows, int column, std::string_view low,
+                                std::string_view high);
+
+}  // namespace shenbao
