@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QInputMethodEvent>
 #include <QTest>
 
 namespace shenbao::testing {
@@ -75,6 +76,27 @@ void ModalAnswerer::Poll() {
 QString MessageText(QWidget* widget) {
     auto* box = qobject_cast<QMessageBox*>(widget);
     return box != nullptr ? box->text() : QString();
+}
+
+void TypeText(QWidget* widget, const QString& text) {
+    QString pending;
+    auto commit = [&] {
+        if (!pending.isEmpty()) {
+            QInputMethodEvent event;
+            event.setCommitString(pending);
+            QApplication::sendEvent(widget, &event);
+            pending.clear();
+        }
+    };
+    for (QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
+            commit();
+            QTest::keyClick(widget, c.toLatin1());
+        } else {
+            pending.append(c);
+        }
+    }
+    commit();
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {

@@ -54,6 +54,11 @@ class ModalAnswerer : public QObject {
 // The text of a message box (empty for other widgets).
 QString MessageText(QWidget* widget);
 
+// Types `text` into `widget` as a user would: ASCII through key clicks,
+// everything else (Chinese) as the commit of an input method, which is how
+// such text reaches a field. (QTest::keyClicks only takes ASCII.)
+void TypeText(QWidget* widget, const QString& text);
+
 // Runs the event loop until `done` holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
