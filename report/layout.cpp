@@ -1,0 +1,515 @@
+// Lays a run of a report out on pages. Text is measured and wrapped at
+// kLayoutDpi on an image of that resolution, and everything is kept in
+// millimetres, so every device draws the same lines at the same places.
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QTextLayout>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "report/report.h"
+
+namespace shenbao::report {
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+// Lengths closer than this count as equal (rounding of millimetre sums).
+constexpr double kEpsilon = 1e-6;
+
+double PxToMm(double px) {
+    return px * kMmPerInch / kLayoutDpi;
+}
+double MmToPx(double mm) {
+    return mm * kLayoutDpi / kMmPerInch;
+}
+
+// A line of a field with its extent, millimetres from the field's box top.
+struct LaidLine {
+    TextLine line;
+    qsizetype start = 0;  // where the line begins in the field's text
+    double top = 0;
+    double bottom = 0;
+};
+
+struct LaidField {
+    const Field* field = nullptr;
+    QRectF box;  // millimetres from the band's top-left corner
+    std::vector<LaidLine> lines;
+};
+
+struct LaidBand {
+    BandKind kind = BandKind::Detail;
+    const Band* band = nullptr;
+    double height = 0;
+    bool ruleTop = false;
+    bool ruleBottom = false;
+    int piece = 0;
+    std::vector<LaidField> fields;
+};
+
+// The font of a field at the layout resolution, with its metrics.
+struct MeasuredFont {
+    QFont font;
+    QFontMetricsF metrics;
+};
+
+QString DisplayText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    return text;
+}
+
+// Removes the time-zone name ("t" outside quotes) and the blank beside it
+// from a time format.
+QString WithoutTimeZone(const QString& format) {
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            out.append(c);
+            continue;
+        }
+        if (quoted || c != QLatin1Char('t')) {
+            out.append(c);
+            continue;
+        }
+        while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('t')) {
+            ++i;
+        }
+        if (i + 1 < format.size() && format.at(i + 1) == QLatin1Char(' ')) {
+            ++i;
+        } else if (out.endsWith(QLatin1Char(' '))) {
+            out.chop(1);
+        }
+    }
+    return out.trimmed();
+}
+
+class Layouter {
+  public:
+    Layouter(const ReportDefinition& definition, const QDateTime& printedAt)
+        : definition_(definition),
+          device_(1, 1, QImage::Format_RGB32),
+          dateTime_(DateTimeText(printedAt)) {
+        const int dotsPerMeter = qRound(kLayoutDpi / (kMmPerInch / 1000.0));
+        device_.setDotsPerMeterX(dotsPerMeter);
+        device_.setDotsPerMeterY(dotsPerMeter);
+        bandWidth_ = definition.page.contentRect().width();
+    }
+
+    LaidBand LayOutBand(BandKind kind, const Band& band, const std::vector<QString>& values,
+                        int pageNumber) {
+        LaidBand out;
+        out.kind = kind;
+        out.band = &band;
+        out.height = band.height;
+        out.ruleTop = band.ruleTop;
+        out.ruleBottom = band.ruleBottom;
+        out.fields.reserve(band.fields.size());
+        for (const Field& field : band.fields) {
+            LaidField laid = LayOutField(field, FieldText(field, values, pageNumber));
+            if (field.grows) {
+                out.height = std::max(out.height, band.height + laid.box.height() - field.height);
+            }
+            out.fields.push_back(std::move(laid));
+        }
+        return out;
+    }
+
+  private:
+    QString FieldText(const Field& field, const std::vector<QString>& values,
+                      int pageNumber) const {
+        switch (field.kind) {
+            case FieldKind::Text:
+                return field.text;
+            case FieldKind::Data:
+                if (field.data >= 0 && static_cast<std::size_t>(field.data) < values.size()) {
+                    return values[static_cast<std::size_t>(field.data)];
+                }
+                return QString();
+            case FieldKind::PageNumber:
+                return QString::number(pageNumber);
+            case FieldKind::DateTime:
+                return dateTime_;
+        }
+        return QString();
+    }
+
+    const MeasuredFont& Font(const QFont& font) {
+        for (const auto& known : fonts_) {
+            if (known->font == font) {
+                return *known;
+            }
+        }
+        const QFont atLayout(font, &device_);
+        fonts_.push_back(
+            std::make_unique<MeasuredFont>(MeasuredFont{font, QFontMetricsF(atLayout, &device_)}));
+        return *fonts_.back();
+    }
+
+    LaidLine SingleLine(const QString& text, const QFontMetricsF& metrics) const {
+        LaidLine line;
+        line.line.text = text;
+        line.line.baseline = PxToMm(metrics.ascent());
+        line.top = 0;
+        line.bottom = PxToMm(metrics.height());
+        return line;
+    }
+
+    std::vector<LaidLine> Wrap(const QString& text, const Field& field, const MeasuredFont& font,
+                               double widthPx) const {
+        std::vector<LaidLine> lines;
+        if (text.isEmpty()) {
+            return lines;
+        }
+        if (!text.contains(QChar::LineSeparator) &&
+            font.metrics.horizontalAdvance(text) <= widthPx) {
+            lines.push_back(SingleLine(text, font.metrics));
+            return lines;
+        }
+        QTextLayout layout(text, field.font, &device_);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(false);
+        layout.beginLayout();
+        double y = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(widthPx);
+            line.setPosition(QPointF(0, y));
+            LaidLine laid;
+            QString piece = text.mid(line.textStart(), line.textLength());
+            if (piece.endsWith(QChar::LineSeparator)) {
+                piece.chop(1);
+            }
+            laid.line.text = piece;
+            laid.start = line.textStart();
+            laid.line.x = PxToMm(line.x());
+            laid.line.baseline = PxToMm(y + line.ascent());
+            laid.top = PxToMm(y);
+            laid.bottom = PxToMm(y + line.height());
+            lines.push_back(std::move(laid));
+            y += line.height();
+        }
+        layout.endLayout();
+        return lines;
+    }
+
+    LaidField LayOutField(const Field& field, const QString& rawText) {
+        const MeasuredFont& font = Font(field.font);
+        const QString text = DisplayText(rawText);
+        LaidField laid;
+        laid.field = &field;
+
+        if (field.autoSize) {
+            QString line = text;
+            line.replace(QChar::LineSeparator, QLatin1Char(' '));
+            const double limitPx = MmToPx(field.centred ? bandWidth_ : bandWidth_ - field.left);
+            double widthPx = font.metrics.horizontalAdvance(line);
+            if (widthPx > limitPx) {
+                line = font.metrics.elidedText(line, Qt::ElideRight, limitPx);
+                widthPx = std::min(font.metrics.horizontalAdvance(line), limitPx);
+            }
+            const double width = PxToMm(widthPx);
+            const double left = field.centred ? (bandWidth_ - width) / 2 : field.left;
+            laid.box = QRectF(left, field.top, width, PxToMm(font.metrics.height()));
+            if (!line.isEmpty()) {
+                laid.lines.push_back(SingleLine(line, font.metrics));
+            }
+            return laid;
+        }
+
+        const double widthPx = MmToPx(field.width);
+        laid.lines = Wrap(text, field, font, widthPx);
+        double height = field.height;
+        if (field.grows) {
+            if (!laid.lines.empty()) {
+                height = std::max(height, laid.lines.back().bottom);
+            }
+        } else if (laid.lines.size() > 1) {
+            // Keep the lines that fit the field's height, the first always.
+            std::size_t shown = 1;
+            while (shown < laid.lines.size() &&
+                   laid.lines[shown].bottom <= field.height + kEpsilon) {
+                ++shown;
+            }
+            if (shown < laid.lines.size()) {
+                LaidLine& last = laid.lines[shown - 1];
+                QString rest = text.mid(last.start);
+                rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+                last.line.text = font.metrics.elidedText(rest, Qt::ElideRight, widthPx);
+                laid.lines.resize(shown);
+            }
+        }
+        laid.box = QRectF(field.left, field.top, field.width, height);
+        return laid;
+    }
+
+    const ReportDefinition& definition_;
+    QImage device_;
+    QString dateTime_;
+    double bandWidth_ = 0;
+    std::vector<std::unique_ptr<MeasuredFont>> fonts_;
+};
+
+// Cuts a band that does not fit in `room` millimetres: the head holds what
+// fits, the rest continues the growing fields' lines. Every growing field
+// with lines left gives the head at least one line, so cutting always ends.
+std::pair<LaidBand, std::optional<LaidBand>> CutBand(const LaidBand& band, double room) {
+    LaidBand head = band;
+    LaidBand rest = band;
+    rest.fields.clear();
+    rest.piece = band.piece + 1;
+    rest.ruleTop = false;
+    rest.height = 0;
+    head.ruleBottom = false;
+    head.height = std::min(band.height, std::max(room, 0.0));
+
+    double headBottom = 0;
+    for (LaidField& field : head.fields) {
+        if (!field.field->grows || field.lines.empty()) {
+            headBottom = std::max(headBottom, field.box.bottom());
+            continue;
+        }
+        const double top = field.box.top();
+        std::size_t kept = 0;
+        while (kept < field.lines.size() && top + field.lines[kept].bottom <= room + kEpsilon) {
+            ++kept;
+        }
+        kept = std::max<std::size_t>(kept, 1);
+        if (kept < field.lines.size()) {
+            LaidField tail;
+            tail.field = field.field;
+            const double shift = field.lines[kept].top;
+            for (std::size_t i = kept; i < field.lines.size(); ++i) {
+                LaidLine line = field.lines[i];
+                line.top -= shift;
+                line.bottom -= shift;
+                line.line.baseline -= shift;
+                tail.lines.push_back(std::move(line));
+            }
+            tail.box = QRectF(field.box.left(), top, field.box.width(), tail.lines.back().bottom);
+            const Field& definition = *field.field;
+            const double gap =
+                std::max(0.0, band.band->height - definition.top - definition.height);
+            rest.height = std::max(rest.height, tail.box.bottom() + gap);
+            rest.fields.push_back(std::move(tail));
+            field.lines.resize(kept);
+        }
+        const double linesBottom = field.lines.back().bottom;
+        field.box.setHeight(std::max(linesBottom, std::min(field.box.height(), room - top)));
+        headBottom = std::max(headBottom, field.box.bottom());
+    }
+    head.height = std::max(head.height, headBottom);
+    if (rest.fields.empty()) {
+        head.height = band.height;
+        head.ruleBottom = band.ruleBottom;
+        return {std::move(head), std::nullopt};
+    }
+    return {std::move(head), std::move(rest)};
+}
+
+class Paginator {
+  public:
+    Paginator(const ReportDefinition& definition, ReportDocument& document, Layouter& layouter)
+        : definition_(definition),
+          document_(document),
+          layouter_(layouter),
+          content_(definition.page.contentRect()) {
+        footerHeight_ = definition.pageFooter ? definition.pageFooter->height : 0;
+    }
+
+    void OpenPage() {
+        ReportPage page;
+        page.number = static_cast<int>(document_.pages.size()) + 1;
+        document_.pages.push_back(std::move(page));
+        y_ = content_.top();
+        rowsOnPage_ = 0;
+        const std::vector<QString> none;
+        if (page_number() == 1 && definition_.title) {
+            Place(layouter_.LayOutBand(BandKind::Title, *definition_.title, none, 1), -1);
+        }
+        if (definition_.columnHeader) {
+            Place(layouter_.LayOutBand(BandKind::ColumnHeader, *definition_.columnHeader, none,
+                                       page_number()),
+                  -1);
+        }
+    }
+
+    void ClosePage() {
+        if (!definition_.pageFooter) {
+            return;
+        }
+        const std::vector<QString> none;
+        LaidBand footer = layouter_.LayOutBand(BandKind::PageFooter, *definition_.pageFooter, none,
+                                               page_number());
+        y_ = content_.bottom() - footer.height;
+        Place(footer, -1);
+    }
+
+    void AddRow(const std::vector<QString>& values, int row) {
+        const Band& detail = *definition_.detail;
+        LaidBand band = layouter_.LayOutBand(BandKind::Detail, detail, values, page_number());
+        for (;;) {
+            const double room = Room();
+            if (band.height <= room + kEpsilon) {
+                Place(band, row);
+                return;
+            }
+            if (rowsOnPage_ > 0) {
+                ClosePage();
+                OpenPage();
+                if (band.piece == 0) {
+                    band = layouter_.LayOutBand(BandKind::Detail, detail, values, page_number());
+                }
+                continue;
+            }
+            auto [head, rest] = CutBand(band, room);
+            Place(head, row);
+            if (!rest) {
+                return;
+            }
+            band = std::move(*rest);
+        }
+    }
+
+  private:
+    int page_number() const { return document_.pages.back().number; }
+
+    double Room() const { return content_.bottom() - footerHeight_ - y_; }
+
+    void Place(const LaidBand& band, int row) {
+        PlacedBand placed;
+        placed.kind = band.kind;
+        placed.row = row;
+        placed.piece = band.piece;
+        placed.rect = QRectF(content_.left(), y_, content_.width(), band.height);
+        placed.ruleTop = band.ruleTop;
+        placed.ruleBottom = band.ruleBottom;
+        placed.fields.reserve(band.fields.size());
+        for (const LaidField& field : band.fields) {
+            PlacedField out;
+            out.name = field.field->name;
+            out.box = field.box.translated(content_.left(), y_);
+            out.font = field.field->font;
+            out.opaque = field.field->opaque;
+            out.lines.reserve(field.lines.size());
+            for (const LaidLine& line : field.lines) {
+                out.lines.push_back(line.line);
+            }
+            placed.fields.push_back(std::move(out));
+        }
+        document_.pages.back().bands.push_back(std::move(placed));
+        y_ += band.height;
+        if (band.kind == BandKind::Detail) {
+            ++rowsOnPage_;
+        }
+    }
+
+    const ReportDefinition& definition_;
+    ReportDocument& document_;
+    Layouter& layouter_;
+    QRectF content_;
+    double footerHeight_ = 0;
+    double y_ = 0;
+    int rowsOnPage_ = 0;
+};
+
+std::size_t ValueCount(const ReportDefinition& definition) {
+    int count = 0;
+    for (const auto* band : {&definition.title, &definition.columnHeader, &definition.detail,
+                             &definition.pageFooter}) {
+        if (!*band) {
+            continue;
+        }
+        for (const Field& field : (*band)->fields) {
+            if (field.kind == FieldKind::Data) {
+                count = std::max(count, field.data + 1);
+            }
+        }
+    }
+    return static_cast<std::size_t>(count);
+}
+
+}  // namespace
+
+QSizeF PageSetup::paperSize() const {
+    const QSizeF size = QPageSize(paper).size(QPageSize::Millimeter);
+    return orientation == QPageLayout::Landscape ? size.transposed() : size;
+}
+
+QRectF PageSetup::contentRect() const {
+    const QSizeF size = paperSize();
+    return QRectF(margins.left(), margins.top(), size.width() - margins.left() - margins.right(),
+                  size.height() - margins.top() - margins.bottom());
+}
+
+QPageLayout PageSetup::deviceLayout() const {
+    QPageLayout layout(QPageSize(paper), orientation, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+QString PlacedField::shownText() const {
+    QString text;
+    for (const TextLine& line : lines) {
+        text += line.text;
+    }
+    return text;
+}
+
+const PlacedField* PlacedBand::field(const QString& name) const {
+    for (const PlacedField& placed : fields) {
+        if (placed.name == name) {
+            return &placed;
+        }
+    }
+    return nullptr;
+}
+
+QString DateTimeText(const QDateTime& moment, const QLocale& locale) {
+    const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (moment.time() == QTime(0, 0)) {
+        return date;
+    }
+    const QString format = WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    return date + QLatin1Char(' ') + locale.toString(moment.time(), format);
+}
+
+ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSource& source,
+                            const QDateTime& printedAt) {
+    ReportDocument document;
+    document.page = definition.page;
+    document.ruleWidth = definition.ruleWidth;
+    document.printedAt = printedAt;
+
+    if (source.beforeRun) {
+        source.beforeRun();
+    }
+    Layouter layouter(definition, printedAt);
+    Paginator paginator(definition, document, layouter);
+    paginator.OpenPage();
+    if (definition.detail && source.needData) {
+        std::vector<QString> values(ValueCount(definition));
+        for (;;) {
+            std::fill(values.begin(), values.end(), QString());
+            if (!source.needData(values)) {
+                break;
+            }
+            paginator.AddRow(values, document.rowCount);
+            ++document.rowCount;
+        }
+    }
+    paginator.ClosePage();
+    return document;
+}
+
+}  // namespace shenbao::report

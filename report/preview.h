@@ -1,0 +1,63 @@
+#pragma once
+
+// The preview window of a report: the pages of a run, moving between pages,
+// zoom, and printing. Every time the pages are (re)drawn the report runs
+// again from its first row.
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "report/report.h"
+
+class QAction;
+class QLabel;
+class QPrinter;
+class QPrintPreviewWidget;
+class QToolBar;
+
+namespace shenbao::report {
+
+class ReportPreview : public QDialog {
+    Q_OBJECT
+  public:
+    // `print` runs when the user asks to print; it gets this window as the
+    // parent of what it shows. The preview stays open afterwards.
+    ReportPreview(const ReportDefinition& definition, const ReportSource& source,
+                  std::function<void(QWidget*)> print, QWidget* parent = nullptr);
+    ~ReportPreview() override;
+
+    int pageCount() const;
+    int currentPage() const;  // from 1
+    void setCurrentPage(int page);
+    QPrintPreviewWidget* pagesView() const { return View; }
+    // The pages of the latest run.
+    const ReportDocument& document() const { return document_; }
+
+  private:
+    void Paint(QPrinter* printer);
+    void UpdateControls();
+    void Print();
+    QAction* AddAction(const char* name, const QString& text, const QKeySequence& key);
+
+    ReportDefinition definition_;
+    ReportSource source_;
+    std::function<void(QWidget*)> print_;
+    ReportDocument document_;
+    std::unique_ptr<QPrinter> printer_;
+
+    QToolBar* ToolBar = nullptr;
+    QPrintPreviewWidget* View = nullptr;
+    QLabel* PageLabel = nullptr;
+    QAction* FirstPage = nullptr;
+    QAction* PreviousPage = nullptr;
+    QAction* NextPage = nullptr;
+    QAction* LastPage = nullptr;
+};
+
+// Shows the preview window modally, maximised, over `parent`; returns when
+// the user closes it.
+void ShowPreview(QWidget* parent, const ReportDefinition& definition, const ReportSource& source,
+                 std::function<void(QWidget*)> print);
+
+}  // namespace shenbao::report

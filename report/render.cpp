@@ -1,0 +1,128 @@
+#include "report/render.h"
+
+#include <QBuffer>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPen>
+#include <QPrinter>
+#include <algorithm>
+
+namespace shenbao::report {
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+
+}  // namespace
+
+void DrawPage(QPainter& painter, const ReportDocument& document, int index, double dpiX,
+              double dpiY) {
+    const ReportPage& page = document.pages.at(static_cast<std::size_t>(index));
+    const auto x = [dpiX](double mm) { return mm * dpiX / kMmPerInch; };
+    const auto y = [dpiY](double mm) { return mm * dpiY / kMmPerInch; };
+    const auto box = [&](const QRectF& mm) {
+        return QRectF(QPointF(x(mm.left()), y(mm.top())), QPointF(x(mm.right()), y(mm.bottom())));
+    };
+
+    painter.save();
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const PlacedBand& band : page.bands) {
+        for (const PlacedField& field : band.fields) {
+            const QRectF area = box(field.box);
+            if (field.opaque) {
+                painter.fillRect(area, Qt::white);
+            }
+            painter.setFont(field.font);
+            painter.setPen(Qt::black);
+            for (const TextLine& line : field.lines) {
+                painter.drawText(QPointF(area.left() + x(line.x), area.top() + y(line.baseline)),
+                                 line.text);
+            }
+        }
+        const QRectF area = box(band.rect);
+        QPen rule(Qt::black);
+        rule.setWidthF(std::max(1.0, y(document.ruleWidth)));
+        rule.setCapStyle(Qt::FlatCap);
+        painter.setPen(rule);
+        const double half = rule.widthF() / 2;
+        if (band.ruleTop) {
+            painter.drawLine(
+                QLineF(area.left(), area.top() + half, area.right(), area.top() + half));
+        }
+        if (band.ruleBottom) {
+            painter.drawLine(
+                QLineF(area.left(), area.bottom() - half, area.right(), area.bottom() - half));
+        }
+    }
+    painter.restore();
+}
+
+bool RenderDocument(const ReportDocument& document, QPagedPaintDevice& device,
+                    const std::function<bool(int pagesDone)>& pageDone) {
+    const QPageLayout layout = document.page.deviceLayout();
+    auto* printer = dynamic_cast<QPrinter*>(&device);
+    if (printer != nullptr) {
+        printer->setFullPage(true);
+    }
+    device.setPageLayout(layout);
+
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    const double dpiX = device.logicalDpiX();
+    const double dpiY = device.logicalDpiY();
+    // The painter starts at the printable area; the pages are drawn from the
+    // sheet's corner.
+    const QPageLayout actual = device.pageLayout();
+    const int resolution = device.logicalDpiX();
+    painter.translate(-QPointF(actual.paintRectPixels(resolution).topLeft() -
+                               actual.fullRectPixels(resolution).topLeft()));
+
+    const int count = static_cast<int>(document.pages.size());
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !device.newPage()) {
+            painter.end();
+            return false;
+        }
+        DrawPage(painter, document, i, dpiX, dpiY);
+        if (pageDone && !pageDone(i + 1)) {
+            if (printer != nullptr) {
+                printer->abort();
+            }
+            painter.end();
+            return false;
+        }
+    }
+    return painter.end();
+}
+
+QImage RenderPageImage(const ReportDocument& document, int index, int dpi) {
+    const QSizeF sheet = document.page.paperSize();
+    QImage image(qRound(sheet.width() * dpi / kMmPerInch),
+                 qRound(sheet.height() * dpi / kMmPerInch), QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi * 1000.0 / kMmPerInch);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    DrawPage(painter, document, index, image.logicalDpiX(), image.logicalDpiY());
+    return image;
+}
+
+QByteArray RenderPdf(const ReportDocument& document, const QString& title) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kLayoutDpi);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("澄川省科技计划项目申报系统"));
+        RenderDocument(document, writer);
+    }
+    return buffer.data();
+}
+
+}  // namespace shenbao::report

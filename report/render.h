@@ -1,0 +1,37 @@
+#pragma once
+
+// Draws laid-out report pages on a paint device. Millimetres become device
+// pixels by the device's own resolution; fonts keep their point sizes, so the
+// painter is never scaled.
+
+#include <QByteArray>
+#include <QImage>
+#include <functional>
+
+#include "report/report.h"
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace shenbao::report {
+
+// Draws page `index` of `document`. The painter's origin is the sheet's
+// top-left corner; `dpiX` and `dpiY` are the device's resolution.
+void DrawPage(QPainter& painter, const ReportDocument& document, int index, double dpiX,
+              double dpiY);
+
+// Gives `device` (a printer, a PDF writer, the preview's printer) the
+// document's sheet and draws every page on it. `pageDone`, when given, is
+// called after each page with the number of pages drawn; answering false
+// stops the drawing (a printer's job is then aborted). Returns false when
+// painting could not start on the device or was stopped.
+bool RenderDocument(const ReportDocument& document, QPagedPaintDevice& device,
+                    const std::function<bool(int pagesDone)>& pageDone = {});
+
+// Page `index` as an image of the whole sheet at `dpi`, on white.
+QImage RenderPageImage(const ReportDocument& document, int index, int dpi);
+
+// The document as the bytes of a PDF file.
+QByteArray RenderPdf(const ReportDocument& document, const QString& title = QString());
+
+}  // namespace shenbao::report
