@@ -1,0 +1,51 @@
+#include "output/print_feed.h"
+
+#include "platform/platform.h"
+#include "store/project_record.h"
+#include "store/text.h"
+
+namespace shenbao {
+
+std::string PrintFeedText(const std::vector<ListRow>& rows) {
+    std::string text;
+    for (const ListRow& row : rows) {
+        for (std::size_t c = 1; c < kListColumnCount; ++c) {
+            text.append(row[c]);
+            text.push_back('\t');
+        }
+        text.append(kCrLf);
+    }
+    text.append(kListColumnCount - 1, '\t');
+    text.append(kCrLf);
+    return text;
+}
+
+std::filesystem::path WritePrintFeed(const std::filesystem::path& dataDir,
+                                     const std::vector<ListRow>& rows) {
+    const std::filesystem::path path = dataDir / kPrintFeedName;
+    platform::ReplaceFile(path, PrintFeedText(rows));
+    return path;
+}
+
+std::vector<std::string> ReadPrintFeed(const std::filesystem::path& dataDir) {
+    const std::optional<std::string> content = platform::ReadFileIfExists(dataDir / kPrintFeedName);
+    if (!content) {
+        return {};
+    }
+    return SplitLines(*content);
+}
+
+PrintFeedCursor::PrintFeedCursor(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+bool PrintFeedCursor::NeedData(PrintedRow& fields) {
+    ++cursor_;
+    const std::string empty;
+    const std::string& line = cursor_ <= lines_.size() ? lines_[cursor_ - 1] : empty;
+    const std::vector<std::string> parts = SplitFields(line, "\t");
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        fields[i] = i < parts.size() ? parts[i] : std::string();
+    }
+    return cursor_ < lines_.size();
+}
+
+}  // namespace shenbao

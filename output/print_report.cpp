@@ -1,0 +1,130 @@
+#include "output/print_report.h"
+
+#include <array>
+
+#include "platform/gui/fonts.h"
+
+namespace shenbao {
+
+namespace {
+
+struct Column {
+    const char16_t* caption;
+    double headerLeft;
+    double headerWidth;
+    double detailLeft;
+    double detailWidth;
+};
+
+// Millimetres from the band's left edge.
+constexpr std::array<Column, 7> kColumns = {{
+    {u"序号", 0.00, 7.67, 0.00, 7.67},
+    {u"项目名称", 10.58, 109.27, 10.58, 109.27},
+    {u"承担单位", 123.30, 60.59, 123.30, 60.59},
+    {u"主管部门", 188.38, 24.61, 188.38, 24.61},
+    {u"计划类别", 218.02, 21.43, 218.02, 21.43},
+    {u"申请人", 245.00, 13.49, 245.53, 13.49},
+    {u"省拨款", 262.47, 12.96, 262.47, 13.49},
+}};
+
+// The column whose detail field grows with its text: the organisation.
+constexpr int kGrowingColumn = 3;
+
+constexpr double kFieldTop = 0.53;
+constexpr double kFieldHeight = 4.50;
+
+report::Field TextField(const QString& name, const QString& text, double left, double width) {
+    report::Field field;
+    field.name = name;
+    field.kind = report::FieldKind::Text;
+    field.text = text;
+    field.left = left;
+    field.top = kFieldTop;
+    field.width = width;
+    field.height = kFieldHeight;
+    field.font = SongPointFont(9);
+    return field;
+}
+
+}  // namespace
+
+QString PrintTitleField() {
+    return QStringLiteral("Title");
+}
+QString PrintCaptionField(int column) {
+    return QStringLiteral("Caption%1").arg(column);
+}
+QString PrintDetailField(int column) {
+    return QStringLiteral("Detail%1").arg(column);
+}
+QString PrintPageNumberField() {
+    return QStringLiteral("PageNumber");
+}
+QString PrintDateTimeField() {
+    return QStringLiteral("PrintedAt");
+}
+
+report::ReportDefinition ProjectListReport() {
+    report::ReportDefinition definition;
+    definition.name = QStringLiteral("澄川省计划项目清单");
+    definition.page.paper = QPageSize::A4;
+    definition.page.orientation = QPageLayout::Landscape;
+    definition.page.margins = QMarginsF(10, 10, 10, 10);
+
+    report::Band title;
+    title.height = 10.58;
+    report::Field heading;
+    heading.name = PrintTitleField();
+    heading.text = QStringLiteral("澄川省计划项目清单");
+    heading.top = 2.12;
+    heading.font = SongPointFont(16);
+    heading.autoSize = true;
+    heading.centred = true;
+    title.fields.push_back(heading);
+    definition.title = title;
+
+    report::Band header;
+    header.height = 6.35;
+    header.ruleTop = true;
+    header.ruleBottom = true;
+    report::Band detail;
+    detail.height = 5.56;
+    for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
+        const Column& column = kColumns[static_cast<std::size_t>(i)];
+        header.fields.push_back(TextField(PrintCaptionField(i + 1),
+                                          QString::fromUtf16(column.caption), column.headerLeft,
+                                          column.headerWidth));
+        report::Field data =
+            TextField(PrintDetailField(i + 1), QString(), column.detailLeft, column.detailWidth);
+        data.kind = report::FieldKind::Data;
+        data.data = i;
+        data.grows = i + 1 == kGrowingColumn;
+        detail.fields.push_back(data);
+    }
+    definition.columnHeader = header;
+    definition.detail = detail;
+
+    report::Band footer;
+    footer.height = 6.88;
+    footer.ruleTop = true;
+    report::Field page;
+    page.name = PrintPageNumberField();
+    page.kind = report::FieldKind::PageNumber;
+    page.left = 4.76;
+    page.top = 1.59;
+    page.font = SongPointFont(9);
+    page.autoSize = true;
+    footer.fields.push_back(page);
+    report::Field printedAt;
+    printedAt.name = PrintDateTimeField();
+    printedAt.kind = report::FieldKind::DateTime;
+    printedAt.left = 225.95;
+    printedAt.top = 1.06;
+    printedAt.font = SongPointFont(8);
+    printedAt.autoSize = true;
+    footer.fields.push_back(printedAt);
+    definition.pageFooter = footer;
+    return definition;
+}
+
+}  // namespace shenbao

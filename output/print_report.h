@@ -1,0 +1,24 @@
+#pragma once
+
+// The layout of the printed project list: landscape A4, a title on the first
+// page, seven column captions on every page, one line per project (only the
+// undertaking organisation wraps onto further lines), and a footer with the
+// page number and the date and time of printing.
+
+#include "report/report.h"
+
+namespace shenbao {
+
+// Names of the report's fields, for finding them in the laid-out pages.
+// Captions and detail fields are numbered by printed column, 1..7.
+QString PrintTitleField();
+QString PrintCaptionField(int column);
+QString PrintDetailField(int column);
+QString PrintPageNumberField();
+QString PrintDateTimeField();
+
+// The report of the printed project list. Detail field n shows value n - 1
+// of the row (feed field n).
+report::ReportDefinition ProjectListReport();
+
+}  // namespace shenbao

@@ -1,0 +1,126 @@
+#include "output/printa.h"
+
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "output/print_report.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/text.h"
+#include "report/preview.h"
+#include "report/printing.h"
+#include "store/io_error.h"
+
+namespace shenbao {
+
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(left, 22, 75, 25);
+    return button;
+}
+
+}  // namespace
+
+TPrintAForm::TPrintAForm(const std::filesystem::path& dataDir, int projectRows, QWidget* parent)
+    : QDialog(parent), dataDir_(dataDir), definition_(ProjectListReport()) {
+    setObjectName(QStringLiteral("PrintAForm"));
+    setWindowTitle(QStringLiteral("打印项目清单(纸张大小：A4)"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(SongPixelFont(12));
+    setFixedSize(566, 76);
+
+    Button1 = MakeButton(this, "Button1", QStringLiteral("打印预览"), 104);
+    Button2 = MakeButton(this, "Button2", QStringLiteral("打印"), 232);
+    Button3 = MakeButton(this, "Button3", QStringLiteral("关闭"), 360);
+    const bool any = projectRows > 0;
+    Button1->setEnabled(any);
+    Button2->setEnabled(any);
+    connect(Button1, &QPushButton::clicked, this, &TPrintAForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TPrintAForm::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TPrintAForm::Button3Click);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+report::ReportSource TPrintAForm::ReportSource() {
+    report::ReportSource source;
+    source.beforeRun = [this] { feed_.BeforeRun(); };
+    source.needData = [this](std::vector<QString>& values) {
+        PrintedRow row;
+        const bool print = feed_.NeedData(row);
+        for (std::size_t i = 0; i < row.size() && i < values.size(); ++i) {
+            values[i] = FromGbk(row[i]);
+        }
+        return print;
+    };
+    return source;
+}
+
+void TPrintAForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!feedRead_) {
+        feedRead_ = true;
+        FormShow();
+    }
+}
+
+void TPrintAForm::FormShow() {
+    try {
+        feed_ = PrintFeedCursor(ReadPrintFeed(dataDir_));
+    } catch (const IoError& error) {
+        feed_ = PrintFeedCursor();
+        // The box comes once the window is up.
+        QTimer::singleShot(0, this, [this, error] { ShowIoError(this, error); });
+    }
+}
+
+void TPrintAForm::Button1Click() {
+    report::ShowPreview(this, definition_, ReportSource(),
+                        [this](QWidget* window) { PrintList(window); });
+}
+
+void TPrintAForm::Button2Click() {
+    PrintList(this);
+}
+
+void TPrintAForm::Button3Click() {
+    close();
+}
+
+void TPrintAForm::PrintList(QWidget* parent) {
+    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
+    if (!printer) {
+        const std::filesystem::path path = dataDir_ / kPrintPdfName;
+        try {
+            const report::PrintResult result =
+                report::WriteReportPdf(parent, definition_, ReportSource(), path);
+            if (result.status != report::PrintResult::Done) {
+                return;
+            }
+        } catch (const IoError& error) {
+            ShowIoError(parent, error);
+            return;
+        }
+        ShowMessage(parent, QStringLiteral("系统中没有安装打印机，项目清单已输出为PDF文件“%1”")
+                                .arg(FromPath(path)));
+        return;
+    }
+    const report::PrintResult result =
+        report::PrintReport(parent, definition_, ReportSource(), *printer);
+    if (result.status == report::PrintResult::Failed) {
+        ShowMessage(parent,
+                    QStringLiteral("无法在打印机“%1”上打印项目清单。").arg(printer->printerName()));
+    }
+}
+
+}  // namespace shenbao
