@@ -1,0 +1,262 @@
+#include "exchange/transfer.h"
+
+#include <cerrno>
+#include <optional>
+#include <system_error>
+
+#include "platform/gbk.h"
+#include "platform/platform.h"
+#include "store/index_file.h"
+#include "store/io_error.h"
+#include "store/project_id.h"
+#include "store/project_record.h"
+#include "store/text.h"
+
+namespace shenbao {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SameLettersIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// `dir` without a trailing separator (the root stays "/").
+fs::path WithoutTrailingSeparator(const fs::path& dir) {
+    if (dir.has_filename() || !dir.has_relative_path()) {
+        return dir;
+    }
+    return dir.parent_path();
+}
+
+// The subdirectory `name` of `parent`, or one whose name differs only in
+// letter case when that exists instead.
+fs::path SubdirectoryIgnoringCase(const fs::path& parent, const std::string& name) {
+    fs::path exact = parent / name;
+    if (platform::DirectoryExists(exact)) {
+        return exact;
+    }
+    std::error_code ec;
+    for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (SameLettersIgnoringCase(entry, name) && platform::DirectoryExists(it->path())) {
+            return it->path();
+        }
+    }
+    return exact;
+}
+
+void RequireDirectory(const fs::path& dir) {
+    if (platform::DirectoryExists(dir)) {
+        return;
+    }
+    IoError::ThrowCode(dir, platform::FileExists(dir) ? ENOTDIR : ENOENT);
+}
+
+void Log(ExchangeResult& result, const LogSink& sink, std::string line) {
+    if (sink) {
+        sink(line);
+    }
+    result.log.push_back(std::move(line));
+}
+
+// Fixed texts of the log are written here in UTF-8 and stored as GBK.
+std::string G(std::string_view utf8) {
+    return Utf8ToGbk(utf8);
+}
+
+// The file `id` + `extension` in the exchange directory `dir`, found also
+// under another letter case; nothing when the ID could name a file outside
+// the directory or no such file is there. IDs are GBK text; names on disk
+// are native.
+std::optional<fs::path> SourceFile(const fs::path& dir, std::string_view id,
+                                   std::string_view extension) {
+    std::string name = GbkToUtf8(id);
+    name.append(extension);
+    if (!FileInDirectory(dir, name)) {
+        return std::nullopt;
+    }
+    return platform::FindFile(dir, name);
+}
+
+// A file of the data directory named by a stored ID, when it exists.
+std::optional<fs::path> StoredFile(const fs::path& dataDir, std::string_view id,
+                                   std::string_view extension) {
+    std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
+    if (path && platform::FileExists(*path)) {
+        return path;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string ReadPathSetting(const fs::path& dataDir, std::string_view fileName) {
+    std::optional<std::string> content =
+        platform::ReadFileIfExists(dataDir / std::string(fileName));
+    if (!content) {
+        return std::string(kDefaultExchangePath);
+    }
+    std::vector<std::string> lines = SplitLines(*content);
+    return lines.empty() ? std::string() : lines.front();
+}
+
+void WritePathSetting(const fs::path& dataDir, std::string_view fileName,
+                      std::string_view pathText) {
+    std::string content(pathText);
+    content.append(kCrLf);
+    platform::ReplaceFile(dataDir / std::string(fileName), content);
+}
+
+fs::path ExchangeDirectory(std::string_view pathText, const fs::path& origin) {
+    if (pathText.empty()) {
+        throw IoError(origin, 0, "设定的数据转移路径为空");
+    }
+    return platform::MapDrivePath(GbkToUtf8(pathText));
+}
+
+// ---- The floppy ------------------------------------------------------------------
+
+fs::path FloppySendDirectory() {
+    fs::path send = WithoutTrailingSeparator(platform::MapDrivePath(kFloppyExchangePath));
+    return SubdirectoryIgnoringCase(send.parent_path(), send.filename().string());
+}
+
+std::vector<std::string> CheckFloppyForExport() {
+    std::vector<std::string> problems;
+    const fs::path drive = platform::MapDrivePath("A:\\");
+    const std::int64_t free = platform::FreeSpace(drive);
+    if (free < kFloppyMinimumFreeSpace) {
+        problems.push_back(G("软盘上仅有") + std::to_string(free / 1000) +
+                           G("K的空间，请换一片空软盘作为数据导出盘!"));
+    }
+    // The drive's root cannot be made; only SEND inside a present medium.
+    const fs::path send = FloppySendDirectory();
+    if (!platform::DirectoryExists(send) &&
+        !(platform::DirectoryExists(drive) && platform::CreateDirectories(send))) {
+        problems.push_back(G("在A：上创建\\Send失败！"));
+    }
+    return problems;
+}
+
+fs::path FloppyImportDirectory() {
+    fs::path send = FloppySendDirectory();
+    if (platform::DirectoryExists(send)) {
+        return send;
+    }
+    return platform::MapDrivePath("A:\\");
+}
+
+// ---- Export ------------------------------------------------------------------------
+
+ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
+                         const fs::path& destination, const LogSink& sink) {
+    RequireDirectory(destination);
+    std::error_code ec;
+    if (fs::equivalent(destination, dataDir, ec)) {
+        // The control file would take the place of the store's own index.
+        throw IoError(destination / std::string(kIndexFileName), 0,
+                      "导出路径不能是本系统的数据目录");
+    }
+    ExchangeResult result;
+    for (const ListRow& row : rows) {
+        const std::string id(Trim(row[0]));
+        const std::string& name = row[2];
+        std::optional<fs::path> main = StoredFile(dataDir, id, kMainFileExtension);
+        if (!main) {
+            Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
+            continue;
+        }
+        result.ids.push_back(id);
+        ++result.count;
+        platform::CopyFileReplacing(*main, destination / main->filename());
+        if (std::optional<fs::path> member = StoredFile(dataDir, id, kMemberFileExtension)) {
+            platform::CopyFileReplacing(*member, destination / member->filename());
+        }
+        Log(result, sink, G("项目“") + name + G("”导出完毕。"));
+    }
+    platform::ReplaceFile(destination / std::string(kIndexFileName), FormatIdList(result.ids));
+    return result;
+}
+
+// ---- Import ------------------------------------------------------------------------
+
+std::vector<std::string> CollectSourceIds(const fs::path& source) {
+    if (std::optional<fs::path> control = platform::FindFile(source, kIndexFileName)) {
+        return ParseIdList(platform::ReadFile(*control));
+    }
+    std::vector<std::string> ids;
+    for (const std::string& name : platform::ListFilesWithExtension(source, kMemberFileExtension)) {
+        std::string_view trimmed = Trim(name);
+        std::string_view stem = trimmed.substr(0, trimmed.find('.'));
+        if (!stem.empty()) {
+            ids.push_back(Utf8ToGbk(stem));
+        }
+    }
+    return ids;
+}
+
+ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::path& source,
+                         const LogSink& sink, const IdGenerator& generate) {
+    RequireDirectory(source);
+    const std::vector<std::string> sourceIds = CollectSourceIds(source);
+
+    // New IDs for all source IDs first, each tested against the list and the
+    // IDs drawn before it (appended to `listed` as the list would hold them).
+    std::vector<std::optional<std::string>> newIds;
+    newIds.reserve(sourceIds.size());
+    for (std::size_t i = 0; i < sourceIds.size(); ++i) {
+        std::optional<std::string> fresh;
+        for (int attempt = 0; attempt < kImportIdAttempts; ++attempt) {
+            std::string candidate = generate ? generate() : GenerateProjectId();
+            if (FileInDirectory(dataDir, candidate) &&
+                listed.find(candidate) == std::string::npos) {
+                listed.append(candidate);
+                listed.append(kCrLf);
+                fresh = std::move(candidate);
+                break;
+            }
+        }
+        newIds.push_back(std::move(fresh));
+    }
+
+    ExchangeResult result;
+    for (std::size_t i = 0; i < sourceIds.size(); ++i) {
+        const std::string& sourceId = sourceIds[i];
+        if (!newIds[i]) {
+            Log(result, sink,
+                G("错误号:408   未能为项目“") + sourceId + G("”产生一个唯一的ID号，未引入！"));
+            continue;
+        }
+        const std::string& newId = *newIds[i];
+        std::optional<fs::path> main = SourceFile(source, sourceId, kMainFileExtension);
+        if (!main) {
+            Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
+            continue;
+        }
+        result.ids.push_back(newId);
+        ++result.count;
+        platform::CopyFileReplacing(*main, dataDir / (newId + std::string(kMainFileExtension)));
+        if (std::optional<fs::path> member = SourceFile(source, sourceId, kMemberFileExtension)) {
+            platform::CopyFileReplacing(*member,
+                                        dataDir / (newId + std::string(kMemberFileExtension)));
+        }
+        Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
+    }
+    if (result.count > 0) {
+        AppendIndex(dataDir, result.ids);
+    }
+    return result;
+}
+
+}  // namespace shenbao

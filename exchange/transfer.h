@@ -1,0 +1,106 @@
+#pragma once
+
+// Export and import of projects through an exchange directory, without any
+// window: the runs copy project data files byte for byte, write or read the
+// control file and report one log line per project (GBK) and the count. The
+// main window's progress panel only shows what they report.
+//
+// Path texts ("c:\", "A:\SEND\", "D:\OUT", a native path) are GBK as the
+// setting files hold them; they reach the file system through the platform
+// layer's drive mapping. All file failures throw IoError.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mainwin/project_list.h"
+
+namespace shenbao {
+
+// The setting files of the two exchange paths, in the data directory.
+inline constexpr std::string_view kExportPathFileName = "_DataOut.zzj";
+inline constexpr std::string_view kImportPathFileName = "_DataIn.zzj";
+// The path used while a setting file does not exist.
+inline constexpr std::string_view kDefaultExchangePath = "c:\\";
+// The exchange directory of the floppy commands.
+inline constexpr std::string_view kFloppyExchangePath = "A:\\SEND\\";
+// An export to the floppy needs at least this much free space on A:.
+inline constexpr std::int64_t kFloppyMinimumFreeSpace = 1400000;
+// Candidates an import tries for the new ID of one project.
+inline constexpr int kImportIdAttempts = 16000;
+
+// The first line of a path setting file in `dataDir`, unchanged (GBK), or
+// "c:\" when the file does not exist. Only reads.
+std::string ReadPathSetting(const std::filesystem::path& dataDir, std::string_view fileName);
+
+// Writes a path setting file: `pathText` followed by CR LF.
+void WritePathSetting(const std::filesystem::path& dataDir, std::string_view fileName,
+                      std::string_view pathText);
+
+// The native directory a path text names. Throws IoError naming `origin`
+// (the setting file the text came from) when the text is empty.
+std::filesystem::path ExchangeDirectory(std::string_view pathText,
+                                        const std::filesystem::path& origin);
+
+// ---- The floppy ------------------------------------------------------------------
+
+// A:\SEND\ on the floppy, under the letter case the medium holds it in when
+// a directory of that name exists in another case.
+std::filesystem::path FloppySendDirectory();
+
+// The messages (GBK) that stop an export to the floppy: too little free
+// space on A:, and a SEND directory that is missing and cannot be created.
+// Both may come. Empty: go ahead; the SEND directory then exists.
+std::vector<std::string> CheckFloppyForExport();
+
+// Where the floppy import reads: A:\SEND\ when it exists, otherwise A:\.
+std::filesystem::path FloppyImportDirectory();
+
+// ---- The runs --------------------------------------------------------------------
+
+// Receives each log line (GBK) as soon as the run writes it.
+using LogSink = std::function<void(const std::string&)>;
+// Returns one candidate project ID per call.
+using IdGenerator = std::function<std::string()>;
+
+struct ExchangeResult {
+    // Every log line, in order (GBK).
+    std::vector<std::string> log;
+    // Projects exported or imported.
+    int count = 0;
+    // Export: the IDs listed in the control file. Import: the new IDs
+    // appended to the index file. In order.
+    std::vector<std::string> ids;
+};
+
+// Copies the project data files of `rows` (ID in column 0, name in column 2)
+// from `dataDir` into `destination`, replacing files of the same name, and
+// writes the control file listing the exported IDs. A project without its
+// main data file gets the 421 log line and is left out. Throws IoError when
+// the destination is no directory, is the data directory itself, or a file
+// cannot be copied or written; files copied until then stay.
+ExchangeResult RunExport(const std::filesystem::path& dataDir, const std::vector<ListRow>& rows,
+                         const std::filesystem::path& destination, const LogSink& sink = {});
+
+// The source IDs of an exchange directory: the trimmed non-empty lines of its
+// control file, or without one the stems of its member files ("*.zj"), in
+// listing order. Throws IoError when the directory cannot be read.
+std::vector<std::string> CollectSourceIds(const std::filesystem::path& source);
+
+// Takes the projects of `source` into `dataDir` under new IDs: each new ID is
+// drawn with `generate` until it occurs neither in `listed` (the list's ID
+// column as ListedIds gives it) nor among the IDs drawn before; the files are
+// copied under it and the new IDs are appended to the index file. A source ID
+// that names no file inside `source` or whose main data file is missing gets
+// the 432 log line; one for which no new ID turns up within 16000 candidates
+// gets a log line of its own; neither is imported. Throws IoError when the
+// source is no directory or a file cannot be read or written; files copied
+// until then stay, but the index is only appended at the end.
+ExchangeResult RunImport(const std::filesystem::path& dataDir, std::string listed,
+                         const std::filesystem::path& source, const LogSink& sink = {},
+                         const IdGenerator& generate = {});
+
+}  // namespace shenbao

@@ -1,0 +1,444 @@
+// Export and import runs without windows: files, control file, log lines,
+// new IDs, the floppy checks and hostile exchange media.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+
+#include "exchange/transfer.h"
+#include "platform/gbk.h"
+#include "platform/platform.h"
+#include "store/store.h"
+#include "tests/support/temp_store.h"
+
+namespace shenbao {
+namespace {
+
+using testing::Gbk;
+using testing::SampleRecord;
+using testing::TempStore;
+using V = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+// A record with text in every kind of place, members included.
+TProjectRecord FullRecord(std::string_view name) {
+    TProjectRecord record = SampleRecord(name, "7", "澄川大学", "12.5", "2001-07-16");
+    record.Fields[Field::ResearchContent] = Gbk("研究内容\r\n第二行");
+    record.Members[0].Cells = {Gbk("张三"), Gbk("男"),   "1960-01",
+                               Gbk("大学"), Gbk("教授"), Gbk("澄川大学")};
+    record.Members[14].Cells[MemberCell::Name] = Gbk("李四");
+    return record;
+}
+
+ListRow Row(const std::string& id, std::string_view name) {
+    ListRow row;
+    row[0] = id;
+    row[2] = Gbk(name);
+    return row;
+}
+
+V Lines(const ExchangeResult& result) {
+    V lines;
+    for (const std::string& line : result.log) {
+        lines.push_back(GbkToUtf8(line));
+    }
+    return lines;
+}
+
+std::set<std::string> Names(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// ---- Paths -------------------------------------------------------------------------
+
+TEST(ExchangePaths, SettingFileGivesItsFirstLineUnchangedOrTheDefault) {
+    TempStore store;
+    EXPECT_EQ(ReadPathSetting(store.dir(), kExportPathFileName), "c:\\");
+    EXPECT_FALSE(store.Exists("_DataOut.zzj"));  // only read
+
+    store.Write("_DataIn.zzj", " D:\\IN \r\nsecond line\r\n");
+    EXPECT_EQ(ReadPathSetting(store.dir(), kImportPathFileName), " D:\\IN ");
+    store.Write("_DataIn.zzj", "");
+    EXPECT_EQ(ReadPathSetting(store.dir(), kImportPathFileName), "");
+
+    WritePathSetting(store.dir(), kExportPathFileName, Gbk("/tmp/导出"));
+    EXPECT_EQ(store.Read("_DataOut.zzj"), Gbk("/tmp/导出") + "\r\n");
+}
+
+TEST(ExchangePaths, DriveTextsMapAndAnEmptyPathNamesItsSettingFile) {
+    EXPECT_EQ(ExchangeDirectory("D:\\OUT", "x") / "a", ExchangeDirectory("D:\\OUT\\", "x") / "a");
+    EXPECT_EQ(ExchangeDirectory("/srv/in", "x"), fs::path("/srv/in"));
+    try {
+        ExchangeDirectory("", "/data/_DataOut.zzj");
+        FAIL() << "an empty path must not name a directory";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.path(), fs::path("/data/_DataOut.zzj"));
+    }
+}
+
+// ---- The floppy ----------------------------------------------------------------------
+
+class Floppy : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        old_ = platform::FloppyMountPoint();
+        platform::SetFloppyMountPoint(disk_.dir());
+    }
+    void TearDown() override {
+        platform::SetFloppyMountPoint(old_);
+        platform::SetFreeSpaceOverride(std::nullopt);
+    }
+    TempStore disk_;
+    fs::path old_;
+};
+
+TEST_F(Floppy, TooLittleSpaceIsReportedInWholeKilobytes) {
+    platform::SetFreeSpaceOverride(1399999);
+    V problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有1399K的空间，请换一片空软盘作为数据导出盘!");
+
+    platform::SetFreeSpaceOverride(-1);  // no disk
+    problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有0K的空间，请换一片空软盘作为数据导出盘!");
+
+    platform::SetFreeSpaceOverride(1400000);
+    EXPECT_EQ(CheckFloppyForExport(), V{});
+    EXPECT_TRUE(platform::DirectoryExists(disk_.path("SEND")));
+    EXPECT_EQ(FloppySendDirectory(), disk_.path("SEND"));
+}
+
+TEST_F(Floppy, SendThatCannotBeCreatedIsReportedAfterTheSpace) {
+    disk_.Write("SEND", "a file in the way");
+    platform::SetFreeSpaceOverride(5000000);
+    V problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "在A：上创建\\Send失败！");
+
+    platform::SetFreeSpaceOverride(1000);
+    problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有1K的空间，请换一片空软盘作为数据导出盘!");
+    EXPECT_EQ(GbkToUtf8(problems[1]), "在A：上创建\\Send失败！");
+}
+
+TEST_F(Floppy, NoMediumMeansNoSendAndNothingIsCreatedOnTheRootFileSystem) {
+    const fs::path missing = disk_.path("not-mounted");
+    platform::SetFloppyMountPoint(missing);
+    platform::SetFreeSpaceOverride(5000000);
+    V problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "在A：上创建\\Send失败！");
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(Floppy, SendIsFoundInAnyLetterCaseAndImportFallsBackToTheRoot) {
+    EXPECT_EQ(FloppyImportDirectory(), disk_.dir());
+    fs::create_directory(disk_.path("send"));
+    EXPECT_EQ(FloppySendDirectory(), disk_.path("send"));
+    EXPECT_EQ(FloppyImportDirectory(), disk_.path("send"));
+    platform::SetFreeSpaceOverride(1400000);
+    EXPECT_EQ(CheckFloppyForExport(), V{});
+    EXPECT_FALSE(fs::exists(disk_.path("SEND")));
+}
+
+// ---- Export ------------------------------------------------------------------------
+
+TEST(Export, CopiesFilesByteForByteAndListsOnlyExportedIds) {
+    TempStore store, out;
+    store.AddProject("AAAA1111", FullRecord("项目甲"));
+    store.AddProject("BBBB2222", SampleRecord("项目乙"));
+    fs::remove(store.path("BBBB2222.zj"));  // no member file: still exported
+    // CCCC3333 has no main data file.
+    V seen;
+    ExchangeResult result =
+        RunExport(store.dir(),
+                  {Row("AAAA1111", "项目甲"), Row("CCCC3333", "项目丙"), Row("BBBB2222", "项目乙")},
+                  out.dir(), [&](const std::string& line) { seen.push_back(GbkToUtf8(line)); });
+
+    EXPECT_EQ(result.count, 2);
+    EXPECT_EQ(result.ids, (V{"AAAA1111", "BBBB2222"}));
+    const V expected = {"项目“项目甲”导出完毕。", "错误号:421  未找到项目“项目丙”的数据文件！",
+                        "项目“项目乙”导出完毕。"};
+    EXPECT_EQ(Lines(result), expected);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(out.Read("vemra.zzj"), "AAAA1111\r\nBBBB2222\r\n");
+    EXPECT_EQ(Names(out.dir()),
+              (std::set<std::string>{"AAAA1111.zzj", "AAAA1111.zj", "BBBB2222.zzj", "vemra.zzj"}));
+    EXPECT_EQ(out.Read("AAAA1111.zzj"), store.Read("AAAA1111.zzj"));
+    EXPECT_EQ(out.Read("AAAA1111.zj"), store.Read("AAAA1111.zj"));
+    EXPECT_EQ(out.Read("BBBB2222.zzj"), store.Read("BBBB2222.zzj"));
+}
+
+TEST(Export, SecondRunReplacesItsFilesKeepsOthersAndRewritesTheControlFile) {
+    TempStore store, out;
+    store.AddProject("AAAA1111", SampleRecord("甲"));
+    store.AddProject("BBBB2222", SampleRecord("乙"));
+    RunExport(store.dir(), {Row("AAAA1111", "甲")}, out.dir());
+    store.AddProject("BBBB2222", SampleRecord("乙改"));
+    out.Write("BBBB2222.zzj", "old copy");
+    ExchangeResult second = RunExport(store.dir(), {Row("BBBB2222", "乙改")}, out.dir());
+    EXPECT_EQ(second.count, 1);
+    EXPECT_EQ(out.Read("vemra.zzj"), "BBBB2222\r\n");
+    EXPECT_TRUE(out.Exists("AAAA1111.zzj"));
+    EXPECT_EQ(out.Read("BBBB2222.zzj"), store.Read("BBBB2222.zzj"));
+}
+
+TEST(Export, AnEmptyListWritesAnEmptyControlFile) {
+    TempStore store, out;
+    ExchangeResult result = RunExport(store.dir(), {}, out.dir());
+    EXPECT_EQ(result.count, 0);
+    EXPECT_TRUE(result.log.empty());
+    ASSERT_TRUE(out.Exists("vemra.zzj"));
+    EXPECT_EQ(out.Read("vemra.zzj"), "");
+}
+
+TEST(Export, StopsWithAnErrorNamingAMissingDestinationBeforeCopying) {
+    TempStore store;
+    store.AddProject("AAAA1111", SampleRecord("甲"));
+    const fs::path missing = store.path("no-such-dir");
+    try {
+        RunExport(store.dir(), {Row("AAAA1111", "甲")}, missing);
+        FAIL() << "export into a missing directory must fail";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.path(), missing);
+        EXPECT_EQ(error.errorCode(), ENOENT);
+    }
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST(Export, RefusesTheDataDirectoryWhoseIndexItWouldReplace) {
+    TempStore store;
+    store.AddProject("AAAA1111", SampleRecord("甲"));
+    store.AddProject("BBBB2222", SampleRecord("乙"));
+    SaveIndex(store.dir(), {"AAAA1111", "BBBB2222"});
+    // The shown list after a query holds one of the two.
+    EXPECT_THROW(RunExport(store.dir(), {Row("AAAA1111", "甲")}, store.dir() / "."), IoError);
+    EXPECT_EQ(store.Read("vemra.zzj"), "AAAA1111\r\nBBBB2222\r\n");
+}
+
+TEST(Export, ListedIdsThatLeadOutOfTheDataDirectoryCopyNothing) {
+    TempStore root;
+    fs::create_directory(root.path("data"));
+    fs::create_directory(root.path("out"));
+    root.Write("x.zzj", "outside");
+    root.Write("data/a.zzj", "not ours");
+    const fs::path data = root.path("data") / "";
+    ExchangeResult result = RunExport(
+        data, {Row("../x", "外"), Row("data/a", "斜"), Row("C:x", "盘")}, root.path("out"));
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(result.log.size(), 3u);
+    EXPECT_EQ(Names(root.path("out")), std::set<std::string>{"vemra.zzj"});
+}
+
+// ---- Import ------------------------------------------------------------------------
+
+std::string Listed(const V& ids) {
+    return ListedIds(IdRows(ids));
+}
+
+TEST(Import, EveryImportDrawsNewIdsSoTwoImportsStoreEverythingTwice) {
+    TempStore store, source;
+    source.AddProject("AAAA1111", FullRecord("甲"));
+    source.AddProject("BBBB2222", SampleRecord("乙"));
+    source.Write("vemra.zzj", "AAAA1111\r\nBBBB2222\r\n");
+    store.AddProject("OLD00001", SampleRecord("旧"));
+    SaveIndex(store.dir(), {"OLD00001"});
+
+    ExchangeResult first = RunImport(store.dir(), Listed(LoadIndex(store.dir())), source.dir());
+    ExchangeResult second = RunImport(store.dir(), Listed(LoadIndex(store.dir())), source.dir());
+    ASSERT_EQ(first.count, 2);
+    ASSERT_EQ(second.count, 2);
+    const V index = LoadIndex(store.dir());
+    EXPECT_EQ(index, (V{"OLD00001", first.ids[0], first.ids[1], second.ids[0], second.ids[1]}));
+    EXPECT_EQ(std::set<std::string>(index.begin(), index.end()).size(), 5u);
+    for (const ExchangeResult* run : {&first, &second}) {
+        EXPECT_EQ(store.Read(run->ids[0] + ".zzj"), source.Read("AAAA1111.zzj"));
+        EXPECT_EQ(store.Read(run->ids[0] + ".zj"), source.Read("AAAA1111.zj"));
+        EXPECT_EQ(store.Read(run->ids[1] + ".zzj"), source.Read("BBBB2222.zzj"));
+        EXPECT_EQ(Lines(*run), (V{"ID号为“" + run->ids[0] + "”的项目引入完毕。",
+                                  "ID号为“" + run->ids[1] + "”的项目引入完毕。"}));
+        for (const std::string& id : run->ids) {
+            EXPECT_EQ(id.size(), 8u);
+            EXPECT_EQ(id.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST(Import, ControlFileBlanksAreIgnoredAndMissingProjectsGet432) {
+    TempStore store, source;
+    source.AddProject("AAAA1111", SampleRecord("甲"));
+    source.Write("vemra.zzj", "\r\n  AAAA1111 \r\n\t\r\nGONE0000\r\n");
+    ExchangeResult result = RunImport(store.dir(), Listed({}), source.dir());
+    EXPECT_EQ(result.count, 1);
+    ASSERT_EQ(result.log.size(), 2u);
+    EXPECT_EQ(Lines(result)[1], "错误号:432  未找到项目“GONE0000”的数据文件！");
+    EXPECT_EQ(store.Read("vemra.zzj"), result.ids[0] + "\r\n");
+}
+
+TEST(Import, SourceFilesAreFoundInAnotherLetterCase) {
+    TempStore store, source;
+    source.Write("VEMRA.ZZJ", "abcd1234\r\n");
+    source.Write("ABCD1234.ZZJ", "main");
+    source.Write("ABCD1234.ZJ", "members");
+    ExchangeResult result = RunImport(store.dir(), Listed({}), source.dir());
+    ASSERT_EQ(result.count, 1);
+    EXPECT_EQ(store.Read(result.ids[0] + ".zzj"), "main");
+    EXPECT_EQ(store.Read(result.ids[0] + ".zj"), "members");
+}
+
+TEST(Import, WithoutControlFileOnlyMemberFilesNameProjects) {
+    TempStore store, source;
+    source.Write("MAINONLY.zzj", "m1");
+    source.Write("MEMBONLY.zj", "s2");
+    source.Write("BOTHFILE.zzj", "m3");
+    source.Write("BOTHFILE.zj", "s3");
+    source.Write(".HIDDEN0.zj", "s4");
+    source.Write(".HIDDEN0.zzj", "m4");
+    fs::create_directory(source.path("DIRNAME.zj"));
+    ExchangeResult result = RunImport(store.dir(), Listed({}), source.dir());
+    EXPECT_EQ(result.count, 1);
+    EXPECT_EQ(store.Read(result.ids[0] + ".zzj"), "m3");
+    EXPECT_EQ(store.Read(result.ids[0] + ".zj"), "s3");
+    V lines = Lines(result);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (V{"ID号为“" + result.ids[0] + "”的项目引入完毕。",
+                        "错误号:432  未找到项目“MEMBONLY”的数据文件！"}));
+}
+
+TEST(Import, NothingFoundLeavesTheIndexUntouched) {
+    TempStore store, source;
+    source.Write("vemra.zzj", "GONE0001\r\nGONE0002\r\n");
+    store.Write("vemra.zzj", "KEEP0001");  // no final line end: must stay as it is
+    ExchangeResult result = RunImport(store.dir(), Listed({"KEEP0001"}), source.dir());
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(result.log.size(), 2u);
+    EXPECT_EQ(store.Read("vemra.zzj"), "KEEP0001");
+
+    TempStore empty, fresh;
+    EXPECT_EQ(RunImport(fresh.dir(), Listed({}), empty.dir()).count, 0);
+    EXPECT_FALSE(fresh.Exists("vemra.zzj"));
+}
+
+TEST(Import, HostileIdsReadNothingOutsideTheSourceAndWriteNothingOutsideTheStore) {
+    TempStore root;
+    for (const char* dir : {"data", "media", "media/a"}) {
+        fs::create_directory(root.path(dir));
+    }
+    root.Write("x.zzj", "outside main");
+    root.Write("x.zj", "outside members");
+    root.Write("media/a/b.zzj", "nested main");
+    root.Write("C:x.zzj", "colon main");
+    root.Write("media/vemra.zzj", "../x\r\na/b\r\nC:x\r\n..\r\n");
+    const fs::path data = root.path("data") / "";
+    ExchangeResult result = RunImport(data, Listed({}), root.path("media"));
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(
+        Lines(result),
+        (V{"错误号:432  未找到项目“../x”的数据文件！", "错误号:432  未找到项目“a/b”的数据文件！",
+           "错误号:432  未找到项目“C:x”的数据文件！", "错误号:432  未找到项目“..”的数据文件！"}));
+    EXPECT_TRUE(Names(data).empty());
+    EXPECT_EQ(root.Read("x.zzj"), "outside main");
+}
+
+TEST(Import, FreshIdsAvoidTheListAndEachOther) {
+    TempStore store, source;
+    source.Write("vemra.zzj", "P1\r\nP2\r\n");
+    source.Write("P1.zzj", "one");
+    source.Write("P2.zzj", "two");
+    // The generator offers a listed ID, then the same fresh ID twice.
+    V offers = {"LISTED01", "FRESH001", "LISTED01", "FRESH001", "FRESH002"};
+    std::size_t next = 0;
+    ExchangeResult result = RunImport(store.dir(), Listed({"LISTED01"}), source.dir(), {}, [&] {
+        return next < offers.size() ? offers[next++] : std::string("X");
+    });
+    EXPECT_EQ(result.ids, (V{"FRESH001", "FRESH002"}));
+    EXPECT_EQ(store.Read("FRESH001.zzj"), "one");
+    EXPECT_EQ(store.Read("FRESH002.zzj"), "two");
+}
+
+TEST(Import, AProjectWithoutAFreshIdIn16000CandidatesIsReportedAndLeftOut) {
+    TempStore store, source;
+    source.Write("vemra.zzj", "P1\r\nP2\r\n");
+    source.Write("P1.zzj", "one");
+    source.Write("P2.zzj", "two");
+    int calls = 0;
+    // After the first ID every candidate is the one just drawn.
+    ExchangeResult result = RunImport(store.dir(), Listed({}), source.dir(), {}, [&] {
+        ++calls;
+        return std::string("ONLY0001");
+    });
+    EXPECT_EQ(calls, 1 + kImportIdAttempts);
+    EXPECT_EQ(result.ids, V{"ONLY0001"});
+    EXPECT_EQ(Lines(result), (V{"ID号为“ONLY0001”的项目引入完毕。",
+                                "错误号:408   未能为项目“P2”产生一个唯一的ID号，未引入！"}));
+    EXPECT_EQ(store.Read("vemra.zzj"), "ONLY0001\r\n");
+}
+
+TEST(Import, TakesEveryProjectItsSourceNamesBeyondSixHundred) {
+    TempStore store, source;
+    V ids;
+    for (int i = 0; i < 650; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "S%07d", i);
+        ids.emplace_back(id);
+        source.Write(ids.back() + ".zzj", ids.back());
+    }
+    source.Write("vemra.zzj", FormatIdList(ids));
+    ExchangeResult result = RunImport(store.dir(), Listed({}), source.dir());
+    EXPECT_EQ(result.count, 650);
+    EXPECT_EQ(LoadIndex(store.dir()).size(), 650u);
+    EXPECT_EQ(store.Read(result.ids[649] + ".zzj"), "S0000649");
+}
+
+TEST(Import, AMissingSourceStopsBeforeAnythingIsWritten) {
+    TempStore store;
+    const fs::path missing = store.path("no-such-media");
+    try {
+        RunImport(store.dir(), Listed({}), missing);
+        FAIL() << "import from a missing directory must fail";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.path(), missing);
+        EXPECT_EQ(error.errorCode(), ENOENT);
+    }
+    EXPECT_FALSE(store.Exists("vemra.zzj"));
+}
+
+TEST(RoundTrip, ExportThenImportKeepsEveryByteUnderTheNewIds) {
+    TempStore first, exchange, second;
+    V ids = {"AAAA1111", "BBBB2222", "CCCC3333"};
+    first.AddProject(ids[0], FullRecord("第一个项目"));
+    first.AddProject(ids[1], SampleRecord("第二个项目", "2"));
+    first.AddProject(ids[2], FullRecord("第三个项目~含符号"));
+    fs::remove(first.path("BBBB2222.zj"));
+    SaveIndex(first.dir(), ids);
+    second.AddProject("HOME0001", SampleRecord("本地项目"));
+    SaveIndex(second.dir(), {"HOME0001"});
+
+    ExchangeResult out = RunExport(first.dir(), ReloadList(first.dir()), exchange.dir());
+    ASSERT_EQ(out.count, 3);
+    ExchangeResult in =
+        RunImport(second.dir(), ListedIds(ReloadList(second.dir())), exchange.dir());
+    ASSERT_EQ(in.count, 3);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        EXPECT_EQ(second.Read(in.ids[i] + ".zzj"), first.Read(ids[i] + ".zzj"));
+        EXPECT_EQ(second.Exists(in.ids[i] + ".zj"), first.Exists(ids[i] + ".zj"));
+        if (first.Exists(ids[i] + ".zj")) {
+            EXPECT_EQ(second.Read(in.ids[i] + ".zj"), first.Read(ids[i] + ".zj"));
+        }
+        EXPECT_EQ(ReadProjectRecord(second.dir(), in.ids[i]).record,
+                  ReadProjectRecord(first.dir(), ids[i]).record);
+    }
+    EXPECT_EQ(LoadIndex(second.dir()), (V{"HOME0001", in.ids[0], in.ids[1], in.ids[2]}));
+}
+
+}  // namespace
+}  // namespace shenbao
