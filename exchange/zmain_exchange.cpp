@@ -1,24 +1,220 @@
 // Export, import, the exchange path dialogs and clearing the store, as
 // commands of the main window, with the progress panel they share.
 
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "exchange/clearall.h"
+#include "exchange/getpath.h"
+#include "exchange/transfer.h"
+#include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/text.h"
+#include "store/io_error.h"
 
 namespace shenbao {
 
-void TZMainForm::BuildProgressPanel() {}
-void TZMainForm::ShowProgressPanel() {}
-void TZMainForm::HideProgressPanel() {}
-void TZMainForm::ExportProjects(bool, const QString&) {}
-void TZMainForm::ImportProjects(const QString&) {}
-void TZMainForm::N7Click() {}
-void TZMainForm::N31Click() {}
-void TZMainForm::N32Click() {}
-void TZMainForm::N41Click() {}
-void TZMainForm::N8Click() {}
-void TZMainForm::N61Click() {}
-void TZMainForm::N18Click() {}
-void TZMainForm::N19Click() {}
-void TZMainForm::N21Click() {}
-void TZMainForm::Button3Click() {}
+namespace {
+
+const QColor kTeal(0, 128, 128);
+const QColor kYellow(255, 255, 0);
+const QColor kSilver(192, 192, 192);
+const QColor kBlue(0, 0, 255);
+
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+void TZMainForm::BuildProgressPanel() {
+    Panel4 = new QFrame(ListArea);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFrameShape(QFrame::Panel);
+    Panel4->setFrameShadow(QFrame::Raised);
+    Panel4->setLineWidth(1);
+    Panel4->setAutoFillBackground(true);
+    SetColour(Panel4, QPalette::Window, kTeal);
+    Panel4->setFixedSize(549, 273);
+    Panel4->hide();
+
+    Label4 = new QLabel(QStringLiteral("正在工作......"), Panel4);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setFont(SongPixelFont(14));
+    Label4->setWordWrap(true);
+    SetColour(Label4, QPalette::WindowText, kYellow);
+    Label4->setGeometry(20, 16, 323, 16);
+    Label4->setMinimumHeight(16);
+
+    Memo1 = new QPlainTextEdit(Panel4);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(16, 40, 513, 187);
+    Memo1->setReadOnly(true);
+    Memo1->setFont(SongPixelFont(12));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QPalette memo = Memo1->palette();
+    memo.setColor(QPalette::Base, kSilver);
+    memo.setColor(QPalette::Text, kBlue);
+    Memo1->setPalette(memo);
+
+    Button3 = new QPushButton(QStringLiteral("确认"), Panel4);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button3->setGeometry(234, 236, 75, 25);
+    SetColour(Button3, QPalette::ButtonText, kYellow);
+    connect(Button3, &QPushButton::clicked, this, &TZMainForm::Button3Click);
+}
+
+void TZMainForm::ShowProgressPanel() {
+    CentreOverGrid(Panel4);
+    Panel4->show();
+    Panel4->raise();
+    SetCommandsAvailable(false);
+}
+
+void TZMainForm::HideProgressPanel() {
+    Panel4->hide();
+    SetCommandsAvailable(true);
+}
+
+void TZMainForm::Button3Click() {
+    HideProgressPanel();
+}
+
+// ---- Export ------------------------------------------------------------------------
+
+void TZMainForm::ExportProjects(bool all, const QString& target) {
+    Label4->setText(QStringLiteral("正在导出数据，请稍候......"));
+    const bool floppy = target.toUpper().startsWith(QStringLiteral("A:"));
+    if (floppy) {
+        const std::vector<std::string> problems = CheckFloppyForExport();
+        for (const std::string& problem : problems) {
+            ShowMessage(this, FromGbk(problem));
+        }
+        if (!problems.empty()) {
+            return;
+        }
+    }
+
+    Memo1->clear();
+    Button3->setEnabled(false);
+    ShowProgressPanel();
+    Label4->repaint();
+    try {
+        std::filesystem::path destination;
+        if (floppy) {
+            destination = FloppySendDirectory();
+        } else if (!target.isEmpty()) {
+            destination = ExchangeDirectory(ToGbk(target), ToPath(target));
+        } else {
+            destination = ExchangeDirectory(ReadPathSetting(dataDir_, kExportPathFileName),
+                                            dataDir_ / std::string(kExportPathFileName));
+        }
+        if (all) {
+            ReloadList();
+        }
+        const ExchangeResult result =
+            RunExport(dataDir_, model_->rows(), destination,
+                      [this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });
+        Label4->setText(QStringLiteral("成功导出%1个项目的数据").arg(result.count));
+        Label4->repaint();
+    } catch (const IoError& error) {
+        HideProgressPanel();
+        ShowIoError(this, error);
+        return;
+    }
+    Button3->setEnabled(true);
+}
+
+void TZMainForm::N7Click() {
+    ExportProjects(false, QString());
+}
+
+void TZMainForm::N31Click() {
+    ExportProjects(true, QString());
+}
+
+void TZMainForm::N32Click() {
+    ExportProjects(false, QStringLiteral("a:\\"));
+}
+
+void TZMainForm::N41Click() {
+    ExportProjects(true, QStringLiteral("a:\\"));
+}
+
+// ---- Import ------------------------------------------------------------------------
+
+void TZMainForm::ImportProjects(const QString& source) {
+    Label4->setText(QStringLiteral("正在引入数据，请稍候......"));
+    Memo1->clear();
+    Button3->setEnabled(false);
+    ShowProgressPanel();
+    const bool floppy = source.toUpper().startsWith(QStringLiteral("A:"));
+    try {
+        Label4->repaint();
+        ReloadList();
+        std::filesystem::path directory;
+        if (floppy) {
+            directory = FloppyImportDirectory();
+        } else if (!source.isEmpty()) {
+            directory = ExchangeDirectory(ToGbk(source), ToPath(source));
+        } else {
+            directory = ExchangeDirectory(ReadPathSetting(dataDir_, kImportPathFileName),
+                                          dataDir_ / std::string(kImportPathFileName));
+        }
+        const ExchangeResult result =
+            RunImport(dataDir_, ListedIds(model_->rows()), directory,
+                      [this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });
+        if (result.count > 0) {
+            ReloadList();
+        }
+        Label4->setText(QStringLiteral("成功引入%1个项目的数据").arg(result.count));
+        Label4->repaint();
+    } catch (const IoError& error) {
+        HideProgressPanel();
+        ShowIoError(this, error);
+        return;
+    }
+    Button3->setEnabled(true);
+}
+
+void TZMainForm::N8Click() {
+    ImportProjects(QString());
+}
+
+void TZMainForm::N61Click() {
+    ImportProjects(QStringLiteral("a:\\"));
+}
+
+// ---- Paths and clearing --------------------------------------------------------------
+
+void TZMainForm::N18Click() {
+    TGetPathForm dialog(dataDir_, this);
+    dialog.setPathCaption(QStringLiteral("数据导出路径"));
+    dialog.exec();
+}
+
+void TZMainForm::N19Click() {
+    TGetPathForm dialog(dataDir_, this);
+    dialog.setPathCaption(QStringLiteral("数据引入路径"));
+    dialog.exec();
+}
+
+void TZMainForm::N21Click() {
+    TClearAllForm dialog(dataDir_, this);
+    dialog.exec();
+    if (dialog.cleared()) {
+        // The list must not keep the cleared IDs: a later Add or Delete
+        // would write them into the new index.
+        RunGuarded([this] { ReloadList(); });
+    }
+}
 
 }  // namespace shenbao

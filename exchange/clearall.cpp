@@ -1,0 +1,183 @@
+#include "exchange/clearall.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <array>
+#include <cerrno>
+
+#include "exchange/transfer.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/fonts.h"
+#include "platform/platform.h"
+#include "store/code_table.h"
+#include "store/index_file.h"
+#include "store/io_error.h"
+#include "store/project_record.h"
+#include "store/text.h"
+
+namespace shenbao {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kYellow(255, 255, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+const QString kReturnCaption = QStringLiteral("返回主界面");
+
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The files of the data directory that are not project data and stay.
+bool IsKeptFile(std::string_view name) {
+    for (std::string_view kept : {kCodeTableFileName, kExportPathFileName, kImportPathFileName}) {
+        if (SameNameIgnoringCase(name, kept)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ClearStoreFiles(const fs::path& dataDir) {
+    const fs::path index = dataDir / std::string(kIndexFileName);
+    std::optional<std::string> content = platform::ReadFileIfExists(index);
+    if (!content) {
+        return false;
+    }
+    for (const std::string& line : SplitLines(*content)) {
+        for (std::string_view extension : {kMainFileExtension, kMemberFileExtension}) {
+            std::string name = line;
+            name.append(extension);
+            if (IsKeptFile(name)) {
+                continue;
+            }
+            if (std::optional<fs::path> path = FileInDirectory(dataDir, name)) {
+                platform::RemoveFile(*path);
+            }
+        }
+    }
+    if (!platform::RemoveFile(index)) {
+        const int error = errno;
+        if (platform::FileExists(index)) {
+            IoError::ThrowCode(index, error != 0 ? error : EIO);
+        }
+    }
+    return true;
+}
+
+TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      dataDir_(dataDir) {
+    setObjectName(QStringLiteral("ClearAllForm"));
+    setWindowTitle(QStringLiteral("清空数据库"));
+    setFixedSize(593, 171);
+    setFont(SongPixelFont(14));
+    setAutoFillBackground(true);
+    SetColour(this, QPalette::Window, kRed);
+
+    Label1 = new QLabel(QStringLiteral("你的确要删除数据库中的所有数据吗!!!"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(KaiPixelFont(29, true));
+    Label1->setAlignment(Qt::AlignCenter);
+    SetColour(Label1, QPalette::WindowText, kYellow);
+    // The design size fits the Windows face; a wider face keeps it centred.
+    const int labelWidth = std::max(544, Label1->sizeHint().width());
+    const int labelHeight = std::max(29, Label1->sizeHint().height());
+    Label1->setGeometry(24 + (544 - labelWidth) / 2, 32 - (labelHeight - 29) / 2, labelWidth,
+                        labelHeight);
+
+    Button2 = new QPushButton(QStringLiteral("不删除数据库，取消本次操作"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(52, 80, 225, 45);
+    Button1 = new QPushButton(QStringLiteral("是的，我决定删除"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(368, 96, 141, 25);
+    Button1->setAutoDefault(false);
+    Button2->setDefault(true);
+    Button2->setFocus();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kBlinkMs);
+    connect(Timer1, &QTimer::timeout, this, &TClearAllForm::Timer1Timer);
+    Timer1->start();
+
+    connect(Button1, &QPushButton::clicked, this, &TClearAllForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TClearAllForm::Button2Click);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void TClearAllForm::Timer1Timer() {
+    const bool red = Label1->palette().color(QPalette::WindowText) == kRed;
+    SetColour(Label1, QPalette::WindowText, red ? kYellow : kRed);
+}
+
+void TClearAllForm::Button2Click() {
+    reject();
+}
+
+void TClearAllForm::Button1Click() {
+    if (Button1->text() == kReturnCaption) {
+        accept();
+        return;
+    }
+    Timer1->stop();
+    bool done = false;
+    try {
+        done = DeleteAllProjects();
+    } catch (const IoError& error) {
+        ShowIoError(this, error);
+        return;
+    }
+    if (!done) {
+        return;
+    }
+    cleared_ = true;
+    SetColour(this, QPalette::Window, kBlack);
+    SetColour(Label1, QPalette::WindowText, kWhite);
+    Label1->setText(QStringLiteral("数据库中的数据已全部被清除了..."));
+    Button2->setEnabled(false);
+    Button1->setText(kReturnCaption);
+    Button1->setDefault(true);
+    Button1->setFocus();
+}
+
+bool TClearAllForm::DeleteAllProjects() {
+    if (!ClearStoreFiles(dataDir_)) {
+        ShowMessage(this, QStringLiteral("未找到控制文件，清空操作失败！"));
+        return false;
+    }
+    ShowMessage(this, QStringLiteral("清空操作完成！"));
+    return true;
+}
+
+}  // namespace shenbao

@@ -1,0 +1,314 @@
+#include "exchange/getpath.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <system_error>
+
+#include "exchange/transfer.h"
+#include "platform/gbk.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/text.h"
+#include "platform/platform.h"
+#include "store/io_error.h"
+
+namespace shenbao {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kIndentPixels = 10;
+
+// Indents every entry by its level, as the classic directory list does.
+class IndentDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem shifted(option);
+        shifted.rect.adjust(Indent(index), 0, 0, 0);
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.rwidth() += Indent(index);
+        return size;
+    }
+
+  private:
+    static int Indent(const QModelIndex& index) {
+        return index.data(kLevelRole).toInt() * kIndentPixels;
+    }
+};
+
+// An absolute, normal path without a trailing separator (the root keeps it).
+fs::path PlainPath(const fs::path& path) {
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    if (ec) {
+        absolute = path;
+    }
+    fs::path normal = absolute.lexically_normal();
+    if (!normal.has_filename() && normal.has_relative_path()) {
+        normal = normal.parent_path();
+    }
+    return normal;
+}
+
+bool Readable(const fs::path& dir) {
+    if (!platform::DirectoryExists(dir)) {
+        return false;
+    }
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    return !ec;
+}
+
+QString EntryText(const fs::path& path, bool root) {
+    return root ? FromPath(path) : FromPath(path.filename());
+}
+
+}  // namespace
+
+// ---- The directory list ------------------------------------------------------------
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new IndentDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    // Moving refills the list, so it happens after the click has been handled.
+    auto open = [this](QListWidgetItem* item) {
+        const fs::path target(item->data(kPathRole).toString().toStdString());
+        QMetaObject::invokeMethod(
+            this, [this, target] { setDirectory(target); }, Qt::QueuedConnection);
+    };
+    connect(this, &QListWidget::itemClicked, this, open);
+    connect(this, &QListWidget::itemActivated, this, open);
+}
+
+bool TDirectoryListBox::setDirectory(const fs::path& dir) {
+    const fs::path target = PlainPath(dir);
+    if (!Readable(target)) {
+        return false;
+    }
+    directory_ = target;
+    driveRoot_ = PlainPath(platform::DriveOf(target).root);
+    Fill();
+    emit changed();
+    return true;
+}
+
+bool TDirectoryListBox::setDrive(const fs::path& root) {
+    return setDirectory(root);
+}
+
+void TDirectoryListBox::Fill() {
+    clear();
+    QStyle* style = QApplication::style();
+    const QIcon open = style->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style->standardIcon(QStyle::SP_DirClosedIcon);
+
+    auto add = [this](const fs::path& path, const QString& text, const QIcon& icon, int level) {
+        auto* item = new QListWidgetItem(icon, text, this);
+        item->setData(kPathRole, QString::fromStdString(path.string()));
+        item->setData(kLevelRole, level);
+        return item;
+    };
+
+    // The open folders from the drive's root down to the directory.
+    fs::path walk = driveRoot_;
+    QListWidgetItem* current = add(walk, EntryText(walk, true), open, 0);
+    int level = 0;
+    const fs::path relative = directory_.lexically_relative(driveRoot_);
+    for (const fs::path& part : relative) {
+        if (part.empty() || part == ".") {
+            continue;
+        }
+        walk /= part;
+        current = add(walk, EntryText(walk, false), open, ++level);
+    }
+
+    // Its subfolders, by name; hidden ones stay hidden.
+    std::vector<fs::path> children;
+    std::error_code ec;
+    for (fs::directory_iterator it(directory_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.empty() && name.front() != '.' && platform::DirectoryExists(it->path())) {
+            children.push_back(it->path());
+        }
+    }
+    std::sort(children.begin(), children.end());
+    for (const fs::path& child : children) {
+        add(child, EntryText(child, false), closed, level + 1);
+    }
+    setCurrentItem(current);
+    scrollToItem(current);
+}
+
+// ---- The dialog ------------------------------------------------------------------------
+
+TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      dataDir_(dataDir) {
+    setObjectName(QStringLiteral("GetPathForm"));
+    setWindowTitle(QStringLiteral("设置数据转移路径"));
+    setFixedSize(385, 238);
+    setFont(SongPixelFont(14));
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::Box);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 373, 177);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(24, 20);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(116, 16, 221, 22);
+
+    DirectoryListBox1 = new TDirectoryListBox(this);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setGeometry(116, 44, 221, 97);
+
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    DriveComboBox1->setGeometry(116, 148, 221, 22);
+    const QIcon driveIcon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon floppyIcon = QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon);
+    for (const platform::Drive& drive : platform::Drives()) {
+        const QString name = QString::fromStdString(drive.name);
+        QString text = name;
+        if (drive.root != fs::path("/")) {
+            text += QStringLiteral("  [") + FromPath(PlainPath(drive.root)) + QStringLiteral("]");
+        }
+        DriveComboBox1->addItem(name == QStringLiteral("A:") ? floppyIcon : driveIcon, text,
+                                QString::fromStdString(PlainPath(drive.root).string()));
+    }
+
+    Button1 = new QPushButton(QStringLiteral("确认"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(80, 200, 75, 25);
+    Button2 = new QPushButton(QStringLiteral("取消"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(220, 200, 75, 25);
+    Button1->setDefault(true);
+
+    connect(DirectoryListBox1, &TDirectoryListBox::changed, this,
+            &TGetPathForm::DirectoryListBox1Change);
+    connect(DriveComboBox1, &QComboBox::activated, this, &TGetPathForm::DriveComboBox1Change);
+    connect(Button1, &QPushButton::clicked, this, &TGetPathForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TGetPathForm::Button2Click);
+
+    // The list starts where the process stands.
+    std::error_code ec;
+    fs::path start = fs::current_path(ec);
+    if (ec || !DirectoryListBox1->setDirectory(start)) {
+        DirectoryListBox1->setDirectory(fs::path("/"));
+    }
+    Edit1->clear();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void TGetPathForm::setPathCaption(const QString& caption) {
+    Label1->setText(caption);
+    Label1->adjustSize();
+}
+
+std::string TGetPathForm::settingFileName() const {
+    return Label1->text() == QStringLiteral("数据导出路径") ? std::string(kExportPathFileName)
+                                                            : std::string(kImportPathFileName);
+}
+
+void TGetPathForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TGetPathForm::FormShow() {
+    setWindowTitle(Label1->text() + QStringLiteral("设置"));
+    const std::string fileName = settingFileName();
+    const QString listDirectory = FromPath(DirectoryListBox1->directory());
+    try {
+        if (platform::FileExists(dataDir_ / fileName)) {
+            const std::string line = ReadPathSetting(dataDir_, fileName);
+            Edit1->setText(FromGbk(line));
+            if (line.empty() ||
+                !DirectoryListBox1->setDirectory(platform::MapDrivePath(GbkToUtf8(line)))) {
+                Edit1->setText(FromPath(DirectoryListBox1->directory()));
+            }
+        } else {
+            WritePathSetting(dataDir_, fileName, kDefaultExchangePath);
+            Edit1->setText(FromGbk(kDefaultExchangePath));
+            if (!DirectoryListBox1->setDirectory(platform::MapDrivePath(kDefaultExchangePath))) {
+                Edit1->setText(FromPath(DirectoryListBox1->directory()));
+            }
+        }
+    } catch (const IoError&) {
+        // The field then shows where the list stands.
+        Edit1->setText(listDirectory);
+    }
+}
+
+void TGetPathForm::DirectoryListBox1Change() {
+    Edit1->setText(FromPath(DirectoryListBox1->directory()));
+    ShowListDrive();
+}
+
+void TGetPathForm::ShowListDrive() {
+    const QString root = QString::fromStdString(DirectoryListBox1->driveRoot().string());
+    const int index = DriveComboBox1->findData(root);
+    if (index >= 0) {
+        DriveComboBox1->setCurrentIndex(index);
+    }
+}
+
+void TGetPathForm::DriveComboBox1Change(int index) {
+    const fs::path root(DriveComboBox1->itemData(index).toString().toStdString());
+    if (!DirectoryListBox1->setDrive(root)) {
+        const QString name = DriveComboBox1->itemText(index).section(QLatin1Char(' '), 0, 0);
+        ShowListDrive();
+        ShowMessage(this, QStringLiteral("驱动器%1没有准备好！").arg(name));
+    }
+}
+
+void TGetPathForm::Button1Click() {
+    try {
+        WritePathSetting(dataDir_, settingFileName(), ToGbk(Edit1->text()));
+    } catch (const IoError& error) {
+        ShowIoError(this, error);
+        return;
+    }
+    accept();
+}
+
+void TGetPathForm::Button2Click() {
+    reject();
+}
+
+}  // namespace shenbao

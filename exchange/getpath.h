@@ -1,0 +1,86 @@
+#pragma once
+
+// The path dialog: chooses the export or the import path and keeps it in its
+// setting file ("_DataOut.zzj" or "_DataIn.zzj") in the data directory.
+
+#include <QDialog>
+#include <QListWidget>
+#include <filesystem>
+#include <string>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace shenbao {
+
+// A directory list in the manner of the classic control: the open folders
+// from the drive's root down to the current directory, then the current
+// directory's subfolders, indented. A click or Enter on an entry moves there.
+class TDirectoryListBox : public QListWidget {
+    Q_OBJECT
+  public:
+    explicit TDirectoryListBox(QWidget* parent = nullptr);
+
+    // The directory the list stands in (native path, no trailing separator
+    // except at the root).
+    const std::filesystem::path& directory() const { return directory_; }
+    // The root of the drive the list belongs to.
+    const std::filesystem::path& driveRoot() const { return driveRoot_; }
+
+    // Moves the list to `dir` (and to the drive that holds it). False, with
+    // the list left where it stands, when `dir` is no readable directory.
+    bool setDirectory(const std::filesystem::path& dir);
+    // Moves the list to the root of the drive whose root is `root`.
+    bool setDrive(const std::filesystem::path& root);
+
+  signals:
+    // The list has moved to another directory.
+    void changed();
+
+  private:
+    void Fill();
+    void Open(QListWidgetItem* item);
+
+    std::filesystem::path directory_;
+    std::filesystem::path driveRoot_;
+};
+
+class TGetPathForm : public QDialog {
+    Q_OBJECT
+  public:
+    // `dataDir`: where the setting files are.
+    explicit TGetPathForm(const std::filesystem::path& dataDir, QWidget* parent = nullptr);
+
+    // The caption of Label1 names the path being set ("数据导出路径" selects
+    // the export path file, any other caption the import path file).
+    void setPathCaption(const QString& caption);
+    // The setting file the caption selects.
+    std::string settingFileName() const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void FormShow();
+    void DirectoryListBox1Change();
+    void DriveComboBox1Change(int index);
+    void Button1Click();
+    void Button2Click();
+    // Puts the drive of the directory list into the drive selector.
+    void ShowListDrive();
+
+    std::filesystem::path dataDir_;
+
+    QFrame* Bevel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    TDirectoryListBox* DirectoryListBox1 = nullptr;
+    QComboBox* DriveComboBox1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+};
+
+}  // namespace shenbao

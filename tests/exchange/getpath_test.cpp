@@ -1,0 +1,181 @@
+// The path dialog: the default setting file, following the directory list,
+// confirming, cancelling, and a setting file that cannot be written.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+
+#include "exchange/getpath.h"
+#include "platform/gui/text.h"
+#include "platform/platform.h"
+#include "tests/support/main_form.h"
+#include "tests/support/modal.h"
+#include "tests/support/temp_store.h"
+
+namespace shenbao {
+namespace {
+
+using testing::Gbk;
+using testing::ModalAnswerer;
+using testing::TempStore;
+namespace fs = std::filesystem;
+
+// A data directory and a home directory ("c:\") of the test's own.
+class PathDialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* home = std::getenv("HOME");
+        oldHome_ = home != nullptr ? home : "";
+        ::setenv("HOME", Plain(home_.dir()).c_str(), 1);
+        oldCwd_ = fs::current_path();
+    }
+    void TearDown() override {
+        ::setenv("HOME", oldHome_.c_str(), 1);
+        fs::current_path(oldCwd_);
+    }
+    static std::string Plain(const fs::path& dir) {
+        std::string text = dir.string();
+        while (text.size() > 1 && text.back() == '/') {
+            text.pop_back();
+        }
+        return text;
+    }
+
+    std::unique_ptr<TGetPathForm> Open(const QString& caption) {
+        auto form = std::make_unique<TGetPathForm>(data_.dir());
+        form->setPathCaption(caption);
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+    static QLineEdit* Edit(TGetPathForm& form) { return form.findChild<QLineEdit*>("Edit1"); }
+    static TDirectoryListBox* List(TGetPathForm& form) {
+        return form.findChild<TDirectoryListBox*>("DirectoryListBox1");
+    }
+    static void Press(TGetPathForm& form, const char* name) {
+        QTest::mouseClick(form.findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+
+    TempStore data_, home_;
+    std::string oldHome_;
+    fs::path oldCwd_;
+};
+
+TEST_F(PathDialog, FirstOpeningWritesTheDefaultAndShowsHomeAsTheListHasIt) {
+    auto form = Open(QStringLiteral("数据导出路径"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("数据导出路径设置"));
+    EXPECT_EQ(form->size(), QSize(385, 238));
+    EXPECT_EQ(data_.Read("_DataOut.zzj"), "c:\\\r\n");
+    EXPECT_FALSE(data_.Exists("_DataIn.zzj"));
+    EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())));
+    EXPECT_EQ(List(*form)->directory(), fs::path(Plain(home_.dir())));
+    EXPECT_EQ(form->findChild<QComboBox*>("DriveComboBox1")->currentText().left(2),
+              QStringLiteral("C:"));
+
+    // Cancelling keeps the file just written.
+    Press(*form, "Button2");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    EXPECT_EQ(data_.Read("_DataOut.zzj"), "c:\\\r\n");
+}
+
+TEST_F(PathDialog, ChoosingADirectoryStoresItsFullPathAndTheNextOpeningShowsIt) {
+    fs::create_directories(home_.path("exchange/sub"));
+    {
+        auto form = Open(QStringLiteral("数据导出路径"));
+        TDirectoryListBox* list = List(*form);
+        QList<QListWidgetItem*> items =
+            list->findItems(QStringLiteral("exchange"), Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(items[0]).center());
+        ASSERT_TRUE(testing::WaitFor([&] { return list->directory().filename() == "exchange"; }));
+        const QString chosen = QString::fromStdString(Plain(home_.path("exchange")));
+        EXPECT_EQ(Edit(*form)->text(), chosen);
+        Press(*form, "Button1");
+        EXPECT_EQ(form->result(), QDialog::Accepted);
+        EXPECT_EQ(data_.Read("_DataOut.zzj"), Plain(home_.path("exchange")) + "\r\n");
+    }
+    // Wherever the process stands now, the stored directory comes back.
+    fs::current_path("/");
+    auto again = Open(QStringLiteral("数据导出路径"));
+    EXPECT_EQ(Edit(*again)->text(), QString::fromStdString(Plain(home_.path("exchange"))));
+    // The list holds the way up and the way down.
+    EXPECT_EQ(List(*again)->findItems(QStringLiteral("sub"), Qt::MatchExactly).size(), 1);
+    EXPECT_EQ(List(*again)->currentItem()->text(), QStringLiteral("exchange"));
+}
+
+TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn) {
+    fs::current_path(home_.dir());
+    {
+        auto form = Open(QStringLiteral("数据引入路径"));
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("数据引入路径设置"));
+        Edit(*form)->setText(QStringLiteral("D:\\不存在的目录"));
+        Press(*form, "Button1");
+        EXPECT_EQ(data_.Read("_DataIn.zzj"), Gbk("D:\\不存在的目录") + "\r\n");
+        EXPECT_FALSE(data_.Exists("_DataOut.zzj"));
+    }
+    fs::create_directory(home_.path("here"));
+    fs::current_path(home_.path("here"));
+    auto again = Open(QStringLiteral("数据引入路径"));
+    EXPECT_EQ(Edit(*again)->text(), QString::fromStdString(Plain(home_.path("here"))));
+    Press(*again, "Button2");
+    EXPECT_EQ(data_.Read("_DataIn.zzj"), Gbk("D:\\不存在的目录") + "\r\n");
+}
+
+TEST_F(PathDialog, ADriveOfTheSelectorMovesTheList) {
+    auto form = Open(QStringLiteral("数据引入路径"));
+    auto* drives = form->findChild<QComboBox*>("DriveComboBox1");
+    ASSERT_EQ(drives->count(), 3);
+    EXPECT_TRUE(drives->itemText(0).startsWith(QStringLiteral("A:")));
+    EXPECT_TRUE(drives->itemText(1).startsWith(QStringLiteral("C:")));
+    EXPECT_EQ(drives->itemText(2), QStringLiteral("/"));
+    drives->setCurrentIndex(2);
+    emit drives->activated(2);
+    EXPECT_EQ(Edit(*form)->text(), QStringLiteral("/"));
+    EXPECT_EQ(List(*form)->directory(), fs::path("/"));
+}
+
+TEST_F(PathDialog, ASettingFileThatCannotBeWrittenKeepsTheDialogOpen) {
+    // A directory in the place of the setting file refuses every write.
+    fs::create_directory(data_.path("_DataOut.zzj"));
+    auto form = Open(QStringLiteral("数据导出路径"));
+    ModalAnswerer answers;
+    answers.Ok();
+    Edit(*form)->setText(QStringLiteral("/tmp"));
+    Press(*form, "Button1");
+    ASSERT_EQ(answers.messages().size(), 1);
+    EXPECT_TRUE(answers.messages()[0].contains(QStringLiteral("_DataOut.zzj")));
+    EXPECT_EQ(answers.icons()[0], QMessageBox::Critical);
+    EXPECT_TRUE(form->isVisible());
+    Press(*form, "Button2");
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(PathDialog, TheSettingsMenuOpensTheDialogForEachPath) {
+    data_.InstallCodeTable();
+    ModalAnswerer answers;
+    auto main = testing::StartMainForm(data_, answers);
+    QStringList captions;
+    for (int i = 0; i < 2; ++i) {
+        answers.Then([&](QWidget* dialog) {
+            captions << dialog->findChild<QLabel*>("Label1")->text();
+            QMetaObject::invokeMethod(dialog->findChild<QPushButton*>("Button2"), "click",
+                                      Qt::QueuedConnection);
+        });
+    }
+    main->N18Click();
+    main->N19Click();
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("数据导出路径"), QStringLiteral("数据引入路径")}));
+    EXPECT_EQ(data_.Read("_DataOut.zzj"), "c:\\\r\n");
+    EXPECT_EQ(data_.Read("_DataIn.zzj"), "c:\\\r\n");
+}
+
+}  // namespace
+}  // namespace shenbao
