@@ -68,7 +68,12 @@ void TZMainForm::BuildProgressPanel() {
     Button3 = new QPushButton(QStringLiteral("确认"), Panel4);
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setGeometry(234, 236, 75, 25);
-    SetColour(Button3, QPalette::ButtonText, kYellow);
+    // Yellow on the usual grey face would hardly read; the face takes the
+    // panel's colour.
+    QPalette face = Button3->palette();
+    face.setColor(QPalette::ButtonText, kYellow);
+    face.setColor(QPalette::Button, kTeal.darker(115));
+    Button3->setPalette(face);
     connect(Button3, &QPushButton::clicked, this, &TZMainForm::Button3Click);
 }
 
