@@ -1,0 +1,309 @@
+// Drawing laid-out pages on images, PDF writers and printers, the preview
+// window and the choice of printer.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QPainter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/gui/fonts.h"
+#include "report/preview.h"
+#include "report/printing.h"
+#include "report/render.h"
+#include "store/io_error.h"
+#include "tests/report/report_support.h"
+#include "tests/support/modal.h"
+
+namespace shenbao {
+namespace {
+
+using report::BandKind;
+using testing::TableSource;
+
+// Landscape A4, 10 mm margins: a 15 mm header with rules and one caption,
+// 8 mm detail rows, a 10 mm footer with the page number.
+report::ReportDefinition Simple() {
+    report::ReportDefinition definition;
+    definition.name = QStringLiteral("测试报表");
+    definition.page.orientation = QPageLayout::Landscape;
+    report::Band header;
+    header.height = 15;
+    header.ruleTop = header.ruleBottom = true;
+    report::Field caption;
+    caption.name = QStringLiteral("Caption");
+    caption.text = QStringLiteral("名称");
+    caption.left = 20;
+    caption.top = 5;
+    caption.width = 60;
+    caption.height = 6;
+    caption.font = SongPointFont(9);
+    header.fields.push_back(caption);
+    definition.columnHeader = header;
+    report::Band detail;
+    detail.height = 8;
+    report::Field value = caption;
+    value.name = QStringLiteral("Value");
+    value.kind = report::FieldKind::Data;
+    value.data = 0;
+    value.top = 1;
+    detail.fields.push_back(value);
+    definition.detail = detail;
+    report::Band footer;
+    footer.height = 10;
+    footer.ruleTop = true;
+    report::Field number;
+    number.name = QStringLiteral("Page");
+    number.kind = report::FieldKind::PageNumber;
+    number.left = 5;
+    number.top = 2;
+    number.font = SongPointFont(9);
+    number.autoSize = true;
+    footer.fields.push_back(number);
+    definition.pageFooter = footer;
+    return definition;
+}
+
+TableSource Rows(int count) {
+    TableSource table;
+    for (int i = 1; i <= count; ++i) {
+        table.rows.push_back({QStringLiteral("第%1行").arg(i)});
+    }
+    return table;
+}
+
+// Rows of `image` in which the column `x` is dark.
+std::vector<int> DarkRows(const QImage& image, int x) {
+    std::vector<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (qGray(image.pixel(x, y)) < 128) {
+            rows.push_back(y);
+        }
+    }
+    return rows;
+}
+
+// Bounding box of the dark pixels inside `area`.
+QRect Ink(const QImage& image, const QRect& area) {
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 160) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return ink;
+}
+
+QRect Pixels(const QRectF& mm, int dpi) {
+    const double f = dpi / 25.4;
+    return QRectF(mm.left() * f, mm.top() * f, mm.width() * f, mm.height() * f).toAlignedRect();
+}
+
+TEST(ReportRender, MillimetresFollowTheDeviceResolutionAndFontsKeepTheirPointSize) {
+    TableSource table = Rows(3);
+    const report::ReportDocument document = report::LayOutReport(Simple(), table.Source());
+    const report::PlacedBand& header =
+        *testing::Bands(document.pages[0], BandKind::ColumnHeader)[0];
+    const report::PlacedField& caption = *header.field(QStringLiteral("Caption"));
+
+    QRect inks[2];
+    int index = 0;
+    for (const int dpi : {100, 300}) {
+        SCOPED_TRACE(dpi);
+        const QImage image = report::RenderPageImage(document, 0, dpi);
+        EXPECT_EQ(image.width(), qRound(297 * dpi / 25.4));
+        EXPECT_EQ(image.height(), qRound(210 * dpi / 25.4));
+        // Rules at the header's top (10 mm) and bottom (25 mm), the footer's
+        // top (190 mm), nothing else in a column between the fields.
+        const int x = qRound(150 * dpi / 25.4);
+        const std::vector<int> dark = DarkRows(image, x);
+        ASSERT_FALSE(dark.empty());
+        const auto near = [&](double mm) {
+            const double px = mm * dpi / 25.4;
+            return std::any_of(dark.begin(), dark.end(),
+                               [&](int y) { return std::abs(y - px) <= 1.5; });
+        };
+        EXPECT_TRUE(near(10.1));
+        EXPECT_TRUE(near(24.9));
+        EXPECT_TRUE(near(190.1));
+        for (const int y : dark) {
+            const double mm = y * 25.4 / dpi;
+            EXPECT_TRUE(std::abs(mm - 10.1) < 0.5 || std::abs(mm - 24.9) < 0.5 ||
+                        std::abs(mm - 190.1) < 0.5)
+                << mm;
+        }
+        inks[index++] = Ink(image, Pixels(caption.box, dpi));
+        EXPECT_FALSE(inks[index - 1].isEmpty());
+    }
+    // Three times the resolution, three times the ink: the text is neither
+    // scaled twice nor drawn at a fixed pixel size.
+    EXPECT_NEAR(static_cast<double>(inks[1].height()) / inks[0].height(), 3.0, 0.4);
+    EXPECT_NEAR(static_cast<double>(inks[1].width()) / inks[0].width(), 3.0, 0.4);
+    // 9 points is 3.175 mm: two ideographs are a little narrower.
+    EXPECT_NEAR(inks[1].width() * 25.4 / 300, 2 * 3.175, 0.6);
+}
+
+TEST(ReportRender, PdfHasTheSheetThePagesAndTheirText) {
+    if (!testing::HavePdfTools()) {
+        GTEST_SKIP() << "poppler-utils not installed";
+    }
+    TableSource table = Rows(45);  // 20 rows of 8 mm in 165 mm
+    const report::ReportDocument document = report::LayOutReport(Simple(), table.Source());
+    ASSERT_EQ(document.pages.size(), 3u);
+    QTemporaryDir dir;
+    const std::filesystem::path pdf = dir.filePath(QStringLiteral("out.pdf")).toStdString();
+    QFile file(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(report::RenderPdf(document, QStringLiteral("测试")));
+    file.close();
+
+    EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("3"));
+    EXPECT_TRUE(
+        testing::PdfInfo(pdf, QStringLiteral("Page size")).startsWith(QStringLiteral("842 x 595")));
+    const QStringList pages = testing::PdfPages(pdf);
+    ASSERT_EQ(pages.size(), 3);
+    int next = 1;
+    for (int p = 0; p < 3; ++p) {
+        const QStringList lines = pages[p].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.count(QStringLiteral("名称")), 1);
+        EXPECT_EQ(lines.last(), QString::number(p + 1));
+        for (const QString& line : lines) {
+            if (line.startsWith(QStringLiteral("第"))) {
+                EXPECT_EQ(line, QStringLiteral("第%1行").arg(next));
+                ++next;
+            }
+        }
+    }
+    EXPECT_EQ(next, 46);
+}
+
+class Printing : public ::testing::Test {
+  protected:
+    void TearDown() override { report::SetDefaultPrinterForTesting({}); }
+    QTemporaryDir dir;
+};
+
+TEST_F(Printing, TheDefaultPrinterIsWhatIsInstalledAndNothingWithoutPrinters) {
+    report::SetDefaultPrinterForTesting([] { return std::unique_ptr<QPrinter>(); });
+    EXPECT_EQ(report::DefaultPrinter(), nullptr);
+    const QString file = dir.filePath(QStringLiteral("job.pdf"));
+    report::SetDefaultPrinterForTesting([file] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+        return printer;
+    });
+    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
+    ASSERT_NE(printer, nullptr);
+    EXPECT_EQ(printer->outputFileName(), file);
+}
+
+TEST_F(Printing, APrintRunsTheReportFromTheStartAndPrintsEveryPage) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString file = dir.filePath(QStringLiteral("job.pdf"));
+    printer.setOutputFileName(file);
+    // A portrait printer gets the report's landscape sheet.
+    printer.setPageOrientation(QPageLayout::Portrait);
+    TableSource table = Rows(25);
+    table.cursor = 20;  // left over from an earlier run
+    const report::PrintResult result =
+        report::PrintReport(nullptr, Simple(), table.Source(), printer);
+    EXPECT_EQ(result.status, report::PrintResult::Done);
+    EXPECT_EQ(result.pages, 2);
+    EXPECT_EQ(table.beforeRuns, 1);
+    EXPECT_EQ(table.needDataCalls, 26);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    if (testing::HavePdfTools()) {
+        const std::filesystem::path pdf = file.toStdString();
+        EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("2"));
+        EXPECT_TRUE(testing::PdfText(pdf).contains(QStringLiteral("第1行")));
+    }
+}
+
+TEST_F(Printing, APdfFileIsReplacedWholeOrNotAtAll) {
+    const std::filesystem::path path = dir.filePath(QStringLiteral("list.pdf")).toStdString();
+    TableSource table = Rows(5);
+    const report::PrintResult result =
+        report::WriteReportPdf(nullptr, Simple(), table.Source(), path);
+    EXPECT_EQ(result.status, report::PrintResult::Done);
+    EXPECT_EQ(result.pages, 1);
+    QFile file(QString::fromStdString(path.string()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+
+    // A directory in the way: the error names the file.
+    const std::filesystem::path blocked = dir.filePath(QStringLiteral("blocked.pdf")).toStdString();
+    std::filesystem::create_directory(blocked);
+    try {
+        report::WriteReportPdf(nullptr, Simple(), table.Source(), blocked);
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.path(), blocked);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(blocked));
+}
+
+TEST(ReportPreviewWindow, ShowsThePagesMovesAndRunsAgainFromTheFirstRow) {
+    TableSource table = Rows(45);  // 3 pages
+    QWidget* printedFrom = nullptr;
+    report::ReportPreview preview(Simple(), table.Source(),
+                                  [&](QWidget* window) { printedFrom = window; });
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    ASSERT_TRUE(testing::WaitFor([&] { return preview.pageCount() == 3; }));
+    EXPECT_EQ(preview.document().rowCount, 45);
+    EXPECT_EQ(preview.currentPage(), 1);
+    const auto action = [&](const char* name) {
+        return preview.findChild<QAction*>(QString::fromLatin1(name));
+    };
+    EXPECT_FALSE(action("PreviousPage")->isEnabled());
+    action("NextPage")->trigger();
+    EXPECT_EQ(preview.currentPage(), 2);
+    action("LastPage")->trigger();
+    EXPECT_EQ(preview.currentPage(), 3);
+    EXPECT_FALSE(action("NextPage")->isEnabled());
+    action("FirstPage")->trigger();
+    EXPECT_EQ(preview.currentPage(), 1);
+
+    const double zoom = preview.pagesView()->zoomFactor();
+    action("ZoomIn")->trigger();
+    EXPECT_GT(preview.pagesView()->zoomFactor(), zoom);
+
+    // Every redraw is a new run from the first row.
+    const int runs = table.beforeRuns;
+    table.cursor = 17;
+    preview.pagesView()->updatePreview();
+    EXPECT_EQ(table.beforeRuns, runs + 1);
+    EXPECT_EQ(preview.document().rowCount, 45);
+
+    action("PrintReport")->trigger();
+    EXPECT_EQ(printedFrom, &preview);
+    EXPECT_TRUE(preview.isVisible());
+    action("ClosePreview")->trigger();
+    EXPECT_FALSE(preview.isVisible());
+}
+
+TEST(ReportPreviewWindow, ShowPreviewReturnsWhenTheUserClosesIt) {
+    TableSource table = Rows(2);
+    testing::ModalAnswerer answerer;
+    int pages = -1;
+    answerer.Then([&](QWidget* window) {
+        auto* preview = qobject_cast<report::ReportPreview*>(window);
+        ASSERT_NE(preview, nullptr);
+        pages = preview->pageCount();
+        preview->close();
+    });
+    report::ShowPreview(nullptr, Simple(), table.Source(), {});
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(answerer.pending(), 0u);
+}
+
+}  // namespace
+}  // namespace shenbao

@@ -1,0 +1,131 @@
+#pragma once
+
+// Helpers for tests of reports: a table of rows as a report's client, the
+// detail rows of laid-out pages, and reading PDF files with poppler-utils.
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "report/report.h"
+
+namespace shenbao::testing {
+
+// A report client over fixed rows, counting how it is called.
+struct TableSource {
+    std::vector<std::vector<QString>> rows;
+    int beforeRuns = 0;
+    int needDataCalls = 0;
+    std::size_t cursor = 0;
+
+    report::ReportSource Source() {
+        report::ReportSource source;
+        source.beforeRun = [this] {
+            ++beforeRuns;
+            cursor = 0;
+        };
+        source.needData = [this](std::vector<QString>& values) {
+            ++needDataCalls;
+            if (cursor >= rows.size()) {
+                return false;
+            }
+            const std::vector<QString>& row = rows[cursor++];
+            for (std::size_t i = 0; i < values.size() && i < row.size(); ++i) {
+                values[i] = row[i];
+            }
+            return true;
+        };
+        return source;
+    }
+};
+
+// (page number, row) of every detail band, in page order; pieces of a cut
+// row count once per piece.
+inline std::vector<std::pair<int, int>> DetailRows(const report::ReportDocument& document) {
+    std::vector<std::pair<int, int>> out;
+    for (const report::ReportPage& page : document.pages) {
+        for (const report::PlacedBand& band : page.bands) {
+            if (band.kind == report::BandKind::Detail) {
+                out.emplace_back(page.number, band.row);
+            }
+        }
+    }
+    return out;
+}
+
+inline std::vector<const report::PlacedBand*> Bands(const report::ReportPage& page,
+                                                    report::BandKind kind) {
+    std::vector<const report::PlacedBand*> out;
+    for (const report::PlacedBand& band : page.bands) {
+        if (band.kind == kind) {
+            out.push_back(&band);
+        }
+    }
+    return out;
+}
+
+// Output of a command line, or nothing when it could not run.
+inline std::optional<std::string> CommandOutput(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return std::nullopt;
+    }
+    std::string out;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, n);
+    }
+    if (pclose(pipe) != 0) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+inline bool HavePdfTools() {
+    return CommandOutput("pdfinfo -v 2>&1 >/dev/null; command -v pdftotext >/dev/null").has_value();
+}
+
+// The text of a PDF file, pages separated by form feeds.
+inline QString PdfText(const std::filesystem::path& pdf) {
+    const auto out = CommandOutput("pdftotext -enc UTF-8 '" + pdf.string() + "' - 2>/dev/null");
+    return out ? QString::fromStdString(*out) : QString();
+}
+
+inline QStringList PdfPages(const std::filesystem::path& pdf) {
+    QStringList pages = PdfText(pdf).split(QChar(u'\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
+        pages.removeLast();
+    }
+    return pages;
+}
+
+// pdfinfo's value for `key` ("Pages", "Page size").
+inline QString PdfInfo(const std::filesystem::path& pdf, const QString& key) {
+    const auto out = CommandOutput("pdfinfo '" + pdf.string() + "' 2>/dev/null");
+    if (!out) {
+        return QString();
+    }
+    for (const QString& line : QString::fromStdString(*out).split(QLatin1Char('\n'))) {
+        if (line.startsWith(key + QLatin1Char(':'))) {
+            return line.mid(key.size() + 1).trimmed();
+        }
+    }
+    return QString();
+}
+
+// Page counts and line breaks depend on the face; the program maps 宋体 to
+// AR PL UMing CN, and the tests expect that face.
+inline void ExpectSongFace(const QFont& font) {
+    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("AR PL UMing CN"));
+}
+
+}  // namespace shenbao::testing
