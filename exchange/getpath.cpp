@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -92,14 +93,26 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    connect(this, &QListWidget::itemClicked, this, &TDirectoryListBox::Open);
+    connect(this, &QListWidget::itemActivated, this, &TDirectoryListBox::Open);
+}
+
+void TDirectoryListBox::Open(QListWidgetItem* item) {
     // Moving refills the list, so it happens after the click has been handled.
-    auto open = [this](QListWidgetItem* item) {
-        const fs::path target(item->data(kPathRole).toString().toStdString());
-        QMetaObject::invokeMethod(
-            this, [this, target] { setDirectory(target); }, Qt::QueuedConnection);
-    };
-    connect(this, &QListWidget::itemClicked, this, open);
-    connect(this, &QListWidget::itemActivated, this, open);
+    const fs::path target(item->data(kPathRole).toString().toStdString());
+    QMetaObject::invokeMethod(
+        this, [this, target] { setDirectory(target); }, Qt::QueuedConnection);
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (QListWidgetItem* item = currentItem()) {
+            Open(item);
+        }
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 bool TDirectoryListBox::setDirectory(const fs::path& dir) {

@@ -40,6 +40,11 @@ class TDirectoryListBox : public QListWidget {
     // The list has moved to another directory.
     void changed();
 
+  protected:
+    // Enter opens the current entry and goes no further (it does not
+    // confirm the dialog).
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     void Fill();
     void Open(QListWidgetItem* item);

@@ -110,6 +110,25 @@ TEST_F(PathDialog, ChoosingADirectoryStoresItsFullPathAndTheNextOpeningShowsIt) 
     EXPECT_EQ(List(*again)->currentItem()->text(), QStringLiteral("exchange"));
 }
 
+TEST_F(PathDialog, EnterInTheListOpensTheEntryWithoutConfirming) {
+    fs::create_directories(home_.path("in"));
+    auto form = Open(QStringLiteral("数据引入路径"));
+    TDirectoryListBox* list = List(*form);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->currentItem()->text(), QStringLiteral("in"));
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(testing::WaitFor([&] { return list->directory().filename() == "in"; }));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.path("in"))));
+    EXPECT_EQ(data_.Read("_DataIn.zzj"), "c:\\\r\n");
+    // Going up by the open folder above it.
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(
+        testing::WaitFor([&] { return list->directory() == fs::path(Plain(home_.dir())); }));
+}
+
 TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn) {
     fs::current_path(home_.dir());
     {
