@@ -212,21 +212,5 @@ TEST(ClearAllCommand, TheMainListIsReloadedAfterAClearing) {
     EXPECT_EQ(store.Read("vemra.zzj"), "");
 }
 
-TEST(ClearAllCommand, CancellingLeavesTheListAlone) {
-    TempStore store;
-    store.InstallCodeTable();
-    store.AddProject("AAAA1111", SampleRecord("甲"));
-    SaveIndex(store.dir(), {"AAAA1111"});
-    ModalAnswerer answers;
-    auto form = testing::StartMainForm(store, answers);
-    answers.Then([](QWidget* dialog) {
-        QMetaObject::invokeMethod(dialog->findChild<QPushButton*>("Button2"), "click",
-                                  Qt::QueuedConnection);
-    });
-    form->N21Click();
-    EXPECT_EQ(form->projectCount(), 1);
-    EXPECT_EQ(store.Read("vemra.zzj"), "AAAA1111\r\n");
-}
-
 }  // namespace
 }  // namespace shenbao
