@@ -52,18 +52,22 @@ TPrintAForm::TPrintAForm(const std::filesystem::path& dataDir, int projectRows, 
     }
 }
 
-report::ReportSource TPrintAForm::ReportSource() {
+report::ReportSource FeedSource(PrintFeedCursor& feed) {
     report::ReportSource source;
-    source.beforeRun = [this] { feed_.BeforeRun(); };
-    source.needData = [this](std::vector<QString>& values) {
+    source.beforeRun = [&feed] { feed.BeforeRun(); };
+    source.needData = [&feed](std::vector<QString>& values) {
         PrintedRow row;
-        const bool print = feed_.NeedData(row);
+        const bool print = feed.NeedData(row);
         for (std::size_t i = 0; i < row.size() && i < values.size(); ++i) {
             values[i] = FromGbk(row[i]);
         }
         return print;
     };
     return source;
+}
+
+report::ReportSource TPrintAForm::ReportSource() {
+    return FeedSource(feed_);
 }
 
 void TPrintAForm::showEvent(QShowEvent* event) {

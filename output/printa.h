@@ -13,6 +13,11 @@ class QPushButton;
 
 namespace shenbao {
 
+// The report engine's two callbacks over a line table: before a run the
+// cursor goes back before line 1; each request for data hands out the next
+// line's seven printed fields as display text.
+report::ReportSource FeedSource(PrintFeedCursor& feed);
+
 class TPrintAForm : public QDialog {
     Q_OBJECT
   public:

@@ -94,14 +94,17 @@ inline bool HavePdfTools() {
     return CommandOutput("pdfinfo -v 2>&1 >/dev/null; command -v pdftotext >/dev/null").has_value();
 }
 
-// The text of a PDF file, pages separated by form feeds.
-inline QString PdfText(const std::filesystem::path& pdf) {
-    const auto out = CommandOutput("pdftotext -enc UTF-8 '" + pdf.string() + "' - 2>/dev/null");
+// The text of a PDF file, pages separated by form feeds; with `layout` the
+// lines keep the page's columns side by side.
+inline QString PdfText(const std::filesystem::path& pdf, bool layout = false) {
+    const auto out = CommandOutput(std::string("pdftotext -enc UTF-8 ") +
+                                   (layout ? "-layout '" : "'") + pdf.string() +
+                                   "' - 2>/dev/null");
     return out ? QString::fromStdString(*out) : QString();
 }
 
-inline QStringList PdfPages(const std::filesystem::path& pdf) {
-    QStringList pages = PdfText(pdf).split(QChar(u'\f'));
+inline QStringList PdfPages(const std::filesystem::path& pdf, bool layout = false) {
+    QStringList pages = PdfText(pdf, layout).split(QChar(u'\f'));
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
         pages.removeLast();
     }

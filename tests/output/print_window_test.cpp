@@ -1,0 +1,307 @@
+// The print command of the main window and the report window TPrintAForm:
+// the feed it writes, the window, preview, printing and the PDF fallback.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include "mainwin/list_model.h"
+#include "output/print_feed.h"
+#include "output/printa.h"
+#include "platform/gui/text.h"
+#include "report/preview.h"
+#include "report/printing.h"
+#include "store/index_file.h"
+#include "tests/report/report_support.h"
+#include "tests/support/main_form.h"
+
+namespace shenbao {
+namespace {
+
+using testing::Gbk;
+using testing::ModalAnswerer;
+using testing::SampleRecord;
+using testing::StartMainForm;
+using testing::TempStore;
+
+QPushButton* Button(QWidget* form, const char* name) {
+    return form->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// Answers the report window: once it is up, `body` runs on it, then the
+// window is closed.
+ModalAnswerer::Action OnReportWindow(std::function<void(TPrintAForm*)> body) {
+    return [body](QWidget* window) {
+        auto* form = qobject_cast<TPrintAForm*>(window);
+        if (form == nullptr) {
+            ADD_FAILURE() << "expected the report window, got "
+                          << window->metaObject()->className();
+            window->close();
+            return;
+        }
+        QTimer::singleShot(0, form, [form, body] {
+            body(form);
+            form->close();
+        });
+    };
+}
+
+TProjectRecord Record(const char* name, const char* serial, const char* unit, const char* funds) {
+    TProjectRecord record = SampleRecord(name, serial, unit, funds, "2001-07-16");
+    record.Fields[Field::DepartmentName] = Gbk("澄阳市科委");
+    record.Fields[Field::PlanCategory] = Gbk("星火计划");
+    record.Fields[Field::Applicant] = Gbk("张三");
+    record.Fields[Field::ProjectField] = Gbk("现代农业");
+    return record;
+}
+
+std::string FeedLine(const char* serial, const char* name, const char* unit, const char* funds) {
+    return std::string(serial) + "\t" + Gbk(name) + "\t" + Gbk(unit) + "\t" + Gbk("澄阳市科委") +
+           "\t" + Gbk("星火计划") + "\t" + Gbk("张三") + "\t" + funds + "\t2001-07-16\t" +
+           Gbk("现代农业") + "\t\r\n";
+}
+
+const std::string kClosingLine = "\t\t\t\t\t\t\t\t\t\r\n";
+
+// The project names in the order a PDF shows them.
+QStringList NamesInPdf(const std::filesystem::path& pdf) {
+    QStringList names;
+    static const QRegularExpression name(QStringLiteral("[甲乙丙丁]项目\\d*"));
+    auto it = name.globalMatch(testing::PdfText(pdf, true));
+    while (it.hasNext()) {
+        names << it.next().captured();
+    }
+    return names;
+}
+
+class PrintCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        store.AddProject("P0000001", Record("乙项目", "2", "乙单位", "7"));
+        store.AddProject("P0000002", Record("甲项目", "1", "甲单位", "12"));
+        store.AddProject("P0000003", Record("丙项目", "3", "丙单位", "5"));
+        SaveIndex(store.dir(), {"P0000001", "P0000002", "P0000003"});
+        form = StartMainForm(store, answerer);
+        // No printer unless a test installs one.
+        report::SetDefaultPrinterForTesting([] { return std::unique_ptr<QPrinter>(); });
+    }
+    void TearDown() override { report::SetDefaultPrinterForTesting({}); }
+
+    void Print() { form->findChild<QAction*>(QStringLiteral("N11"))->trigger(); }
+
+    // A stand-in printer that writes what it prints into `file`.
+    void InstallPrinter(const std::filesystem::path& file) {
+        report::SetDefaultPrinterForTesting([file] {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(FromPath(file));
+            return printer;
+        });
+    }
+
+    TempStore store;
+    ModalAnswerer answerer;
+    std::unique_ptr<TZMainForm> form;
+};
+
+TEST_F(PrintCommand, TheFeedFollowsTheSortedListAndTheWindowReadsIt) {
+    form->SortList(1);
+    std::size_t lines = 0;
+    answerer.Then(OnReportWindow([&](TPrintAForm* window) {
+        lines = window->feed().lineCount();
+        EXPECT_TRUE(Button(window, "Button1")->isEnabled());
+        EXPECT_TRUE(Button(window, "Button2")->isEnabled());
+    }));
+    Print();
+    EXPECT_EQ(store.Read("tarvok07.zzj"),
+              FeedLine("1", "甲项目", "甲单位", "12") + FeedLine("2", "乙项目", "乙单位", "7") +
+                  FeedLine("3", "丙项目", "丙单位", "5") + kClosingLine);
+    EXPECT_EQ(lines, 4u);
+    EXPECT_EQ(answerer.pending(), 0u);
+}
+
+TEST_F(PrintCommand, AfterAQueryOnlyTheShownProjectsAreFed) {
+    form->RunQuery(3, Gbk("丙"), "");
+    answerer.Then(OnReportWindow([](TPrintAForm*) {}));
+    Print();
+    EXPECT_EQ(store.Read("tarvok07.zzj"), FeedLine("3", "丙项目", "丙单位", "5") + kClosingLine);
+    EXPECT_EQ(answerer.pending(), 0u);
+}
+
+TEST_F(PrintCommand, AFeedThatCannotBeWrittenOpensNoWindow) {
+    std::filesystem::create_directory(store.path("tarvok07.zzj"));  // in the way
+    answerer.Ok();
+    Print();
+    ASSERT_EQ(answerer.messages().size(), 1);
+    EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
+    EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.zzj")));
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
+TEST_F(PrintCommand, WithoutAPrinterTheListBecomesAPdfBesideTheProgram) {
+    form->SortList(1);
+    answerer.Then(OnReportWindow([](TPrintAForm* window) {
+        QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton);
+        QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton);
+    }));
+    answerer.Ok().Ok();
+    Print();
+    ASSERT_EQ(answerer.messages().size(), 2);
+    const QString expected = QStringLiteral("系统中没有安装打印机，项目清单已输出为PDF文件“%1”")
+                                 .arg(FromPath(store.path("tarvok07.pdf")));
+    EXPECT_EQ(answerer.messages()[0], expected);
+    EXPECT_EQ(answerer.messages()[1], expected);
+    ASSERT_TRUE(store.Exists("tarvok07.pdf"));
+    if (testing::HavePdfTools()) {
+        const std::filesystem::path pdf = store.path("tarvok07.pdf");
+        EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        EXPECT_TRUE(testing::PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
+        // The second print ran from the first project again.
+        EXPECT_EQ(NamesInPdf(pdf), (QStringList{QStringLiteral("甲项目"), QStringLiteral("乙项目"),
+                                                QStringLiteral("丙项目")}));
+        const QString text = testing::PdfText(pdf);
+        EXPECT_TRUE(text.contains(QStringLiteral("澄川省计划项目清单")));
+        EXPECT_FALSE(text.contains(QStringLiteral("2001-07-16")));
+        EXPECT_FALSE(text.contains(QStringLiteral("现代农业")));
+    }
+}
+
+TEST_F(PrintCommand, APdfThatCannotBeWrittenShowsTheErrorBox) {
+    std::filesystem::create_directory(store.path("tarvok07.pdf"));
+    answerer.Then(OnReportWindow(
+        [](TPrintAForm* window) { QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton); }));
+    answerer.Ok();
+    Print();
+    ASSERT_EQ(answerer.messages().size(), 1);
+    EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
+    EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.pdf")));
+}
+
+TEST_F(PrintCommand, PrintsToTheDefaultPrinterWithoutAsking) {
+    const std::filesystem::path job = store.path("printer-job.pdf");
+    InstallPrinter(job);
+    answerer.Then(OnReportWindow(
+        [](TPrintAForm* window) { QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton); }));
+    Print();
+    EXPECT_EQ(answerer.unexpected(), 0);
+    EXPECT_TRUE(answerer.messages().isEmpty());
+    ASSERT_TRUE(store.Exists("printer-job.pdf"));
+    EXPECT_FALSE(store.Exists("tarvok07.pdf"));
+    if (testing::HavePdfTools()) {
+        EXPECT_EQ(NamesInPdf(job), (QStringList{QStringLiteral("乙项目"), QStringLiteral("甲项目"),
+                                                QStringLiteral("丙项目")}));
+    }
+}
+
+TEST_F(PrintCommand, PreviewShowsThePagesAndPrintsFromItsFirstRowAgain) {
+    const std::filesystem::path job = store.path("printer-job.pdf");
+    InstallPrinter(job);
+    int previewRows = -1;
+    int previewPages = -1;
+    answerer.Then(OnReportWindow([](TPrintAForm* window) {
+        QTest::mouseClick(Button(window, "Button1"), Qt::LeftButton);
+        QTest::mouseClick(Button(window, "Button1"), Qt::LeftButton);
+    }));
+    for (int i = 0; i < 2; ++i) {
+        answerer.Then([&, i](QWidget* window) {
+            auto* preview = qobject_cast<report::ReportPreview*>(window);
+            ASSERT_NE(preview, nullptr);
+            EXPECT_EQ(preview->document().rowCount, 3);
+            previewRows = preview->document().rowCount;
+            previewPages = preview->pageCount();
+            if (i == 1) {
+                preview->findChild<QAction*>(QStringLiteral("PrintReport"))->trigger();
+            }
+            preview->close();
+        });
+    }
+    Print();
+    EXPECT_EQ(answerer.pending(), 0u);
+    EXPECT_EQ(previewRows, 3);
+    EXPECT_EQ(previewPages, 1);
+    ASSERT_TRUE(store.Exists("printer-job.pdf"));
+    if (testing::HavePdfTools()) {
+        EXPECT_EQ(NamesInPdf(job), (QStringList{QStringLiteral("乙项目"), QStringLiteral("甲项目"),
+                                                QStringLiteral("丙项目")}));
+    }
+}
+
+TEST(PrintOnAnEmptyStore, TheWindowOpensWithPreviewAndPrintDisabled) {
+    TempStore store;
+    ModalAnswerer answerer;
+    auto form = StartMainForm(store, answerer);
+    bool previewEnabled = true;
+    bool printEnabled = true;
+    bool closeEnabled = false;
+    answerer.Then(OnReportWindow([&](TPrintAForm* window) {
+        previewEnabled = Button(window, "Button1")->isEnabled();
+        printEnabled = Button(window, "Button2")->isEnabled();
+        closeEnabled = Button(window, "Button3")->isEnabled();
+    }));
+    form->findChild<QAction*>(QStringLiteral("N11"))->trigger();
+    EXPECT_EQ(store.Read("tarvok07.zzj"), kClosingLine);
+    EXPECT_FALSE(previewEnabled);
+    EXPECT_FALSE(printEnabled);
+    EXPECT_TRUE(closeEnabled);
+    EXPECT_EQ(answerer.pending(), 0u);
+}
+
+TEST(PrintAForm, LooksAsDrawnAndReadsTheFeedWhenShown) {
+    TempStore store;
+    TPrintAForm form(store.dir(), 2);
+    EXPECT_EQ(form.objectName(), QStringLiteral("PrintAForm"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("打印项目清单(纸张大小：A4)"));
+    EXPECT_EQ(form.size(), QSize(566, 76));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.font().family(), QStringLiteral("宋体"));
+    EXPECT_EQ(form.font().pixelSize(), 12);
+    const struct {
+        const char* name;
+        const char16_t* text;
+        int left;
+    } buttons[] = {
+        {"Button1", u"打印预览", 104}, {"Button2", u"打印", 232}, {"Button3", u"关闭", 360}};
+    for (const auto& expected : buttons) {
+        QPushButton* button = Button(&form, expected.name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QString::fromUtf16(expected.text));
+        EXPECT_EQ(button->geometry(), QRect(expected.left, 22, 75, 25));
+    }
+
+    // The feed is read when the window shows, not before; a feed written
+    // later is not read again.
+    store.Write("tarvok07.zzj", "1\ta\t\r\n2\tb\t\r\n" + kClosingLine);
+    EXPECT_EQ(form.feed().lineCount(), 0u);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.feed().lines(),
+              (std::vector<std::string>{"1\ta\t", "2\tb\t", "\t\t\t\t\t\t\t\t\t"}));
+    store.Write("tarvok07.zzj", kClosingLine);
+    form.hide();
+    form.show();
+    EXPECT_EQ(form.feed().lineCount(), 3u);
+
+    QTest::mouseClick(Button(&form, "Button3"), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(PrintAForm, AVanishedFeedLeavesTheTableEmptyAndPrintsNoRows) {
+    TempStore store;
+    TPrintAForm form(store.dir(), 2);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.feed().lineCount(), 0u);
+    PrintFeedCursor feed = form.feed();
+    const report::ReportDocument document =
+        report::LayOutReport(form.definition(), FeedSource(feed));
+    EXPECT_EQ(document.rowCount, 0);
+    EXPECT_EQ(document.pages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace shenbao
