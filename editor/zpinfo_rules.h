@@ -1,0 +1,56 @@
+#pragma once
+
+// The project editor's rules that need no window: the research content
+// counter, the stored form of the research content, the member grid's Enter
+// step, the sorted department list, and the message that refuses text which
+// would not read back as it was saved.
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/project_record.h"
+
+namespace shenbao {
+
+// The counter under the research content: its text and its colour.
+struct ContentCounter {
+    QString text;
+    QColor color;
+};
+
+// The counter's text before the first change of the research content.
+QString InitialCounterText();
+// Blue "您已经输入了约N个汉字" up to 240 bytes, red warning beyond.
+ContentCounter CountResearchContent(std::size_t bytes);
+
+// The research content as stored: the editor's line breaks ("\n") become
+// CR LF, then GBK.
+std::string StoredResearchContent(const QString& shown);
+// The research content as the editor shows it: CR LF (or a lone CR or LF)
+// becomes one line break.
+QString ShownResearchContent(std::string_view stored);
+
+// Enter in the member grid: the next column, back to the first after the
+// last; the row stays.
+int NextMemberColumn(int column);
+
+// The names of the department entries (each without its first four bytes),
+// sorted as Simplified Chinese is sorted.
+QStringList SortedDepartmentNames(const std::vector<std::string>& table);
+
+// The caption that names field `field` in messages (the form's caption
+// without its layout blanks).
+QString FieldCaption(std::size_t field);
+// The column heading of member cell `cell` ("姓名" ... "现工作单位").
+QString MemberColumnHeading(std::size_t cell);
+
+// The plain message that refuses to save a record with `violation`: it names
+// the field by its caption, or the member row and column, and the text.
+QString ViolationMessage(const RecordTextViolation& violation);
+
+}  // namespace shenbao

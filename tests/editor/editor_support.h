@@ -1,0 +1,76 @@
+#pragma once
+
+// Helpers of the editor tests: opening an editor on a temporary store,
+// finding its controls, and a record with every field and cell filled.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <memory>
+#include <string>
+
+#include "editor/zpinfo.h"
+#include "platform/gui/text.h"
+#include "tests/support/modal.h"
+#include "tests/support/temp_store.h"
+
+namespace shenbao::testing {
+
+// Shows a fresh editor for `id` (no modal loop). Message boxes of the opening
+// are answered by `answerer`, which must be set up before.
+inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const QString& id,
+                                               const QString& state, const QString& mode) {
+    auto form = std::make_unique<TZPInfoForm>(store.dir());
+    form->Prepare(id, state, mode);
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+}
+
+template <typename T>
+T* Find(const QWidget* form, const char* name) {
+    T* widget = form->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+inline QLineEdit* Edit(const QWidget* form, const char* name) {
+    return Find<QLineEdit>(form, name);
+}
+inline QComboBox* Combo(const QWidget* form, const char* name) {
+    return Find<QComboBox>(form, name);
+}
+inline QPushButton* Button(const QWidget* form, const char* name) {
+    return Find<QPushButton>(form, name);
+}
+inline QTableWidget* Grid(const QWidget* form) {
+    return Find<QTableWidget>(form, "StringGrid1");
+}
+
+// Every field and every member cell holds a text of its own; the research
+// content has line breaks, and the department code and name do not belong
+// together (so a rule that ran while loading would show).
+inline TProjectRecord FullRecord() {
+    TProjectRecord record;
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        record.Fields[f] = Gbk("字段") + std::to_string(f);
+    }
+    record.Fields[Field::DepartmentCode] = "204";
+    record.Fields[Field::DepartmentName] = Gbk("省科学技术厅");
+    record.Fields[Field::ResearchContent] = Gbk("第一段内容\r\n第二段 second\r\n\r\n末段");
+    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
+        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
+            record.Members[r].Cells[c] =
+                Gbk("成员") + std::to_string(r + 1) + "-" + std::to_string(c);
+        }
+    }
+    return record;
+}
+
+}  // namespace shenbao::testing

@@ -1,0 +1,451 @@
+#include "editor/zpinfo.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTimer>
+#include <filesystem>
+
+#include "platform/gbk.h"
+#include "platform/gui/text.h"
+#include "platform/platform.h"
+#include "tests/editor/editor_support.h"
+
+namespace shenbao {
+namespace {
+
+using testing::Button;
+using testing::Combo;
+using testing::Edit;
+using testing::Find;
+using testing::FullRecord;
+using testing::Gbk;
+using testing::Grid;
+using testing::ModalAnswerer;
+using testing::ShowEditor;
+using testing::TempStore;
+using testing::TypeText;
+
+const QString kId = QStringLiteral("AB12CD34");
+
+std::string MainFile() {
+    return "AB12CD34.zzj";
+}
+std::string MemberFile() {
+    return "AB12CD34.zj";
+}
+
+QString SavedMessage(const QString& name) {
+    return QStringLiteral("名称为“") + name + QStringLiteral("”的项目基本信息已成功存盘！");
+}
+
+// ---- Layout ---------------------------------------------------------------------
+
+TEST(EditorForm, LooksAsDesigned) {
+    TempStore store;
+    store.InstallCodeTable();
+    auto form = ShowEditor(store, kId, "new", "edit");
+
+    EXPECT_EQ(form->objectName(), QStringLiteral("ZPInfoForm"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("科技发展计划项目基本信息"));
+    EXPECT_EQ(form->size(), QSize(614, 425));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+
+    EXPECT_EQ(Edit(form.get(), "Edit29")->text(), kId);
+    EXPECT_TRUE(Edit(form.get(), "Edit29")->isReadOnly());
+    EXPECT_EQ(Button(form.get(), "BitBtn8")->text(), QStringLiteral("存盘"));
+    EXPECT_EQ(Button(form.get(), "BitBtn8")->toolTip(), QStringLiteral("保存当前所有的项目信息"));
+    EXPECT_EQ(Button(form.get(), "BitBtn10")->text(), QStringLiteral("存盘并关闭"));
+    EXPECT_EQ(Button(form.get(), "BitBtn1")->text(), QStringLiteral("放弃并关闭"));
+    EXPECT_FALSE(Find<QLabel>(form.get(), "Label2")->isVisible());
+    EXPECT_FALSE(Find<QLabel>(form.get(), "Label4")->isVisible());
+
+    auto* pages = Find<QTabWidget>(form.get(), "PageControl1");
+    ASSERT_EQ(pages->count(), 4);
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("项目概况"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("单位概况"));
+    EXPECT_EQ(pages->tabText(2), QStringLiteral("主要参加人"));
+    EXPECT_EQ(pages->tabText(3), QStringLiteral("主要研究内容"));
+    EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_EQ(pages->geometry().top(), 35);
+
+    // Positions are relative to the tab page.
+    EXPECT_EQ(Edit(form.get(), "Edit1")->geometry(), QRect(128, 34, 447, 21));
+    EXPECT_EQ(Combo(form.get(), "ComboBox5")->pos(), QPoint(174, 292));
+    EXPECT_EQ(Edit(form.get(), "Edit12")->pos(), QPoint(516, 254));
+    EXPECT_EQ(Edit(form.get(), "Edit28")->geometry(), QRect(406, 298, 171, 21));
+    EXPECT_EQ(Find<QPlainTextEdit>(form.get(), "Memo1")->geometry(), QRect(36, 54, 523, 225));
+    EXPECT_EQ(Find<QLabel>(form.get(), "Panel6")->geometry(), QRect(36, 298, 523, 29));
+    EXPECT_EQ(Combo(form.get(), "ComboBox1")->maxVisibleItems(), 10);
+    EXPECT_EQ(Combo(form.get(), "ComboBox4")->maxVisibleItems(), 9);
+
+    // The member grid: six headed columns, 14 rows shown, row 15 kept hidden.
+    QTableWidget* grid = Grid(form.get());
+    EXPECT_EQ(grid->geometry(), QRect(14, 14, 571, 327));
+    ASSERT_EQ(grid->rowCount(), 15);
+    ASSERT_EQ(grid->columnCount(), 6);
+    const QStringList headings = {QStringLiteral("姓名"),         QStringLiteral("性别"),
+                                  QStringLiteral("出生年月"),     QStringLiteral("学历"),
+                                  QStringLiteral("职务（职称）"), QStringLiteral("现工作单位")};
+    const int widths[] = {55, 30, 77, 80, 90, 200};
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(grid->horizontalHeaderItem(c)->text(), headings[c]);
+        EXPECT_EQ(grid->columnWidth(c), widths[c]);
+    }
+    for (int r = 0; r < 14; ++r) {
+        EXPECT_FALSE(grid->isRowHidden(r)) << r;
+    }
+    EXPECT_TRUE(grid->isRowHidden(14));
+    EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 20);
+    EXPECT_TRUE(grid->tabKeyNavigation());
+
+    // A new project starts empty, the counter with its first text.
+    EXPECT_TRUE(Edit(form.get(), "Edit1")->text().isEmpty());
+    EXPECT_TRUE(Combo(form.get(), "ComboBox1")->currentText().isEmpty());
+    EXPECT_TRUE(Combo(form.get(), "ComboBox5")->currentText().isEmpty());
+    EXPECT_EQ(Find<QLabel>(form.get(), "Panel6")->text(), QStringLiteral("您输入了0个汉字"));
+}
+
+TEST(EditorForm, FillsTheListsFromTheCodeTable) {
+    TempStore store;
+    store.InstallCodeTable();
+    auto form = ShowEditor(store, kId, "new", "edit");
+
+    const std::string table = platform::ReadFile(testing::ShippedCodeTable());
+    auto items = [](QComboBox* combo) {
+        QStringList texts;
+        for (int i = 0; i < combo->count(); ++i) {
+            texts << combo->itemText(i);
+        }
+        return texts;
+    };
+    auto entries = [&table](const std::string& section) {
+        QStringList texts;
+        for (const std::string& entry : ParseCodeSection(table, section)) {
+            texts << FromGbk(entry);
+        }
+        return texts;
+    };
+    // The classification lists in file order, each entry whole.
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox1")), entries(CodeSection::PlanCategory));
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox2")), entries(CodeSection::ProjectField));
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox3")), entries(CodeSection::ExpectedResultForm));
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox4")), entries(CodeSection::ProjectSource));
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox6")), entries(CodeSection::ProjectLocation));
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox7")), entries(CodeSection::UnitNature));
+    EXPECT_EQ(items(Combo(form.get(), "ComboBox8")), entries(CodeSection::RegistrationType));
+    EXPECT_FALSE(items(Combo(form.get(), "ComboBox1")).isEmpty());
+
+    // The department names sorted, the table in file order with the codes.
+    QStringList departments = items(Combo(form.get(), "ComboBox5"));
+    const std::vector<std::string> expectedTable = ParseCodeSection(table, CodeSection::Department);
+    EXPECT_EQ(form->departmentTable(), expectedTable);
+    ASSERT_EQ(departments.size(), static_cast<qsizetype>(expectedTable.size()));
+    EXPECT_TRUE(departments.contains(QStringLiteral("省科学技术厅")));
+    EXPECT_FALSE(departments.contains(QStringLiteral("201:省科学技术厅")));
+    QStringList fileOrder;
+    for (const std::string& entry : expectedTable) {
+        fileOrder << FromGbk(DepartmentName(entry));
+    }
+    EXPECT_NE(departments, fileOrder);
+}
+
+TEST(EditorForm, AMissingCodeTableEndsTheProgramBeforeAnythingIsRead) {
+    TempStore store;
+    store.AddProject("AB12CD34", FullRecord());
+    ModalAnswerer answerer;
+    answerer.Ok();
+    TZPInfoForm form(store.dir());
+    form.Prepare(kId, "old", "edit");
+    form.exec();
+    testing::WaitFor([&form] { return !form.isVisible(); }, 2000);
+
+    EXPECT_EQ(answerer.messages(),
+              QStringList(
+                  {QStringLiteral("未找到系统编码表文件”_SysCode.ZZJ“，系统可能无法正常运行。")}));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(Edit(&form, "Edit1")->text().isEmpty());
+    EXPECT_EQ(Combo(&form, "ComboBox5")->count(), 0);
+
+    // The program was told to end with code 1. Let an event loop take that
+    // request so that the next tests run their modal loops as usual.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+// ---- Opening an existing project ------------------------------------------------
+
+TEST(EditorRecord, ShowsEveryFieldAndMemberAndSavesThemBackByteForByte) {
+    TempStore store;
+    store.InstallCodeTable();
+    TProjectRecord record = FullRecord();
+    store.AddProject("AB12CD34", record);
+    const std::string mainBefore = store.Read(MainFile());
+    const std::string memberBefore = store.Read(MemberFile());
+
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "old", "edit");
+    EXPECT_EQ(form->RecordFromControls(), record);
+    EXPECT_EQ(Edit(form.get(), "Edit1")->text(), QStringLiteral("字段0"));
+    EXPECT_EQ(Combo(form.get(), "ComboBox8")->currentText(), QStringLiteral("字段22"));
+    EXPECT_EQ(Edit(form.get(), "Edit30")->text(), QStringLiteral("字段37"));
+    // Both department fields keep their stored texts.
+    EXPECT_EQ(Edit(form.get(), "Edit13")->text(), QStringLiteral("204"));
+    EXPECT_EQ(Combo(form.get(), "ComboBox5")->currentText(), QStringLiteral("省科学技术厅"));
+    EXPECT_EQ(Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText(),
+              QStringLiteral("第一段内容\n第二段 second\n\n末段"));
+    EXPECT_EQ(Grid(form.get())->item(0, 0)->text(), QStringLiteral("成员1-0"));
+    EXPECT_EQ(Grid(form.get())->item(13, 5)->text(), QStringLiteral("成员14-5"));
+    // Row 15 is held although it is never shown nor editable.
+    EXPECT_EQ(Grid(form.get())->item(14, 3)->text(), QStringLiteral("成员15-3"));
+    EXPECT_FALSE(Grid(form.get())->item(14, 3)->flags() & Qt::ItemIsEditable);
+
+    store.Write(MainFile(), "");
+    store.Write(MemberFile(), "");
+    answerer.Ok();
+    Button(form.get(), "BitBtn8")->click();
+    EXPECT_EQ(answerer.messages(), QStringList({SavedMessage(QStringLiteral("字段0"))}));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(store.Read(MainFile()), mainBefore);
+    EXPECT_EQ(store.Read(MemberFile()), memberBefore);
+
+    // Saving again without changes writes the same files again.
+    answerer.Ok();
+    Button(form.get(), "BitBtn8")->click();
+    EXPECT_EQ(store.Read(MainFile()), mainBefore);
+    EXPECT_EQ(store.Read(MemberFile()), memberBefore);
+}
+
+TEST(EditorRecord, MissingMainFileGives405AndLeavesSavingPossible) {
+    TempStore store;
+    store.InstallCodeTable();
+    ModalAnswerer answerer;
+    answerer.Ok();
+    auto form = ShowEditor(store, kId, "old", "edit");
+
+    EXPECT_EQ(answerer.messages(),
+              QStringList({QStringLiteral("错误号405   未找到数据文件“") +
+                           FromPath(store.path(MainFile())) + QStringLiteral("”")}));
+    EXPECT_TRUE(Edit(form.get(), "Edit1")->text().isEmpty());
+    ASSERT_TRUE(Button(form.get(), "BitBtn8")->isEnabled());
+    ASSERT_TRUE(Button(form.get(), "BitBtn10")->isEnabled());
+
+    TypeText(Edit(form.get(), "Edit1"), QStringLiteral("重建的项目"));
+    Button(form.get(), "BitBtn10")->click();
+    EXPECT_FALSE(form->isVisible());
+    ProjectReadResult saved = ReadProjectRecord(store.dir(), "AB12CD34");
+    EXPECT_EQ(saved.status, ProjectReadStatus::Complete);
+    EXPECT_EQ(saved.record.Fields[Field::ProjectName], Gbk("重建的项目"));
+}
+
+TEST(EditorRecord, MissingMemberFileGives406ShowsTheFieldsAndForbidsSaving) {
+    TempStore store;
+    store.InstallCodeTable();
+    store.AddProject("AB12CD34", FullRecord());
+    std::filesystem::remove(store.path(MemberFile()));
+    const std::string mainBefore = store.Read(MainFile());
+
+    ModalAnswerer answerer;
+    answerer.Ok();
+    auto form = ShowEditor(store, kId, "old", "edit");
+
+    EXPECT_EQ(answerer.messages(),
+              QStringList({QStringLiteral("错误号406   未找到数据文件“") +
+                           FromPath(store.path(MemberFile())) + QStringLiteral("”")}));
+    EXPECT_EQ(Edit(form.get(), "Edit1")->text(), QStringLiteral("字段0"));
+    EXPECT_TRUE(Grid(form.get())->item(0, 0)->text().isEmpty());
+    EXPECT_FALSE(Button(form.get(), "BitBtn8")->isEnabled());
+    EXPECT_FALSE(Button(form.get(), "BitBtn10")->isEnabled());
+    EXPECT_TRUE(Button(form.get(), "BitBtn1")->isEnabled());
+
+    Button(form.get(), "BitBtn1")->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(store.Read(MainFile()), mainBefore);
+    EXPECT_FALSE(store.Exists(MemberFile()));
+}
+
+TEST(EditorRecord, ViewModeShowsEverythingAndAllowsNoChange) {
+    TempStore store;
+    store.InstallCodeTable();
+    store.AddProject("AB12CD34", FullRecord());
+    const std::string mainBefore = store.Read(MainFile());
+
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "old", "read");
+    EXPECT_EQ(form->RecordFromControls(), FullRecord());
+    EXPECT_FALSE(Button(form.get(), "BitBtn8")->isEnabled());
+    EXPECT_FALSE(Button(form.get(), "BitBtn10")->isEnabled());
+    EXPECT_TRUE(Button(form.get(), "BitBtn1")->isEnabled());
+    for (int n = 1; n <= 30; ++n) {
+        if (n == 29) {
+            continue;
+        }
+        const std::string name = "Edit" + std::to_string(n);
+        EXPECT_TRUE(Edit(form.get(), name.c_str())->isReadOnly()) << name;
+    }
+    auto* memo = Find<QPlainTextEdit>(form.get(), "Memo1");
+    EXPECT_TRUE(memo->isReadOnly());
+    EXPECT_EQ(Grid(form.get())->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    QTest::keyClicks(Edit(form.get(), "Edit1"), QStringLiteral("x"));
+    QTest::keyClicks(memo, QStringLiteral("x"));
+    EXPECT_EQ(Edit(form.get(), "Edit1")->text(), QStringLiteral("字段0"));
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("第一段内容\n第二段 second\n\n末段"));
+
+    Button(form.get(), "BitBtn1")->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(store.Read(MainFile()), mainBefore);
+}
+
+// ---- Saving ---------------------------------------------------------------------
+
+TEST(EditorSave, ANewProjectTypedInIsWrittenAndTheEditorCloses) {
+    TempStore store;
+    store.InstallCodeTable();
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "new", "edit");
+
+    TypeText(Edit(form.get(), "Edit1"), QStringLiteral("新型节水灌溉设备"));
+    QComboBox* category = Combo(form.get(), "ComboBox1");
+    category->setCurrentIndex(2);
+    TypeText(Edit(form.get(), "Edit3"), QStringLiteral("2001-07-16"));
+    TypeText(Edit(form.get(), "Edit8"), QStringLiteral("12.5"));
+    TypeText(Edit(form.get(), "Edit30"), QStringLiteral("7"));
+    QTableWidget* grid = Grid(form.get());
+    grid->item(1, 0)->setText(QStringLiteral("王芳"));
+    Find<QPlainTextEdit>(form.get(), "Memo1")->setPlainText(QStringLiteral("甲\n乙"));
+
+    Button(form.get(), "BitBtn10")->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(answerer.messages().isEmpty());
+
+    ProjectReadResult saved = ReadProjectRecord(store.dir(), "AB12CD34");
+    ASSERT_EQ(saved.status, ProjectReadStatus::Complete);
+    TProjectRecord expected;
+    expected.Fields[Field::ProjectName] = Gbk("新型节水灌溉设备");
+    expected.Fields[Field::PlanCategory] = ToGbk(category->itemText(2));
+    expected.Fields[Field::ApplicationDate] = "2001-07-16";
+    expected.Fields[Field::FundsProvincial] = "12.5";
+    expected.Fields[Field::SerialNumber] = "7";
+    expected.Fields[Field::ResearchContent] = Gbk("甲\r\n乙");
+    expected.Members[1].Cells[MemberCell::Name] = Gbk("王芳");
+    EXPECT_EQ(saved.record, expected);
+}
+
+TEST(EditorSave, LeavingWithoutSavingWritesNothing) {
+    TempStore store;
+    store.InstallCodeTable();
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "new", "edit");
+    TypeText(Edit(form.get(), "Edit1"), QStringLiteral("不要了"));
+    Button(form.get(), "BitBtn1")->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(store.Exists(MainFile()));
+    EXPECT_FALSE(store.Exists(MemberFile()));
+}
+
+TEST(EditorSave, ACharacterOutsideGbkSurvivesSaveAndReload) {
+    TempStore store;
+    store.InstallCodeTable();
+    // U+20000, a rare name character that GBK lacks; then one GBK has.
+    const QString rare = QString::fromUcs4(U"\U00020000") + QStringLiteral("华");
+    {
+        ModalAnswerer answerer;
+        auto form = ShowEditor(store, kId, "new", "edit");
+        Edit(form.get(), "Edit4")->setText(rare);
+        Grid(form.get())->item(0, 0)->setText(rare);
+        Button(form.get(), "BitBtn10")->click();
+    }
+    ProjectReadResult saved = ReadProjectRecord(store.dir(), "AB12CD34");
+    // Four GB18030 bytes for the rare one, the two GBK bytes of 华.
+    EXPECT_EQ(saved.record.Fields[Field::Applicant], "\x95\x32\x82\x36\xbb\xaa");
+    EXPECT_EQ(saved.record.Members[0].Cells[0], "\x95\x32\x82\x36\xbb\xaa");
+
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "old", "edit");
+    EXPECT_EQ(Edit(form.get(), "Edit4")->text(), rare);
+    EXPECT_EQ(Grid(form.get())->item(0, 0)->text(), rare);
+}
+
+TEST(EditorSave, TextThatWouldSplitTheRecordIsRefusedAndNothingWritten) {
+    TempStore store;
+    store.InstallCodeTable();
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "new", "edit");
+
+    Edit(form.get(), "Edit1")->setText(QStringLiteral("甲~@~乙"));
+    answerer.Ok();
+    Button(form.get(), "BitBtn10")->click();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(store.Exists(MainFile()));
+
+    Edit(form.get(), "Edit1")->setText(QStringLiteral("甲乙"));
+    Grid(form.get())->item(2, 4)->setText(QStringLiteral("教授^#^"));
+    answerer.Ok();
+    Button(form.get(), "BitBtn8")->click();
+    EXPECT_FALSE(store.Exists(MainFile()));
+
+    Grid(form.get())->item(2, 4)->setText(QStringLiteral("教授"));
+    Edit(form.get(), "Edit22")->setText(QStringLiteral("a@b.cn\t"));
+    answerer.Ok();
+    Button(form.get(), "BitBtn8")->click();
+    EXPECT_FALSE(store.Exists(MainFile()));
+    EXPECT_FALSE(store.Exists(MemberFile()));
+
+    ASSERT_EQ(answerer.messages().size(), 3);
+    EXPECT_TRUE(
+        answerer.messages()[0].startsWith(QStringLiteral("“项目名称”中含有不允许的文字“~@~”")));
+    EXPECT_TRUE(answerer.messages()[1].startsWith(
+        QStringLiteral("主要参加人第3行的“职务（职称）”中含有不允许的文字“^#^”")));
+    EXPECT_TRUE(answerer.messages()[2].contains(QStringLiteral("“E-Mail地址”")));
+    EXPECT_TRUE(answerer.messages()[2].contains(QStringLiteral("Tab 制表符")));
+
+    // Once mended, the project saves.
+    Edit(form.get(), "Edit22")->setText(QStringLiteral("a@b.cn"));
+    answerer.Ok();
+    Button(form.get(), "BitBtn8")->click();
+    EXPECT_EQ(answerer.messages().last(), SavedMessage(QStringLiteral("甲乙")));
+    EXPECT_TRUE(store.Exists(MainFile()));
+}
+
+TEST(EditorSave, AFailedWriteIsReportedAndTheEditorStaysOpen) {
+    TempStore store;
+    store.InstallCodeTable();
+    // A folder where the main data file should go cannot be replaced.
+    std::filesystem::create_directory(store.path(MainFile()));
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "new", "edit");
+    Edit(form.get(), "Edit1")->setText(QStringLiteral("写不进去"));
+    answerer.Ok();
+    Button(form.get(), "BitBtn10")->click();
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(answerer.icons().size(), 1);
+    EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
+    EXPECT_FALSE(store.Exists(MemberFile()));
+}
+
+TEST(EditorSave, AnOpenCellEditorIsSavedWithTheRest) {
+    TempStore store;
+    store.InstallCodeTable();
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "new", "edit");
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(2);
+    QTableWidget* grid = Grid(form.get());
+    grid->setFocus();
+    grid->setCurrentCell(0, 1);
+    TypeText(QApplication::focusWidget(), QStringLiteral("女"));
+    ASSERT_NE(QApplication::focusWidget(), grid);  // the cell editor is open
+
+    Button(form.get(), "BitBtn10")->click();
+    ProjectReadResult saved = ReadProjectRecord(store.dir(), "AB12CD34");
+    EXPECT_EQ(saved.record.Members[0].Cells[MemberCell::Sex], Gbk("女"));
+}
+
+}  // namespace
+}  // namespace shenbao
