@@ -1,15 +1,132 @@
 // Project commands of the main window: add, modify, view, delete, refresh and
 // all projects.
 
+#include <QPushButton>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/zpinfo.h"
+#include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/text.h"
+#include "platform/platform.h"
+#include "store/index_file.h"
+#include "store/project_id.h"
+#include "store/project_record.h"
 
 namespace shenbao {
 
-void TZMainForm::BitBtn1Click() {}
-void TZMainForm::BitBtn7Click() {}
-void TZMainForm::BitBtn10Click() {}
-void TZMainForm::BitBtn2Click() {}
-void TZMainForm::BitBtn9Click() {}
-void TZMainForm::BitBtn11Click() {}
+namespace {
+
+std::vector<std::string> IdColumn(const std::vector<ListRow>& rows) {
+    std::vector<std::string> ids;
+    ids.reserve(rows.size());
+    for (const ListRow& row : rows) {
+        ids.push_back(row[0]);
+    }
+    return ids;
+}
+
+// Opens a fresh editor for `id` and waits until it is closed.
+void RunEditor(TZMainForm* form, const std::string& id, const char* recordState,
+               const char* accessMode) {
+    TZPInfoForm editor(form->dataDir(), form);
+    editor.Prepare(FromGbk(id), QString::fromLatin1(recordState), QString::fromLatin1(accessMode));
+    editor.exec();
+}
+
+// Deletes the file `id` + `extension` in the data directory, if there is one.
+// An ID that could name a file elsewhere names none.
+void RemoveProjectFile(const std::filesystem::path& dataDir, const std::string& id,
+                       std::string_view extension) {
+    std::optional<std::filesystem::path> path =
+        FileInDirectory(dataDir, id + std::string(extension));
+    if (path && platform::FileExists(*path)) {
+        platform::RemoveFile(*path);
+    }
+}
+
+}  // namespace
+
+// Add: a fresh ID in a new last row, stored in the index at once, then the
+// editor for it.
+void TZMainForm::BitBtn1Click() {
+    RunGuarded([this] {
+        std::optional<std::string> id = NewProjectId(ListedIds(model_->rows()));
+        if (!id) {
+            ShowMessage(this, QStringLiteral("错误号:408   未能成功产生一个唯一的ID号。"));
+            return;
+        }
+        ListRow row;
+        row[0] = *id;
+        model_->appendRow(row);
+        setCurrentRow(projectCount());
+        SaveIndex(dataDir_, IdColumn(model_->rows()));
+        RunEditor(this, *id, "new", "edit");
+        const int r = currentRow();
+        if (r > 0) {
+            LoadProjectRow(*id, r);
+        }
+    });
+}
+
+// Modify: the editor for the current project, then its row read again.
+void TZMainForm::BitBtn7Click() {
+    if (currentRow() == 0) {
+        return;
+    }
+    RunGuarded([this] {
+        RunEditor(this, model_->row(currentRow() - 1)[0], "old", "edit");
+        const int r = currentRow();
+        if (r > 0) {
+            LoadProjectRow(model_->row(r - 1)[0], r);
+        }
+    });
+}
+
+// View: the editor for the current project with nothing to save.
+void TZMainForm::BitBtn10Click() {
+    if (currentRow() == 0) {
+        return;
+    }
+    RunEditor(this, model_->row(currentRow() - 1)[0], "old", "read");
+}
+
+// Delete: after the question, the row leaves the list and the index, then
+// the project's two files are deleted.
+void TZMainForm::BitBtn2Click() {
+    if (projectCount() == 0) {
+        return;
+    }
+    const int r = currentRow();
+    const ListRow& current = model_->row(r - 1);
+    if (!AskYesNo(this, QStringLiteral("您真的删除项目“") + FromGbk(current[2]) +
+                            QStringLiteral("”吗?"))) {
+        return;
+    }
+    const std::string id = current[0];
+    RunGuarded([this, r, &id] {
+        model_->removeRowAt(r - 1);
+        SaveIndex(dataDir_, IdColumn(model_->rows()));
+        ReloadList();
+        RemoveProjectFile(dataDir_, id, kMainFileExtension);
+        RemoveProjectFile(dataDir_, id, kMemberFileExtension);
+    });
+}
+
+// Refresh.
+void TZMainForm::BitBtn9Click() {
+    RunGuarded([this] { ReloadList(); });
+}
+
+// All projects: the whole list back after a query.
+void TZMainForm::BitBtn11Click() {
+    BitBtn1->setEnabled(true);
+    BitBtn2->setEnabled(true);
+    BitBtn9->setEnabled(true);
+    RunGuarded([this] { ReloadList(); });
+}
 
 }  // namespace shenbao
