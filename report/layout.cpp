@@ -227,6 +227,20 @@ class Layouter {
         }
 
         const double widthPx = MmToPx(field.width);
+        const double lineHeight = PxToMm(font.metrics.height());
+        if (!field.grows && field.height < 2 * lineHeight - kEpsilon &&
+            !text.contains(QChar::LineSeparator)) {
+            // Room for one line: the text, cut off with "…" when too wide.
+            laid.box = QRectF(field.left, field.top, field.width, field.height);
+            if (!text.isEmpty()) {
+                laid.lines.push_back(
+                    SingleLine(font.metrics.horizontalAdvance(text) <= widthPx
+                                   ? text
+                                   : font.metrics.elidedText(text, Qt::ElideRight, widthPx),
+                               font.metrics));
+            }
+            return laid;
+        }
         laid.lines = Wrap(text, field, font, widthPx);
         double height = field.height;
         if (field.grows) {
