@@ -303,5 +303,19 @@ TEST(PrintAForm, AVanishedFeedLeavesTheTableEmptyAndPrintsNoRows) {
     EXPECT_EQ(document.pages.size(), 1u);
 }
 
+TEST(PrintAForm, AFeedThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
+    TempStore store;
+    std::filesystem::create_directory(store.path("tarvok07.zzj"));
+    ModalAnswerer answerer;
+    answerer.Ok();
+    TPrintAForm form(store.dir(), 2);
+    form.show();
+    ASSERT_TRUE(testing::WaitFor([&] { return answerer.messages().size() == 1; }));
+    EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
+    EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.zzj")));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.feed().lineCount(), 0u);
+}
+
 }  // namespace
 }  // namespace shenbao
