@@ -326,16 +326,6 @@ TEST_F(ReportLayout, ARowThatCannotBeCutTakesAPageOfItsOwnAndTheRunEnds) {
     }
 }
 
-TEST_F(ReportLayout, FooterDateAndTimeIsTakenOncePerRun) {
-    TableSource table = Rows(30);
-    const report::ReportDocument document =
-        report::LayOutReport(Sample(), table.Source(), printedAt);
-    for (const report::ReportPage& page : document.pages) {
-        EXPECT_EQ(Bands(page, BandKind::PageFooter)[0]->field(QStringLiteral("At"))->shownText(),
-                  report::DateTimeText(printedAt));
-    }
-}
-
 TEST(ReportDateTime, ShortDateBlankLongTimeAndOnlyTheDateAtMidnight) {
     const QLocale china(QLocale::Chinese, QLocale::China);
     const QDate date(2001, 7, 16);

@@ -185,24 +185,8 @@ TEST(ReportRender, PdfHasTheSheetThePagesAndTheirText) {
 
 class Printing : public ::testing::Test {
   protected:
-    void TearDown() override { report::SetDefaultPrinterForTesting({}); }
     QTemporaryDir dir;
 };
-
-TEST_F(Printing, TheDefaultPrinterIsWhatIsInstalledAndNothingWithoutPrinters) {
-    report::SetDefaultPrinterForTesting([] { return std::unique_ptr<QPrinter>(); });
-    EXPECT_EQ(report::DefaultPrinter(), nullptr);
-    const QString file = dir.filePath(QStringLiteral("job.pdf"));
-    report::SetDefaultPrinterForTesting([file] {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(file);
-        return printer;
-    });
-    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
-    ASSERT_NE(printer, nullptr);
-    EXPECT_EQ(printer->outputFileName(), file);
-}
 
 TEST_F(Printing, APrintRunsTheReportFromTheStartAndPrintsEveryPage) {
     QPrinter printer(QPrinter::HighResolution);
