@@ -150,7 +150,10 @@ void ReplaceFile(const fs::path& path, std::string_view content) {
     if (dir.empty()) {
         dir = ".";
     }
-    std::string pattern = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string hidden(1, '.');
+    hidden.append(path.filename().string());
+    hidden.append(".XXXXXX");
+    std::string pattern = (dir / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());

@@ -33,7 +33,9 @@ void FillStore(const TempStore& store, const std::vector<std::string>& names) {
     std::vector<std::string> ids;
     for (std::size_t i = 0; i < names.size(); ++i) {
         std::string number = std::to_string(i + 1);
-        std::string id = "P" + std::string(7 - number.size(), '0') + number;
+        std::string id(8 - number.size(), '0');
+        id.front() = 'P';
+        id.append(number);
         store.AddProject(id, SampleRecord(names[i], number));
         ids.push_back(id);
     }

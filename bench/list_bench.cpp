@@ -1,0 +1,79 @@
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+
+#include "bench/bench_util.h"
+#include "mainwin/list_model.h"
+#include "mainwin/project_list.h"
+#include "mainwin/zmain.h"
+#include "platform/gui/text.h"
+#include "store/index_file.h"
+
+namespace shenbao {
+namespace {
+
+// ReloadList: the index and every main data file, decoded into list rows.
+void BM_ReloadList(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReloadList(store.dir()));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReloadList)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The floor of ReloadList: the index and the same files read with plain reads.
+void BM_ReloadListFloor(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        std::ifstream index(store.dir() / "vemra.zzj", std::ios::binary);
+        std::string line;
+        while (std::getline(index, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::ifstream in(store.dir() / (line + ".zzj"), std::ios::binary);
+            std::string content((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+            benchmark::DoNotOptimize(content);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReloadListFloor)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Each sort key on the store's rows in index order.
+void BM_SortList(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const int key = static_cast<int>(state.range(1));
+    const std::vector<ListRow> loaded = ReloadList(bench::SampleDir::Of(count).dir());
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<ListRow> rows = loaded;
+        state.ResumeTiming();
+        SortList(rows, key);
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(BM_SortList)
+    ->ArgsProduct({{2000}, {0, 1, 2, 3, 4, 5, 6, 7, 8}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortList)
+    ->ArgsProduct({{20000}, {0, 2, 7}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// Start-up of the main window without the splash: reload and sort by ID,
+// shown in the grid.
+void BM_StartUpToSortedList(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    TZMainForm form(FromPath(store.dir()));
+    for (auto _ : state) {
+        form.LoadAndSortAtStartUp();
+        benchmark::DoNotOptimize(form.projectCount());
+    }
+}
+BENCHMARK(BM_StartUpToSortedList)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpToSortedList)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace shenbao
