@@ -1,5 +1,9 @@
 #include "mainwin/project_list.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+
 #include "platform/gbk.h"
 #include "store/index_file.h"
 #include "store/text.h"
@@ -115,20 +119,77 @@ std::string RowText(const ListRow& row) {
     return text;
 }
 
-// An exchange carries both rows through their text forms: afterwards every
-// empty cell holds a single blank.
-void ExchangeRows(ListRow& a, ListRow& b) {
-    std::string textA = RowText(a);
-    std::string textB = RowText(b);
-    PutPieces(a, SplitAtLineBreaks(textB));
-    PutPieces(b, SplitAtLineBreaks(textA));
-    for (ListRow* row : {&a, &b}) {
-        for (std::string& cell : *row) {
-            if (cell.empty()) {
-                cell.push_back(' ');  // the cell is empty
+// The exchange sort works on slots instead of rows: an exchange swaps two
+// slots, and the rows are put in slot order at the end. A slot holds the rank
+// of its key among all keys of the sort, so a comparison is one integer
+// comparison. Once normalised, no cell holds a line break, so carrying a row
+// through its text form, as an exchange does, only turns its empty cells into
+// single blanks: a slot remembers that its row has been exchanged, and an
+// empty text key takes the rank of the blank at once, since later
+// comparisons see it.
+struct Slot {
+    std::uint32_t rank;
+    std::uint32_t row;  // with kExchanged set once the row has been exchanged
+};
+constexpr std::uint32_t kExchanged = 0x80000000u;
+constexpr std::uint32_t kNoRank = 0xFFFFFFFFu;
+
+// Ranks of `keys` in the order `less` gives; equal keys share a rank.
+template <class Key, class Less>
+std::vector<std::uint32_t> Ranks(const std::vector<Key>& keys, Less less) {
+    std::vector<Key> distinct = keys;
+    std::sort(distinct.begin(), distinct.end(), less);
+    distinct.erase(
+        std::unique(distinct.begin(), distinct.end(),
+                    [&](const Key& a, const Key& b) { return !less(a, b) && !less(b, a); }),
+        distinct.end());
+    std::vector<std::uint32_t> ranks(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        ranks[i] = static_cast<std::uint32_t>(
+            std::lower_bound(distinct.begin(), distinct.end(), keys[i], less) - distinct.begin());
+    }
+    return ranks;
+}
+
+// For i < j, slots i and j change places when the key of i is greater.
+// `emptyRank` (if not kNoRank) becomes `blankRank` when its slot is exchanged.
+void ExchangeSort(std::vector<Slot>& order, std::uint32_t emptyRank, std::uint32_t blankRank) {
+    auto mark = [=](Slot& slot) {
+        slot.row |= kExchanged;
+        if (slot.rank == emptyRank) {
+            slot.rank = blankRank;
+        }
+    };
+    const std::size_t n = order.size();
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        Slot current = order[i];
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (current.rank > order[j].rank) {
+                std::swap(current, order[j]);
+                mark(current);
+                mark(order[j]);
             }
         }
+        order[i] = current;
     }
+}
+
+// Puts the rows in slot order; exchanged rows get their single blanks.
+void ApplySlots(std::vector<ListRow>& rows, const std::vector<Slot>& order) {
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows.size());
+    for (const Slot& slot : order) {
+        ListRow& row = rows[slot.row & ~kExchanged];
+        if ((slot.row & kExchanged) != 0) {
+            for (std::string& cell : row) {
+                if (cell.empty()) {
+                    cell.push_back(' ');
+                }
+            }
+        }
+        sorted.push_back(std::move(row));
+    }
+    rows = std::move(sorted);
 }
 
 }  // namespace
@@ -144,28 +205,39 @@ void SortList(std::vector<ListRow>& rows, int key) {
     }
     const std::size_t n = rows.size();
     const std::size_t column = static_cast<std::size_t>(SortColumn(key));
+    std::vector<std::uint32_t> ranks;
+    std::uint32_t emptyRank = kNoRank;
+    std::uint32_t blankRank = kNoRank;
     if (SortIsNumeric(key)) {
+        // Values are read once; an exchanged blank still reads as 0.
         std::vector<double> values(n);
         for (std::size_t i = 0; i < n; ++i) {
             values[i] = ParseDecimal(rows[i][column]);
         }
-        for (std::size_t i = 0; i + 1 < n; ++i) {
-            for (std::size_t j = i + 1; j < n; ++j) {
-                if (values[i] > values[j]) {
-                    std::swap(values[i], values[j]);
-                    ExchangeRows(rows[i], rows[j]);
-                }
+        ranks = Ranks(values, std::less<double>());
+    } else {
+        // The blank joins the keys so that an exchanged empty key has a rank.
+        std::vector<std::string_view> keys(n + 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            keys[i] = rows[i][column];
+        }
+        keys[n] = " ";
+        ranks = Ranks(
+            keys, [](std::string_view a, std::string_view b) { return CompareBytes(a, b) < 0; });
+        blankRank = ranks[n];
+        for (std::size_t i = 0; i < n; ++i) {
+            if (keys[i].empty()) {
+                emptyRank = ranks[i];
+                break;
             }
         }
-        return;
     }
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (CompareBytes(rows[i][column], rows[j][column]) > 0) {
-                ExchangeRows(rows[i], rows[j]);
-            }
-        }
+    std::vector<Slot> order(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        order[i] = {ranks[i], static_cast<std::uint32_t>(i)};
     }
+    ExchangeSort(order, emptyRank, blankRank);
+    ApplySlots(rows, order);
 }
 
 }  // namespace shenbao

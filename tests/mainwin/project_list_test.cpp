@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "mainwin/project_list.h"
 #include "tests/support/temp_store.h"
 
@@ -143,6 +145,75 @@ TEST(SortList, BlankCellSortsBeforeTextAfterAnExchange) {
     SortList(rows, 2);
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"B", "A", "C"}));
     EXPECT_EQ(rows[0][2], " ");
+}
+
+// The sort done literally as described: every exchange carries both rows
+// through their text forms (cells joined with CR LF, split again, empty
+// pieces as single blanks), and text keys are read afresh for each comparison.
+void ReferenceSort(std::vector<ListRow>& rows, int key) {
+    for (ListRow& row : rows)
+        NormaliseRow(row);
+    auto textForm = [](const ListRow& row) {
+        std::string text;
+        for (const std::string& cell : row)
+            text += cell + "\r\n";
+        return text;
+    };
+    auto fromText = [](const std::string& text) {
+        ListRow row;
+        std::size_t c = 0, begin = 0;
+        for (std::size_t at; c < row.size() && (at = text.find("\r\n", begin)) != std::string::npos;
+             begin = at + 2) {
+            row[c++] = text.substr(begin, at - begin);
+        }
+        for (std::string& cell : row) {
+            if (cell.empty())
+                cell = std::string(1, ' ');
+        }
+        return row;
+    };
+    auto exchange = [&](ListRow& a, ListRow& b) {
+        std::string ta = textForm(a), tb = textForm(b);
+        a = fromText(tb);
+        b = fromText(ta);
+    };
+    const std::size_t c = static_cast<std::size_t>(SortColumn(key));
+    const std::size_t n = rows.size();
+    std::vector<double> values;
+    for (const ListRow& row : rows)
+        values.push_back(ParseDecimal(row[c]));
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            bool greater = SortIsNumeric(key) ? values[i] > values[j]
+                                              : CompareBytes(rows[i][c], rows[j][c]) > 0;
+            if (greater) {
+                std::swap(values[i], values[j]);
+                exchange(rows[i], rows[j]);
+            }
+        }
+    }
+}
+
+TEST(SortList, AgreesWithTheLiteralExchangeOfTextForms) {
+    std::mt19937 random(1016);
+    const std::vector<std::string> cells = {"",          "",        " ",   "a",   "b",   "ab",
+                                            "10",        "9",       "9.5", "x ",  " y",  "A",
+                                            Gbk("科技"), Gbk("澄"), "-1",  "1e1", "\xFF"};
+    for (int round = 0; round < 400; ++round) {
+        std::vector<ListRow> rows(random() % 30);
+        for (ListRow& row : rows) {
+            const std::size_t filled = random() % 11;
+            for (std::size_t c = 0; c < filled; ++c)
+                row[c] = cells[random() % cells.size()];
+        }
+        for (int key = 0; key < kSortKeyCount; ++key) {
+            std::vector<ListRow> expected = rows;
+            std::vector<ListRow> actual = rows;
+            ReferenceSort(expected, key);
+            SortList(actual, key);
+            ASSERT_EQ(actual, expected) << "round " << round << " key " << key;
+        }
+    }
 }
 
 }  // namespace
