@@ -1,0 +1,100 @@
+#include "mainwin/guide.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "mainwin/app_icon.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/text.h"
+
+namespace shenbao {
+
+TGuideForm::TGuideForm(const std::filesystem::path& dataDir, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("GuideForm"));
+    setWindowTitle(QStringLiteral("使用说明"));
+    setWindowIcon(AppIcon());
+    setFont(SongPixelFont(12));
+    resize(680, 520);
+
+    Browser1 = new QTextBrowser(this);
+    Browser1->setObjectName(QStringLiteral("Browser1"));
+    Browser1->setFont(SongPixelFont(14));
+    Browser1->setOpenLinks(false);
+    Browser1->setHtml(GuideHtml(dataDir));
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* close = buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("Button1"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Browser1, 1);
+    layout->addWidget(buttons);
+}
+
+QString TGuideForm::GuideHtml(const std::filesystem::path& dataDir) {
+    const QString folder = FromPath(dataDir).toHtmlEscaped();
+    return QStringLiteral(R"(
+<h2 style="color:#000080">澄川省科技计划项目申报系统 使用说明</h2>
+
+<h3>一、数据保存在哪里</h3>
+<p>本系统把所有项目保存在程序所在的文件夹里：<br><b>%1</b></p>
+<p>其中 <b>vemra.zzj</b> 是项目索引，每个项目另有两个数据文件（项目ID号.zzj 与 项目ID号.zj）。
+<b>_SysCode.zzj</b> 是系统编码表，随程序提供，请不要修改或删除。
+请定期把整个文件夹复制到别处备份；不要用其他软件修改这些文件。</p>
+
+<h3>二、添加一个新项目</h3>
+<ol>
+<li>点工具栏上的 <b>添加</b>。系统自动给新项目一个8位的项目ID号，并打开“科技发展计划项目基本信息”窗口。</li>
+<li>在 <b>项目概况</b>、<b>单位概况</b>、<b>主要参加人</b>、<b>主要研究内容</b> 四页中逐项填写。
+按回车键可以跳到下一栏；主管部门可以输入三位编码，也可以从下拉列表中选名称，两者自动对应。</li>
+<li>申报日期请按“2001-07-16”的格式填写，起止时间按“2001.04-2003.10”的格式填写，这样查询和排序才准确。</li>
+<li>主要研究内容不超过120个汉字，下方会显示已输入的字数，超过时变为红字提醒。</li>
+<li>点 <b>存盘</b> 保存后可以继续填写；点 <b>存盘并关闭</b> 保存并回到主界面；
+点 <b>放弃并关闭</b> 不保存就关闭。</li>
+</ol>
+<p>注意：项目名称等内容中不能含有“~@~”“^#^”，单行的栏目中不能含有制表符，否则系统会提示并拒绝存盘。</p>
+
+<h3>三、修改、查看和删除项目</h3>
+<p>先在列表中点一下要处理的项目（状态栏显示“当前为第几个”），或者用 <b>|&lt;&lt;</b> <b>&lt;&lt;</b> <b>&gt;&gt;</b> <b>&gt;&gt;|</b> 移动，
+然后点 <b>修改</b>（可以改并存盘）、<b>查看</b>（只能看，不能存盘）或 <b>删除</b>（会先问一次，回答“是”才删除）。
+<b>刷新</b> 重新从磁盘读入全部项目。</p>
+
+<h3>四、排序和查询</h3>
+<p>在工具栏的 <b>排序方式</b> 中选一种，列表立即按该项从小到大排列。项目序号和省拨款按数值大小排序。</p>
+<p>菜单 <b>查询</b> 中有八种查询：项目名称、申请人、主管部门、计划类别、承担单位、项目领域按“包含”查找（支持模糊查询，
+英文字母区分大小写）；申报日期和省拨款经费按范围查找，填写起止两个值（含两端）。
+查询后列表只显示符合条件的项目，此时“添加”“删除”“刷新”暂不能用，点 <b>全部项目</b> 恢复显示全部项目。</p>
+
+<h3>五、打印和输出</h3>
+<p>菜单 <b>报表 → 打印项目清单</b> 按当前列表（查询或排序后的结果）打印横向A4清单，可先 <b>打印预览</b>。
+电脑上没有安装打印机时，系统把清单保存为文件夹中的 <b>tarvok07.pdf</b>，并告诉您文件位置。</p>
+<p><b>报表 → 输出至文本文件</b> 把当前列表写成制表符分隔的 <b>tarvok07.txt</b>，可以用电子表格软件打开。</p>
+
+<h3>六、向计划处报送数据（导出）</h3>
+<ol>
+<li>第一次使用前，在 <b>设置 → 设置数据导出路径</b> 中选好一个文件夹（例如U盘或共享文件夹），点 <b>确认</b>。</li>
+<li><b>数据 → 导出所显数据到设定的路径</b> 只导出列表中正显示的项目（例如查询结果）；
+<b>导出全部数据到设定的路径</b> 导出全部项目。</li>
+<li>也可以导出到软盘（A:）：系统把数据写到软盘的 SEND 目录，软盘至少要有1.4MB空间。</li>
+<li>导出结束后，窗口中逐个列出导出的项目和导出的个数，点 <b>确认</b> 返回。</li>
+</ol>
+
+<h3>七、引入数据</h3>
+<p>在 <b>设置 → 设置数据引入路径</b> 中选好交换数据所在的文件夹，再用 <b>数据 → 从设定路径引入数据</b>；
+或把软盘放入A:后用 <b>从软盘引入数据</b>。引入的项目都会得到新的项目ID号，排在列表最后。
+同一批数据引入两次会出现两份，请注意不要重复引入。</p>
+
+<h3>八、清空数据库</h3>
+<p><b>设置 → 清空数据库</b> 会删除本机保存的全部项目，而且无法恢复。请先导出或备份！
+在红色提示窗口中点 <b>是的，我决定删除</b> 才会执行；点大按钮 <b>不删除数据库，取消本次操作</b> 或按回车键则取消。</p>
+
+<h3>九、退出</h3>
+<p>点 <b>退出</b> 或菜单 <b>数据 → 退出系统</b>，回答“是”后系统整理项目索引并退出。</p>
+)")
+        .arg(folder);
+}
+
+}  // namespace shenbao
