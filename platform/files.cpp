@@ -82,6 +82,17 @@ void WriteAll(int fd, std::string_view content, const fs::path& path) {
     }
 }
 
+FaultInjector& Injector() {
+    static FaultInjector injector;
+    return injector;
+}
+
+// The errno an installed fault injector chooses for this operation, or 0.
+int InjectedFault(FileOperation operation, const fs::path& path) {
+    const FaultInjector& injector = Injector();
+    return injector ? injector(operation, path) : 0;
+}
+
 std::atomic<bool> gFreeSpaceOverridden{false};
 std::atomic<std::int64_t> gFreeSpaceValue{0};
 
@@ -97,7 +108,17 @@ bool DirectoryExists(const fs::path& path) noexcept {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+void SetFaultInjector(FaultInjector injector) {
+    Injector() = std::move(injector);
+}
+
 std::optional<std::string> ReadFileIfExists(const fs::path& path) {
+    if (int fault = InjectedFault(FileOperation::Read, path)) {
+        if (fault == ENOENT) {
+            return std::nullopt;
+        }
+        IoError::ThrowCode(path, fault);
+    }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) {
@@ -146,6 +167,9 @@ std::string ReadFile(const fs::path& path) {
 }
 
 void ReplaceFile(const fs::path& path, std::string_view content) {
+    if (int fault = InjectedFault(FileOperation::Write, path)) {
+        IoError::ThrowCode(path, fault);
+    }
     fs::path dir = path.parent_path();
     if (dir.empty()) {
         dir = ".";
@@ -197,7 +221,7 @@ void CopyFileReplacing(const fs::path& from, const fs::path& to) {
 }
 
 bool RemoveFile(const fs::path& path) noexcept {
-    if (!FileExists(path)) {
+    if (!FileExists(path) || InjectedFault(FileOperation::Remove, path) != 0) {
         return false;
     }
     return ::unlink(path.c_str()) == 0;
@@ -227,12 +251,18 @@ std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {
 }
 
 bool CreateDirectories(const fs::path& path) noexcept {
+    if (!DirectoryExists(path) && InjectedFault(FileOperation::CreateDirectory, path) != 0) {
+        return false;
+    }
     std::error_code ec;
     fs::create_directories(path, ec);
     return DirectoryExists(path);
 }
 
 std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string_view extension) {
+    if (int fault = InjectedFault(FileOperation::List, dir)) {
+        IoError::ThrowCode(dir, fault);
+    }
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr) {
         IoError::ThrowErrno(dir);

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,6 +77,18 @@ std::int64_t FreeSpace(const fs::path& path) noexcept;
 // Tests replace the answer of FreeSpace with a fixed value; nothing restores
 // the real query.
 void SetFreeSpaceOverride(std::optional<std::int64_t> bytes) noexcept;
+
+// ---- Fault injection -----------------------------------------------------------
+
+// The file operations a fault injector can make fail.
+enum class FileOperation { Read, Write, Remove, List, CreateDirectory };
+
+// Called before each file operation of this layer with the path it is about
+// to touch; returns an errno value to fail the operation with, or 0 to let it
+// run. Tests use it to act out a read-only directory, a full disk or a file
+// that vanishes; the program never sets one.
+using FaultInjector = std::function<int(FileOperation, const fs::path&)>;
+void SetFaultInjector(FaultInjector injector);
 
 // ---- Drive letters -----------------------------------------------------------
 

@@ -70,7 +70,18 @@ void ModalAnswerer::Poll() {
     }
     Action action = std::move(actions_.front());
     actions_.pop_front();
-    action(modal);
+    // The action runs from a posted call rather than inside this timer's
+    // slot: a timer does not fire again while its slot runs, so a modal box
+    // that the action itself opens could not be answered otherwise.
+    QPointer<QWidget> target(modal);
+    QMetaObject::invokeMethod(
+        this,
+        [action = std::move(action), target] {
+            if (target) {
+                action(target);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 QString MessageText(QWidget* widget) {
