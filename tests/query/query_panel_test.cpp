@@ -151,6 +151,14 @@ TEST_F(QueryPanel, NoMatchShowsTheWholeStoreButKeepsTheQueryButtons) {
     EXPECT_FALSE(Find<QPushButton>("BitBtn1")->isEnabled());
     EXPECT_TRUE(Find<QPushButton>("BitBtn11")->isEnabled());
     EXPECT_FALSE(Find<QFrame>("Panel3")->isVisible());
+
+    // All projects ends the query view.
+    Find<QPushButton>("BitBtn11")->click();
+    EXPECT_TRUE(Find<QPushButton>("BitBtn1")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("BitBtn2")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("BitBtn9")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("BitBtn11")->isEnabled());
+    EXPECT_EQ(form->projectCount(), 5);
 }
 
 TEST_F(QueryPanel, BlankEntriesAreRefusedAndThePanelCloses) {

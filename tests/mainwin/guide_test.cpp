@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTextBrowser>
+
+#include "mainwin/guide.h"
+#include "tests/support/main_form.h"
+
+namespace shenbao {
+namespace {
+
+using testing::ModalAnswerer;
+using testing::StartMainForm;
+using testing::TempStore;
+
+TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
+    TempStore store;
+    ModalAnswerer answerer;
+    auto form = StartMainForm(store, answerer);
+    QString shown;
+    answerer.Then([&shown](QWidget* window) {
+        auto* guide = qobject_cast<TGuideForm*>(window);
+        ASSERT_NE(guide, nullptr);
+        EXPECT_EQ(guide->windowTitle(), QStringLiteral("使用说明"));
+        shown = guide->findChild<QTextBrowser*>(QStringLiteral("Browser1"))->toPlainText();
+        guide->reject();
+    });
+    form->findChild<QAction*>(QStringLiteral("N17"))->trigger();
+    EXPECT_TRUE(shown.contains(QString::fromStdString(store.dir().string())));
+    for (const char* topic : {"添加", "查询", "导出", "引入", "打印", "清空数据库", "软盘"}) {
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(topic))) << topic;
+    }
+}
+
+}  // namespace
+}  // namespace shenbao
