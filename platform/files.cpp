@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -79,6 +80,15 @@ void WriteAll(int fd, std::string_view content, const fs::path& path) {
         }
         p += n;
         left -= static_cast<std::size_t>(n);
+    }
+}
+
+// Makes a rename in `dir` durable; a failure here loses nothing.
+void FlushDirectory(const fs::path& dir) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 
@@ -166,7 +176,12 @@ std::string ReadFile(const fs::path& path) {
     return std::move(*content);
 }
 
-void ReplaceFile(const fs::path& path, std::string_view content) {
+namespace {
+
+// Writes `content` into a new temporary file beside `path` and renames it
+// over `path`; with `flush` the data reaches the disk before the rename and
+// the rename before the return.
+void WriteAndRename(const fs::path& path, std::string_view content, bool flush) {
     if (int fault = InjectedFault(FileOperation::Write, path)) {
         IoError::ThrowCode(path, fault);
     }
@@ -195,7 +210,7 @@ void ReplaceFile(const fs::path& path, std::string_view content) {
         mode_t mode = (::stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : (0666 & ~mask);
         ::fchmod(fd, mode);
         WriteAll(fd, content, path);
-        if (::fsync(fd) != 0) {
+        if (flush && ::fsync(fd) != 0) {
             IoError::ThrowErrno(path);
         }
         if (file.close() != 0) {
@@ -208,12 +223,42 @@ void ReplaceFile(const fs::path& path, std::string_view content) {
         ::unlink(temporary.c_str());
         throw;
     }
-    // Make the rename itself durable; a failure here loses nothing.
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (flush) {
+        FlushDirectory(dir);
     }
+}
+
+}  // namespace
+
+void ReplaceFile(const fs::path& path, std::string_view content) {
+    WriteAndRename(path, content, true);
+}
+
+void FileBatch::Replace(const fs::path& path, std::string_view content) {
+    WriteAndRename(path, content, false);
+    fs::path dir = path.parent_path();
+    if (std::find(directories_.begin(), directories_.end(), dir) == directories_.end()) {
+        directories_.push_back(dir);
+    }
+}
+
+void FileBatch::Copy(const fs::path& from, const fs::path& to) {
+    Replace(to, ReadFile(from));
+}
+
+void FileBatch::Commit() {
+    for (const fs::path& dir : directories_) {
+        int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            IoError::ThrowErrno(dir);
+        }
+        FileDescriptor directory(fd);
+        // One flush of the whole file system holds every file written there.
+        if (::syncfs(fd) != 0 || ::fsync(fd) != 0) {
+            IoError::ThrowErrno(dir);
+        }
+    }
+    directories_.clear();
 }
 
 void CopyFileReplacing(const fs::path& from, const fs::path& to) {

@@ -48,6 +48,25 @@ void ReplaceFile(const fs::path& path, std::string_view content);
 // Copies `from` to `to` byte for byte, replacing `to` safely as ReplaceFile.
 void CopyFileReplacing(const fs::path& from, const fs::path& to);
 
+// Replaces or copies many files, flushing them to disk once at the end
+// instead of file by file. Each file is still written to a temporary file and
+// renamed into place, so no file is ever seen half-written; only the flush
+// is shared. Until Commit() returns, a crash may lose files of the batch, so
+// whatever refers to them (an index, a control file) is written after it.
+class FileBatch {
+  public:
+    // Writes `content` as `path` (temporary file and rename, no flush yet).
+    void Replace(const fs::path& path, std::string_view content);
+    // Copies `from` to `to` byte for byte, as Replace.
+    void Copy(const fs::path& from, const fs::path& to);
+    // Flushes every file of the batch and the directories that hold them.
+    // Throws IoError.
+    void Commit();
+
+  private:
+    std::vector<fs::path> directories_;
+};
+
 // Deletes a file; true when it existed and is gone. Never throws.
 bool RemoveFile(const fs::path& path) noexcept;
 
