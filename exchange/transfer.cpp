@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <optional>
 #include <system_error>
+#include <unordered_set>
 
 #include "platform/gbk.h"
 #include "platform/platform.h"
@@ -99,6 +100,50 @@ std::optional<fs::path> StoredFile(const fs::path& dataDir, std::string_view id,
     return std::nullopt;
 }
 
+// The list's ID column as text, answering whether a candidate ID occurs in it
+// as a run of bytes. Candidates of the usual ID length are looked up among
+// the text's 8-byte windows that hold no line break, which answers exactly
+// as a search of the text would; others are searched for.
+class TakenIds {
+  public:
+    explicit TakenIds(std::string text) : text_(std::move(text)) { AddWindows(0); }
+
+    bool Contains(std::string_view candidate) const {
+        if (candidate.size() == kWindow && !HasLineBreak(candidate)) {
+            return windows_.count(std::string(candidate)) != 0;
+        }
+        return text_.find(candidate) != std::string::npos;
+    }
+
+    // Adds a cell to the text, followed by CR LF.
+    void Add(std::string_view id) {
+        // Windows that begin up to 7 bytes before the new cell reach into it.
+        const std::size_t start = text_.size() >= kWindow ? text_.size() - kWindow + 1 : 0;
+        text_.append(id);
+        text_.append(kCrLf);
+        AddWindows(start);
+    }
+
+  private:
+    static constexpr std::size_t kWindow = kProjectIdLength;
+
+    static bool HasLineBreak(std::string_view text) {
+        return text.find_first_of("\r\n") != std::string_view::npos;
+    }
+
+    void AddWindows(std::size_t from) {
+        for (std::size_t p = from; p + kWindow <= text_.size(); ++p) {
+            std::string_view window(text_.data() + p, kWindow);
+            if (!HasLineBreak(window)) {
+                windows_.emplace(window);
+            }
+        }
+    }
+
+    std::string text_;
+    std::unordered_set<std::string> windows_;
+};
+
 }  // namespace
 
 std::string ReadPathSetting(const fs::path& dataDir, std::string_view fileName) {
@@ -169,6 +214,7 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
                       "导出路径不能是本系统的数据目录");
     }
     ExchangeResult result;
+    platform::FileBatch batch;
     for (const ListRow& row : rows) {
         const std::string id(Trim(row[0]));
         const std::string& name = row[2];
@@ -179,12 +225,14 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
         }
         result.ids.push_back(id);
         ++result.count;
-        platform::CopyFileReplacing(*main, destination / main->filename());
+        batch.Copy(*main, destination / main->filename());
         if (std::optional<fs::path> member = StoredFile(dataDir, id, kMemberFileExtension)) {
-            platform::CopyFileReplacing(*member, destination / member->filename());
+            batch.Copy(*member, destination / member->filename());
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
     }
+    // The control file names only projects whose files are on the disk.
+    batch.Commit();
     platform::ReplaceFile(destination / std::string(kIndexFileName), FormatIdList(result.ids));
     return result;
 }
@@ -212,17 +260,16 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
     const std::vector<std::string> sourceIds = CollectSourceIds(source);
 
     // New IDs for all source IDs first, each tested against the list and the
-    // IDs drawn before it (appended to `listed` as the list would hold them).
+    // IDs drawn before it (added to the list's text as the list would hold them).
+    TakenIds taken(std::move(listed));
     std::vector<std::optional<std::string>> newIds;
     newIds.reserve(sourceIds.size());
     for (std::size_t i = 0; i < sourceIds.size(); ++i) {
         std::optional<std::string> fresh;
         for (int attempt = 0; attempt < kImportIdAttempts; ++attempt) {
             std::string candidate = generate ? generate() : GenerateProjectId();
-            if (FileInDirectory(dataDir, candidate) &&
-                listed.find(candidate) == std::string::npos) {
-                listed.append(candidate);
-                listed.append(kCrLf);
+            if (FileInDirectory(dataDir, candidate) && !taken.Contains(candidate)) {
+                taken.Add(candidate);
                 fresh = std::move(candidate);
                 break;
             }
@@ -231,6 +278,7 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
     }
 
     ExchangeResult result;
+    platform::FileBatch batch;
     for (std::size_t i = 0; i < sourceIds.size(); ++i) {
         const std::string& sourceId = sourceIds[i];
         if (!newIds[i]) {
@@ -246,14 +294,15 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
         }
         result.ids.push_back(newId);
         ++result.count;
-        platform::CopyFileReplacing(*main, dataDir / (newId + std::string(kMainFileExtension)));
+        batch.Copy(*main, dataDir / (newId + std::string(kMainFileExtension)));
         if (std::optional<fs::path> member = SourceFile(source, sourceId, kMemberFileExtension)) {
-            platform::CopyFileReplacing(*member,
-                                        dataDir / (newId + std::string(kMemberFileExtension)));
+            batch.Copy(*member, dataDir / (newId + std::string(kMemberFileExtension)));
         }
         Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
     }
     if (result.count > 0) {
+        // The index names the new projects only once their files are on the disk.
+        batch.Commit();
         AppendIndex(dataDir, result.ids);
     }
     return result;

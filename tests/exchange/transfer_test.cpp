@@ -365,6 +365,21 @@ TEST(Import, FreshIdsAvoidTheListAndEachOther) {
     EXPECT_EQ(store.Read("FRESH002.zzj"), "two");
 }
 
+TEST(Import, AnIdInsideALongerListedCellIsTakenAndShorterOnesAreSearchedFor) {
+    TempStore store, source;
+    source.Write("vemra.zzj", "P1\r\nP2\r\nP3\r\n");
+    for (const char* id : {"P1", "P2", "P3"})
+        source.Write(std::string(id) + ".zzj", id);
+    // The list text holds ABCDEFGH inside a longer cell, and the list's end
+    // joins with nothing; "ID" occurs in the title.
+    V offers = {"ABCDEFGH", "BCDEFGHy", "ID", "ZZZZ0001", "ZZZZ0001", "QQ", "ZZZZ0002"};
+    std::size_t next = 0;
+    ExchangeResult result = RunImport(store.dir(), Listed({"xABCDEFGHy"}), source.dir(), {}, [&] {
+        return next < offers.size() ? offers[next++] : std::string("X");
+    });
+    EXPECT_EQ(result.ids, (V{"ZZZZ0001", "QQ", "ZZZZ0002"}));
+}
+
 TEST(Import, AProjectWithoutAFreshIdIn16000CandidatesIsReportedAndLeftOut) {
     TempStore store, source;
     source.Write("vemra.zzj", "P1\r\nP2\r\n");
