@@ -1,0 +1,203 @@
+// The commands of the main window on stores of 2000 and 20000 projects:
+// queries, the text listing, the print feed and the report layout, export
+// and import of everything, with the floors they are measured against.
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+
+#include "bench/bench_util.h"
+#include "exchange/transfer.h"
+#include "mainwin/list_model.h"
+#include "mainwin/project_list.h"
+#include "mainwin/zmain.h"
+#include "output/listing.h"
+#include "output/print_feed.h"
+#include "output/print_report.h"
+#include "output/printa.h"
+#include "platform/gbk.h"
+#include "platform/gui/text.h"
+#include "query/query_filter.h"
+#include "report/report.h"
+#include "store/text.h"
+
+namespace shenbao {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<ListRow>& Rows(int count) {
+    static std::map<int, std::vector<ListRow>> rows;
+    auto& slot = rows[count];
+    if (slot.empty()) {
+        slot = ReloadList(bench::SampleDir::Of(count).dir());
+    }
+    return slot;
+}
+
+// A fresh empty directory beside the sample store, removed on destruction.
+class ScratchDir {
+  public:
+    ScratchDir() {
+        std::string pattern = (fs::temp_directory_path() / "shenbao-scratch-XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        dir_ = fs::path(::mkdtemp(buffer.data())) / "";
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    const fs::path& dir() const { return dir_; }
+
+  private:
+    fs::path dir_;
+};
+
+// ---- Queries ----------------------------------------------------------------------
+
+// The filter alone on the loaded list: 0 text, 1 amount range, 2 date range.
+void BM_QueryFilter(benchmark::State& state) {
+    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    const std::string rice = Utf8ToGbk("水稻");
+    for (auto _ : state) {
+        switch (state.range(1)) {
+            case 0:
+                benchmark::DoNotOptimize(FilterRows(rows, 2, rice, ""));
+                break;
+            case 1:
+                benchmark::DoNotOptimize(FilterRows(rows, 7, "5", "20"));
+                break;
+            default:
+                benchmark::DoNotOptimize(FilterRows(rows, 8, "2001-03-01", "2001-06-30"));
+                break;
+        }
+    }
+}
+BENCHMARK(BM_QueryFilter)->ArgsProduct({{2000, 20000}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
+
+// The whole query command of the window: reload, filter, show.
+void BM_RunQuery(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    TZMainForm form(FromPath(store.dir()));
+    const std::string rice = Utf8ToGbk("水稻");
+    for (auto _ : state) {
+        switch (state.range(1)) {
+            case 0:
+                form.RunQuery(2, rice, "");
+                break;
+            case 1:
+                form.RunQuery(7, "5", "20");
+                break;
+            default:
+                form.RunQuery(8, "2001-03-01", "2001-06-30");
+                break;
+        }
+        benchmark::DoNotOptimize(form.projectCount());
+    }
+}
+BENCHMARK(BM_RunQuery)->ArgsProduct({{2000}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunQuery)
+    ->ArgsProduct({{20000}, {0, 1, 2}})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+
+// ---- Output -------------------------------------------------------------------------
+
+void BM_TextListing(benchmark::State& state) {
+    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    ScratchDir out;
+    for (auto _ : state) {
+        WriteListing(out.dir(), rows);
+    }
+}
+BENCHMARK(BM_TextListing)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+void BM_PrintFeed(benchmark::State& state) {
+    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    ScratchDir out;
+    for (auto _ : state) {
+        WritePrintFeed(out.dir(), rows);
+    }
+}
+BENCHMARK(BM_PrintFeed)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Laying the printed list out into pages, from the feed's line table.
+void BM_ReportLayout(benchmark::State& state) {
+    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    std::vector<std::string> lines = SplitLines(PrintFeedText(rows));
+    const report::ReportDefinition definition = ProjectListReport();
+    int pages = 0;
+    for (auto _ : state) {
+        PrintFeedCursor cursor(lines);
+        report::ReportDocument document = report::LayOutReport(definition, FeedSource(cursor));
+        pages = static_cast<int>(document.pages.size());
+        benchmark::DoNotOptimize(document);
+    }
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_ReportLayout)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReportLayout)->Arg(20000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// ---- Exchange ---------------------------------------------------------------------
+
+void BM_ExportAll(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto out = std::make_unique<ScratchDir>();
+        state.ResumeTiming();
+        ExchangeResult result = RunExport(store.dir(), rows, out->dir());
+        benchmark::DoNotOptimize(result.count);
+        state.PauseTiming();
+        out.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExportAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Importing an exchange directory of every project into a store that holds
+// them already (so every new ID is tested against the whole list).
+void BM_ImportAll(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bench::SampleDir& store = bench::SampleDir::Of(count);
+    ScratchDir exchange;
+    RunExport(store.dir(), Rows(count), exchange.dir());
+    const std::string listed = ListedIds(Rows(count));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto target = std::make_unique<ScratchDir>();
+        state.ResumeTiming();
+        ExchangeResult result = RunImport(target->dir(), listed, exchange.dir());
+        benchmark::DoNotOptimize(result.count);
+        state.PauseTiming();
+        target.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The floor of export and import: the same files copied with plain copies.
+void BM_PlainCopyAll(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto out = std::make_unique<ScratchDir>();
+        state.ResumeTiming();
+        for (const std::string& id : store.ids()) {
+            fs::copy_file(store.dir() / (id + ".zzj"), out->dir() / (id + ".zzj"));
+            fs::copy_file(store.dir() / (id + ".zj"), out->dir() / (id + ".zj"));
+        }
+        state.PauseTiming();
+        out.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PlainCopyAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainCopyAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace shenbao
