@@ -1,0 +1,223 @@
+// The import of an exchange directory. The input makes a source directory:
+// a control file (under either letter case) or none, and a few files and
+// directories with names from the input. CollectSourceIds must take the
+// control file's IDs or the member files' stems; RunImport into a fresh
+// scratch data directory must read only from the two directories, write
+// only into the data directory, leave the source as it was, and leave the
+// data directory holding just the imported projects and the index.
+
+#include <fuzzer/FuzzedDataProvider.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "exchange/transfer.h"
+#include "fuzz/fuzz_support.h"
+#include "platform/gbk.h"
+#include "platform/platform.h"
+#include "store/index_file.h"
+#include "store/project_id.h"
+#include "store/project_record.h"
+#include "store/text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace shenbao;
+
+const fs::path& SourceDir() {
+    static const fs::path dir = fuzz::MakeScratchDirectory("source");
+    return dir;
+}
+
+const fs::path& DataDir() {
+    static const fs::path dir = fuzz::MakeScratchDirectory("target");
+    return dir;
+}
+
+// A name that stays inside the source directory when joined to it.
+bool SafeName(const std::string& name) {
+    return !name.empty() && name.size() <= 200 && name != "." && name != ".." &&
+           name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+constexpr const char* kExtensions[] = {".zj", ".zzj", ".ZJ", ".Zzj", "", "/"};
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
+    if (text.size() < tail.size()) {
+        return false;
+    }
+    text = text.substr(text.size() - tail.size());
+    return std::equal(text.begin(), text.end(), tail.begin(), [](char a, char b) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        return lower(a) == lower(b);
+    });
+}
+
+struct Source {
+    bool controlFile = false;
+    std::string controlText;
+    // Regular files: name -> content.
+    std::vector<std::pair<std::string, std::string>> files;
+};
+
+Source MakeSource(FuzzedDataProvider& input, std::uint8_t flags) {
+    fuzz::EmptyDirectory(SourceDir());
+    Source source;
+    const std::size_t count = input.ConsumeIntegralInRange<std::size_t>(0, 6);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string name = input.ConsumeRandomLengthString(24);
+        const std::string extension =
+            kExtensions[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kExtensions) - 1)];
+        std::string content = input.ConsumeRandomLengthString(4096);
+        if (!SafeName(name)) {
+            continue;
+        }
+        if (extension == "/") {
+            // A directory where a main data file or the control file could be.
+            ::mkdir((SourceDir() / (name + std::string(kMainFileExtension))).c_str(), 0755);
+            continue;
+        }
+        name.append(extension);
+        // Control files come only from the flags below.
+        if (!SafeName(name) ||
+            (name.size() == kIndexFileName.size() && EndsWithIgnoringCase(name, kIndexFileName)) ||
+            fs::exists(fs::symlink_status(SourceDir() / name))) {
+            continue;
+        }
+        fuzz::WriteBytes(SourceDir() / name, content);
+        source.files.emplace_back(name, std::move(content));
+    }
+    const std::string controlName = (flags & 2) ? "VEMRA.ZZJ" : std::string(kIndexFileName);
+    source.controlFile =
+        (flags & 1) == 0 && !fs::exists(fs::symlink_status(SourceDir() / controlName));
+    if (source.controlFile) {
+        source.controlText = input.ConsumeRemainingBytesAsString();
+        fuzz::WriteBytes(SourceDir() / controlName, source.controlText);
+        // The control file can be named as a project's main data file too.
+        source.files.emplace_back(controlName, source.controlText);
+    }
+    return source;
+}
+
+// The IDs the source should give: the control file's lines, or the stems of
+// the regular, visible member files.
+std::vector<std::string> ExpectedSourceIds(const Source& source) {
+    if (source.controlFile) {
+        return ParseIdList(source.controlText);
+    }
+    std::vector<std::string> ids;
+    for (const auto& [name, content] : source.files) {
+        if (name.front() == '.' || !EndsWithIgnoringCase(name, kMemberFileExtension)) {
+            continue;
+        }
+        std::string_view trimmed = Trim(name);
+        std::string_view stem = trimmed.substr(0, trimmed.find('.'));
+        if (!stem.empty()) {
+            ids.push_back(Utf8ToGbk(stem));
+        }
+    }
+    return ids;
+}
+
+bool Inside(const fs::path& dir, const fs::path& path) {
+    return path.parent_path() == dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::uint8_t flags = input.ConsumeIntegral<std::uint8_t>();
+    // A few candidate IDs out of the input come before the real generator.
+    std::vector<std::string> candidates((flags >> 4) & 3);
+    for (std::string& candidate : candidates) {
+        candidate = input.ConsumeRandomLengthString(16);
+    }
+    std::string listed = (flags & 4) ? input.ConsumeRandomLengthString(64) : std::string();
+    const Source source = MakeSource(input, flags);
+
+    std::vector<std::string> sourceIds = CollectSourceIds(SourceDir());
+    std::vector<std::string> expected = ExpectedSourceIds(source);
+    std::sort(sourceIds.begin(), sourceIds.end());
+    std::sort(expected.begin(), expected.end());
+    FUZZ_CHECK(sourceIds == expected);
+
+    fuzz::EmptyDirectory(DataDir());
+    const auto sourceBefore = fuzz::Snapshot(SourceDir());
+    SeedRandom(20010716);
+    std::size_t next = 0;
+    auto generate = [&]() {
+        return next < candidates.size() ? candidates[next++] : GenerateProjectId();
+    };
+    platform::SetFaultInjector([](platform::FileOperation operation, const fs::path& path) {
+        switch (operation) {
+            case platform::FileOperation::Read:
+                FUZZ_CHECK(Inside(SourceDir(), path) || Inside(DataDir(), path));
+                break;
+            case platform::FileOperation::Write:
+                FUZZ_CHECK(Inside(DataDir(), path));
+                break;
+            case platform::FileOperation::List:
+                FUZZ_CHECK(path == SourceDir());
+                break;
+            case platform::FileOperation::Remove:
+            case platform::FileOperation::CreateDirectory:
+                FUZZ_CHECK(false);
+        }
+        return 0;
+    });
+    const ExchangeResult result = RunImport(DataDir(), listed, SourceDir(), {}, generate);
+    platform::SetFaultInjector({});
+    if (std::getenv("SHENBAO_FUZZ_VERBOSE") != nullptr) {
+        std::fprintf(stderr, "control file: %d, source IDs: %zu, imported: %d\n",
+                     source.controlFile ? 1 : 0, sourceIds.size(), result.count);
+        for (const std::string& line : result.log) {
+            std::fprintf(stderr, "  %s\n", GbkToUtf8(line).c_str());
+        }
+    }
+
+    FUZZ_CHECK(fuzz::Snapshot(SourceDir()) == sourceBefore);
+    FUZZ_CHECK(result.log.size() == sourceIds.size());
+    FUZZ_CHECK(result.count == static_cast<int>(result.ids.size()));
+    FUZZ_CHECK(std::set<std::string>(result.ids.begin(), result.ids.end()).size() ==
+               result.ids.size());
+
+    // The data directory holds the index and the files of the new IDs only.
+    std::set<std::string> allowed;
+    if (result.count > 0) {
+        allowed.insert(std::string(kIndexFileName));
+    }
+    for (const std::string& id : result.ids) {
+        FUZZ_CHECK(FileInDirectory(DataDir(), id).has_value());
+        FUZZ_CHECK(listed.find(id) == std::string::npos);
+        allowed.insert(id + std::string(kMainFileExtension));
+        allowed.insert(id + std::string(kMemberFileExtension));
+    }
+    const auto after = fuzz::Snapshot(DataDir());
+    for (const auto& [name, content] : after) {
+        FUZZ_CHECK(allowed.count(name) == 1);
+    }
+    if (candidates.empty()) {
+        // Real IDs: every one is listed in the index and has its main file,
+        // a copy of one of the source's main data files.
+        FUZZ_CHECK(LoadIndex(DataDir()) == result.ids);
+        for (const std::string& id : result.ids) {
+            const auto main = after.find(id + std::string(kMainFileExtension));
+            FUZZ_CHECK(main != after.end());
+            FUZZ_CHECK(std::any_of(source.files.begin(), source.files.end(), [&](const auto& file) {
+                return EndsWithIgnoringCase(file.first, kMainFileExtension) &&
+                       file.second == main->second;
+            }));
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,124 @@
+// The print feed reader: the feed text becomes the report window's line
+// table, and the report engine's need-data callback hands out the seven
+// printed fields of each line until the closing line. Also a feed written
+// from list rows made out of the input reads back cell for cell.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_support.h"
+#include "output/print_feed.h"
+#include "output/printa.h"
+#include "store/project_record.h"
+#include "store/text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace shenbao;
+
+const fs::path& DataDir() {
+    static const fs::path dir = fuzz::MakeScratchDirectory("feed");
+    return dir;
+}
+
+// Runs the callbacks as the report engine does, twice (preview, then print):
+// every line is requested once per run, and only the last is not printed.
+void CheckCallbacks(const std::vector<std::string>& lines) {
+    PrintFeedCursor feed(lines);
+    const report::ReportSource source = FeedSource(feed);
+    for (int run = 0; run < 2; ++run) {
+        source.beforeRun();
+        FUZZ_CHECK(feed.cursor() == 0);
+        std::size_t printed = 0;
+        for (;;) {
+            std::vector<QString> values(kPrintedColumnCount);
+            const bool more = source.needData(values);
+            FUZZ_CHECK(values.size() == kPrintedColumnCount);
+            for (const QString& value : values) {
+                FUZZ_CHECK(!value.contains(QLatin1Char('\t')));
+            }
+            if (!more) {
+                break;
+            }
+            ++printed;
+            FUZZ_CHECK(printed <= lines.size());
+        }
+        FUZZ_CHECK(printed == (lines.empty() ? 0 : lines.size() - 1));
+    }
+}
+
+void CheckFields(const std::vector<std::string>& lines) {
+    PrintFeedCursor feed(lines);
+    feed.BeforeRun();
+    for (std::size_t n = 1; n <= lines.size() + 1; ++n) {
+        PrintedRow fields;
+        fields.fill("stale");
+        const bool print = feed.NeedData(fields);
+        FUZZ_CHECK(feed.cursor() == n);
+        FUZZ_CHECK(print == (n < lines.size()));
+        const std::string line = n <= lines.size() ? lines[n - 1] : std::string();
+        // The fields are the line's leading tab-separated parts, in order.
+        std::size_t at = 0;
+        for (const std::string& field : fields) {
+            FUZZ_CHECK(field.find('\t') == std::string::npos);
+            if (at > line.size()) {
+                FUZZ_CHECK(field.empty());
+                continue;
+            }
+            FUZZ_CHECK(line.compare(at, field.size(), field) == 0);
+            FUZZ_CHECK(at + field.size() == line.size() || line[at + field.size()] == '\t');
+            at += field.size() + 1;
+        }
+    }
+}
+
+// Cell text as the list can hold it in a feed: no tab, no line break.
+std::string FeedCell(std::string cell) {
+    std::erase_if(cell, [](char c) { return c == '\t' || c == '\r' || c == '\n'; });
+    return cell;
+}
+
+void CheckWrittenRows(FuzzedDataProvider& input) {
+    std::vector<ListRow> rows(input.ConsumeIntegralInRange<std::size_t>(0, 4));
+    for (ListRow& row : rows) {
+        for (std::string& cell : row) {
+            cell = FeedCell(input.ConsumeRandomLengthString(24));
+        }
+    }
+    PrintFeedCursor feed(SplitLines(PrintFeedText(rows)));
+    FUZZ_CHECK(feed.lineCount() == rows.size() + 1);
+    for (const ListRow& row : rows) {
+        PrintedRow fields;
+        FUZZ_CHECK(feed.NeedData(fields));
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            FUZZ_CHECK(fields[i] == row[i + 1]);
+        }
+    }
+    PrintedRow closing;
+    FUZZ_CHECK(!feed.NeedData(closing));
+    for (const std::string& field : closing) {
+        FUZZ_CHECK(field.empty());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text = fuzz::InputText(data, size);
+    fuzz::WriteBytes(DataDir() / std::string(kPrintFeedName), text);
+    const std::vector<std::string> lines = ReadPrintFeed(DataDir());
+    FUZZ_CHECK(lines == SplitLines(text));
+    CheckCallbacks(lines);
+    CheckFields(lines);
+
+    FuzzedDataProvider input(data, size);
+    CheckWrittenRows(input);
+    return 0;
+}
