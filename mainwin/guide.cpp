@@ -37,6 +37,7 @@ TGuideForm::TGuideForm(const std::filesystem::path& dataDir, QWidget* parent) : 
 QString TGuideForm::GuideHtml(const std::filesystem::path& dataDir) {
     const QString folder = FromPath(dataDir).toHtmlEscaped();
     return QStringLiteral(R"(
+<style>p, li { line-height: 150%; }</style>
 <h2 style="color:#000080">澄川省科技计划项目申报系统 使用说明</h2>
 
 <h3>一、数据保存在哪里</h3>

@@ -1,0 +1,158 @@
+// screenshot_tour DATADIR OUTDIR: opens the program's windows one after the
+// other on the sample store in DATADIR, as a user would see them, and saves
+// a PNG of each into OUTDIR. Run it under Xvfb (tools/screenshots.sh).
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+#include "editor/zpinfo.h"
+#include "exchange/clearall.h"
+#include "exchange/getpath.h"
+#include "mainwin/first.h"
+#include "mainwin/guide.h"
+#include "mainwin/list_model.h"
+#include "mainwin/zmain.h"
+#include "output/print_feed.h"
+#include "output/print_report.h"
+#include "output/printa.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/text.h"
+#include "platform/platform.h"
+#include "report/render.h"
+
+namespace {
+
+using namespace shenbao;
+
+QString gOut;
+
+void Save(QWidget* window, const char* name) {
+    window->raise();
+    window->activateWindow();
+    QTest::qWaitForWindowExposed(window);
+    QTest::qWait(300);
+    const QString path = gOut + "/" + QString::fromLatin1(name) + ".png";
+    if (!window->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    } else {
+        std::printf("%s\n", qPrintable(path));
+    }
+}
+
+// Types text into a field as an input method would deliver it.
+void Type(QWidget* field, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(field, &event);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    InstallFontSubstitutions();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: screenshot_tour DATADIR OUTDIR\n");
+        return 2;
+    }
+    const QString dataDir = QString::fromLocal8Bit(argv[1]);
+    gOut = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(gOut);
+    const std::filesystem::path data = ToPath(dataDir) / "";
+
+    {
+        TFirstForm splash;
+        splash.show();
+        Save(&splash, "splash");
+    }
+
+    // The main window, started as the program starts it; the splash is
+    // clicked away.
+    TZMainForm form(dataDir);
+    QTimer::singleShot(400, [] {
+        if (QWidget* splash = QApplication::activeModalWidget()) {
+            QTest::mouseClick(splash, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        }
+    });
+    form.resize(1180, 680);
+    form.show();
+    form.setCurrentRow(3);
+    Save(&form, "main");
+
+    form.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(7);
+    form.setCurrentRow(1);
+    Save(&form, "main-sorted");
+
+    form.N12Click();
+    Type(form.findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("水稻"));
+    Save(&form, "query-panel");
+    form.Button1Click();
+    Save(&form, "query-result");
+    form.BitBtn11Click();
+
+    // The editor on the first project, tab by tab.
+    {
+        const std::string id = form.listModel()->row(0)[0];
+        TZPInfoForm editor(data);
+        editor.Prepare(FromGbk(id), QStringLiteral("old"), QStringLiteral("edit"));
+        editor.show();
+        auto* tabs = editor.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        const char* names[] = {"editor-tab1", "editor-tab2", "editor-tab3", "editor-tab4"};
+        for (int i = 0; i < 4 && tabs != nullptr; ++i) {
+            tabs->setCurrentIndex(i);
+            Save(&editor, names[i]);
+        }
+    }
+
+    // Export of every project into a folder beside the store.
+    const std::filesystem::path exchange = data.parent_path().parent_path() / "exchange";
+    std::filesystem::create_directories(exchange);
+    platform::ReplaceFile(data / "_DataOut.zzj", exchange.string() + "\r\n");
+    form.ExportProjects(true, QString());
+    Save(&form, "export-panel");
+    form.Button3Click();
+
+    {
+        TGetPathForm dialog(data);
+        dialog.setPathCaption(QStringLiteral("数据导出路径"));
+        dialog.show();
+        Save(&dialog, "getpath");
+    }
+    {
+        TClearAllForm dialog(data);
+        dialog.show();
+        QTest::qWait(150);  // the question in its yellow phase
+        Save(&dialog, "clearall");
+    }
+    {
+        TGuideForm guide(data);
+        guide.show();
+        Save(&guide, "guide");
+    }
+    {
+        WritePrintFeed(data, form.listModel()->rows());
+        TPrintAForm window(data, form.projectCount());
+        window.show();
+        Save(&window, "print-window");
+        PrintFeedCursor cursor(ReadPrintFeed(data));
+        report::ReportDocument document =
+            report::LayOutReport(ProjectListReport(), FeedSource(cursor));
+        const QString path = gOut + "/report-page1.png";
+        report::RenderPageImage(document, 0, 110).save(path);
+        std::printf("%s\n", qPrintable(path));
+    }
+    return 0;
+}
