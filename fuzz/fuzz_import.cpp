@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -128,6 +129,36 @@ std::vector<std::string> ExpectedSourceIds(const Source& source) {
     return ids;
 }
 
+// Replays the drawing of new IDs over the candidates the run was offered,
+// with a plain search of the list text: each source ID takes the first
+// candidate that names a file in the data directory and occurs nowhere in
+// the list or among the IDs taken before it, within kImportIdAttempts.
+void CheckNewIds(const std::string& listed, const std::vector<std::string>& offered,
+                 const ExchangeResult& result) {
+    std::string text = listed;
+    std::size_t k = 0;
+    const std::string imported = Utf8ToGbk("ID号为“");
+    for (const std::string& line : result.log) {
+        std::optional<std::string> fresh;
+        for (int attempt = 0; attempt < kImportIdAttempts && k < offered.size(); ++attempt) {
+            const std::string& candidate = offered[k++];
+            if (FileInDirectory(DataDir(), candidate) &&
+                text.find(candidate) == std::string::npos) {
+                text.append(candidate);
+                text.append(kCrLf);
+                fresh = candidate;
+                break;
+            }
+        }
+        if (!fresh) {
+            FUZZ_CHECK(line.starts_with(Utf8ToGbk("错误号:408")));
+        } else if (line.starts_with(imported)) {
+            FUZZ_CHECK(line == imported + *fresh + Utf8ToGbk("”的项目引入完毕。"));
+        }
+    }
+    FUZZ_CHECK(k == offered.size());
+}
+
 bool Inside(const fs::path& dir, const fs::path& path) {
     return path.parent_path() == dir;
 }
@@ -155,8 +186,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto sourceBefore = fuzz::Snapshot(SourceDir());
     SeedRandom(20010716);
     std::size_t next = 0;
+    std::vector<std::string> offered;
     auto generate = [&]() {
-        return next < candidates.size() ? candidates[next++] : GenerateProjectId();
+        offered.push_back(next < candidates.size() ? candidates[next++] : GenerateProjectId());
+        return offered.back();
     };
     platform::SetFaultInjector([](platform::FileOperation operation, const fs::path& path) {
         switch (operation) {
@@ -187,6 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FUZZ_CHECK(fuzz::Snapshot(SourceDir()) == sourceBefore);
     FUZZ_CHECK(result.log.size() == sourceIds.size());
+    CheckNewIds(listed, offered, result);
     FUZZ_CHECK(result.count == static_cast<int>(result.ids.size()));
     FUZZ_CHECK(std::set<std::string>(result.ids.begin(), result.ids.end()).size() ==
                result.ids.size());

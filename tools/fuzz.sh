@@ -25,9 +25,10 @@ else
     targets=("${all_targets[@]}")
 fi
 
+mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DSHENBAO_BUILD_FUZZ=ON \
-    -DSHENBAO_BUILD_TESTS=OFF -DSHENBAO_BUILD_BENCH=OFF >"$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log"; exit 1; }
+    -DSHENBAO_BUILD_TESTS=OFF -DSHENBAO_BUILD_BENCH=OFF >"$build/configure.log" 2>&1 ||
+    { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j"${FUZZ_BUILD_JOBS:-2}" --target "${targets[@]}" >/dev/null
 
 # The targets write their scratch directories under TMPDIR; a memory file
