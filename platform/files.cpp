@@ -144,13 +144,16 @@ std::optional<std::string> ReadFileIfExists(const fs::path& path) {
     if (S_ISDIR(st.st_mode)) {
         IoError::ThrowCode(path, EISDIR);
     }
+    // Read straight into the string; a file that grows meanwhile is read to
+    // its new end.
     std::string content;
-    if (st.st_size > 0) {
-        content.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    char buffer[65536];
+    std::size_t used = 0;
+    content.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == content.size()) {
+            content.resize(content.size() * 2);
+        }
+        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -160,8 +163,9 @@ std::optional<std::string> ReadFileIfExists(const fs::path& path) {
         if (n == 0) {
             break;
         }
-        content.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    content.resize(used);
     if (file.close() != 0) {
         IoError::ThrowErrno(path);
     }

@@ -1,6 +1,7 @@
 #include "store/project_record.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "store/codec.h"
@@ -124,6 +125,16 @@ std::optional<std::string> ReadStoredText(const std::optional<fs::path>& path) {
     std::optional<std::string> content = platform::ReadFileIfExists(*path);
     if (!content) {
         return std::nullopt;
+    }
+    // A stored file is one line; only a file broken into several lines needs
+    // its lines joined first.
+    std::string_view line(*content);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    if (std::memchr(line.data(), '\r', line.size()) == nullptr &&
+        std::memchr(line.data(), '\n', line.size()) == nullptr) {
+        return DecodeField(line);
     }
     return DecodeField(JoinLines(*content));
 }

@@ -110,11 +110,15 @@ std::vector<std::string> SplitLines(std::string_view content) {
 std::string JoinLines(std::string_view content) {
     std::string joined;
     joined.reserve(content.size());
-    for (char c : content) {
-        if (c != '\r' && c != '\n') {
-            joined.push_back(c);
+    const char* chunk = content.data();
+    const char* end = content.data() + content.size();
+    for (const char* p = chunk; p != end; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            joined.append(chunk, p);
+            chunk = p + 1;
         }
     }
+    joined.append(chunk, end);
     return joined;
 }
 
