@@ -25,6 +25,7 @@
 #include "mainwin/app_icon.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
 #include "platform/gui/text.h"
 #include "store/code_table.h"
 #include "store/io_error.h"
@@ -33,11 +34,6 @@
 namespace shenbao {
 
 namespace {
-
-const QColor kTeal(0, 128, 128);
-const QColor kOlive(128, 128, 0);
-const QColor kYellow(255, 255, 0);
-const QColor kRed(255, 0, 0);
 
 constexpr int kClientWidth = 614;
 constexpr int kClientHeight = 425;
@@ -48,12 +44,6 @@ constexpr std::array<int, kMemberCellCount> kMemberColumnWidths = {55, 30, 77, 8
 
 bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-void SetTextColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
 }
 
 QLineEdit* MakeEdit(QWidget* page, const char* name, int left, int top, int width) {
@@ -83,7 +73,7 @@ QLabel* MakeCaption(QWidget* page, const QString& text, int left, int top, int w
     auto* label = new QLabel(text, page);
     label->setTextFormat(Qt::PlainText);
     label->setFont(SongPixelFont(13));
-    SetTextColor(label, kTeal);
+    SetColour(label, QPalette::WindowText, kTeal);
     if (wrapWidth > 0) {
         label->setWordWrap(true);
         label->setGeometry(left, top, wrapWidth, label->heightForWidth(wrapWidth));
@@ -98,7 +88,7 @@ QLabel* MakeCaption(QWidget* page, const QString& text, int left, int top, int w
 QLabel* MakeHint(QWidget* page, const QString& text, int left, int top, int wrapWidth = 0) {
     auto* label = new QLabel(text, page);
     label->setTextFormat(Qt::PlainText);
-    SetTextColor(label, kOlive);
+    SetColour(label, QPalette::WindowText, kOlive);
     if (wrapWidth > 0) {
         label->setWordWrap(true);
         label->setGeometry(left, top, wrapWidth, label->heightForWidth(wrapWidth));
@@ -123,7 +113,7 @@ class VerticalCaption : public QLabel {
   public:
     VerticalCaption(const QString& text, QWidget* parent) : QLabel(text, parent) {
         setFont(SongPixelFont(15, true));
-        SetTextColor(this, kTeal);
+        SetColour(this, QPalette::WindowText, kTeal);
     }
 
   protected:
@@ -478,7 +468,7 @@ void TZPInfoForm::BuildContentPage() {
     Panel6->setGeometry(36, 298, 523, 29);
     Panel6->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel6->setAlignment(Qt::AlignCenter);
-    SetTextColor(Panel6, CountResearchContent(0).color);
+    SetColour(Panel6, QPalette::WindowText, CountResearchContent(0).color);
 }
 
 void TZPInfoForm::ConnectRules() {
@@ -923,7 +913,7 @@ void TZPInfoForm::Memo1Change() {
     const ContentCounter counter =
         CountResearchContent(StoredResearchContent(Memo1->toPlainText()).size());
     Panel6->setText(counter.text);
-    SetTextColor(Panel6, counter.color);
+    SetColour(Panel6, QPalette::WindowText, counter.color);
 }
 
 void TZPInfoForm::Edit13Change() {

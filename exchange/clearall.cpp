@@ -11,6 +11,7 @@
 #include "exchange/transfer.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
 #include "platform/platform.h"
 #include "store/code_table.h"
 #include "store/index_file.h"
@@ -24,36 +25,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QColor kRed(255, 0, 0);
-const QColor kYellow(255, 255, 0);
-const QColor kBlack(0, 0, 0);
-const QColor kWhite(255, 255, 255);
-
 const QString kReturnCaption = QStringLiteral("返回主界面");
-
-void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The files of the data directory that are not project data and stay.
 bool IsKeptFile(std::string_view name) {
     for (std::string_view kept : {kCodeTableFileName, kExportPathFileName, kImportPathFileName}) {
-        if (SameNameIgnoringCase(name, kept)) {
+        if (EqualIgnoringAsciiCase(name, kept)) {
             return true;
         }
     }

@@ -19,19 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool SameLettersIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // `dir` without a trailing separator (the root stays "/").
 fs::path WithoutTrailingSeparator(const fs::path& dir) {
     if (dir.has_filename() || !dir.has_relative_path()) {
@@ -50,7 +37,7 @@ fs::path SubdirectoryIgnoringCase(const fs::path& parent, const std::string& nam
     std::error_code ec;
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string entry = it->path().filename().string();
-        if (SameLettersIgnoringCase(entry, name) && platform::DirectoryExists(it->path())) {
+        if (EqualIgnoringAsciiCase(entry, name) && platform::DirectoryExists(it->path())) {
             return it->path();
         }
     }

@@ -14,6 +14,7 @@
 #include "mainwin/zmain.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
 #include "platform/gui/text.h"
 #include "store/io_error.h"
 
@@ -21,15 +22,15 @@ namespace shenbao {
 
 namespace {
 
-const QColor kTeal(0, 128, 128);
-const QColor kYellow(255, 255, 0);
-const QColor kSilver(192, 192, 192);
-const QColor kBlue(0, 0, 255);
-
-void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
+// The exchange directory of a run: `given` (a path text) when there is one,
+// otherwise the path held in the setting file `settingFile`.
+std::filesystem::path ChosenDirectory(const QString& given, const std::filesystem::path& dataDir,
+                                      std::string_view settingFile) {
+    if (!given.isEmpty()) {
+        return ExchangeDirectory(ToGbk(given), ToPath(given));
+    }
+    return ExchangeDirectory(ReadPathSetting(dataDir, settingFile),
+                             dataDir / std::string(settingFile));
 }
 
 }  // namespace
@@ -113,15 +114,8 @@ void TZMainForm::ExportProjects(bool all, const QString& target) {
     ShowProgressPanel();
     Label4->repaint();
     try {
-        std::filesystem::path destination;
-        if (floppy) {
-            destination = FloppySendDirectory();
-        } else if (!target.isEmpty()) {
-            destination = ExchangeDirectory(ToGbk(target), ToPath(target));
-        } else {
-            destination = ExchangeDirectory(ReadPathSetting(dataDir_, kExportPathFileName),
-                                            dataDir_ / std::string(kExportPathFileName));
-        }
+        const std::filesystem::path destination =
+            floppy ? FloppySendDirectory() : ChosenDirectory(target, dataDir_, kExportPathFileName);
         if (all) {
             ReloadList();
         }
@@ -165,15 +159,9 @@ void TZMainForm::ImportProjects(const QString& source) {
     try {
         Label4->repaint();
         ReloadList();
-        std::filesystem::path directory;
-        if (floppy) {
-            directory = FloppyImportDirectory();
-        } else if (!source.isEmpty()) {
-            directory = ExchangeDirectory(ToGbk(source), ToPath(source));
-        } else {
-            directory = ExchangeDirectory(ReadPathSetting(dataDir_, kImportPathFileName),
-                                          dataDir_ / std::string(kImportPathFileName));
-        }
+        const std::filesystem::path directory =
+            floppy ? FloppyImportDirectory()
+                   : ChosenDirectory(source, dataDir_, kImportPathFileName);
         const ExchangeResult result =
             RunImport(dataDir_, ListedIds(model_->rows()), directory,
                       [this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });

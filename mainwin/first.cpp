@@ -9,6 +9,7 @@
 
 #include "mainwin/app_icon.h"
 #include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
 
 namespace shenbao {
 
@@ -19,9 +20,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    SetColour(label, QPalette::WindowText, color);
     label->setAttribute(Qt::WA_TranslucentBackground);
     // The design sizes fit the Windows face; let a wider face show whole.
     label->setGeometry(geometry);
@@ -54,15 +53,15 @@ TFirstForm::TFirstForm(QWidget* parent)
     bevel->setFrameShadow(QFrame::Sunken);
 
     Label1 = MakeLabel(this, "Label1", QStringLiteral("澄川省科技计划项目基本信息申报系统"),
-                       QRect(52, 38, 425, 24), SongPixelFont(24, true), QColor(255, 0, 0));
+                       QRect(52, 38, 425, 24), SongPixelFont(24, true), kRed);
     Label2 = MakeLabel(this, "Label2", QStringLiteral("2001版"), QRect(464, 72, 36, 12),
                        SongPixelFont(12), palette().color(QPalette::WindowText));
     Label3 = MakeLabel(this, "Label3", QStringLiteral("澄川省科学技术委员会计划处"),
-                       QRect(138, 248, 247, 19), SongPixelFont(19), QColor(0, 128, 0));
+                       QRect(138, 248, 247, 19), SongPixelFont(19), kGreen);
     Label4 = MakeLabel(this, "Label4", QStringLiteral("澄川信息技术中心"), QRect(184, 272, 152, 19),
-                       SongPixelFont(19), QColor(0, 128, 0));
+                       SongPixelFont(19), kGreen);
     Label5 = MakeLabel(this, "Label5", QStringLiteral("本系统要求分辨率至少800X600"),
-                       QRect(179, 298, 162, 12), SongPixelFont(12), QColor(0, 128, 128));
+                       QRect(179, 298, 162, 12), SongPixelFont(12), kTeal);
 
     // Clicks on the title and the first credit line close the splash; the
     // other labels take no clicks of their own and pass none on.

@@ -25,6 +25,7 @@
 #include "mainwin/list_model.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
@@ -34,8 +35,6 @@
 namespace shenbao {
 
 namespace {
-
-const QColor kNavy(0, 0, 128);
 
 QAction* AddEntry(QMenu* menu, const char* name, const QString& text) {
     QAction* action = menu->addAction(text);
@@ -210,9 +209,7 @@ void TZMainForm::BuildToolRow() {
 
     Label1 = new QLabel(QStringLiteral("排序方式"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QPalette labelPalette = Label1->palette();
-    labelPalette.setColor(QPalette::WindowText, kNavy);
-    Label1->setPalette(labelPalette);
+    SetColour(Label1, QPalette::WindowText, kNavy);
 
     ComboBox1 = new QComboBox(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -263,9 +260,7 @@ void TZMainForm::BuildListArea() {
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(model_);
     StringGrid1->setFont(SongPointFont(9));
-    QPalette palette = StringGrid1->palette();
-    palette.setColor(QPalette::Text, kNavy);
-    StringGrid1->setPalette(palette);
+    SetColour(StringGrid1, QPalette::Text, kNavy);
     StringGrid1->setShowGrid(true);
     StringGrid1->setWordWrap(false);
     StringGrid1->setTextElideMode(Qt::ElideNone);

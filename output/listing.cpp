@@ -5,9 +5,7 @@
 
 namespace shenbao {
 
-namespace {
-
-void AppendLine(std::string& text, const ListRow& row) {
+void AppendTabbedLine(std::string& text, const ListRow& row) {
     for (int c = 1; c < kListColumnCount; ++c) {
         text.append(row[static_cast<std::size_t>(c)]);
         text.push_back('\t');
@@ -15,13 +13,11 @@ void AppendLine(std::string& text, const ListRow& row) {
     text.append(kCrLf);
 }
 
-}  // namespace
-
 std::string ListingText(const std::vector<ListRow>& rows) {
     std::string text;
-    AppendLine(text, ListHeader());
+    AppendTabbedLine(text, ListHeader());
     for (const ListRow& row : rows) {
-        AppendLine(text, row);
+        AppendTabbedLine(text, row);
     }
     return text;
 }

@@ -14,6 +14,10 @@ namespace shenbao {
 
 inline constexpr std::string_view kListingFileName = "tarvok07.txt";
 
+// Appends the line that both the listing and the print feed give a row:
+// the cells of list columns 1..9, each followed by a tab, then CR LF.
+void AppendTabbedLine(std::string& text, const ListRow& row);
+
 // The listing's bytes: the titles of list columns 1..9, then the cells of
 // columns 1..9 of every row, each field followed by a tab, every line by
 // CR LF. Cells are written exactly as the list holds them.

@@ -1,5 +1,6 @@
 #include "output/print_feed.h"
 
+#include "output/listing.h"
 #include "platform/platform.h"
 #include "store/project_record.h"
 #include "store/text.h"
@@ -9,14 +10,10 @@ namespace shenbao {
 std::string PrintFeedText(const std::vector<ListRow>& rows) {
     std::string text;
     for (const ListRow& row : rows) {
-        for (std::size_t c = 1; c < kListColumnCount; ++c) {
-            text.append(row[c]);
-            text.push_back('\t');
-        }
-        text.append(kCrLf);
+        AppendTabbedLine(text, row);
     }
-    text.append(kListColumnCount - 1, '\t');
-    text.append(kCrLf);
+    // The closing line: nine empty fields.
+    AppendTabbedLine(text, ListRow{});
     return text;
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "store/io_error.h"
+#include "store/text.h"
 
 namespace shenbao::platform {
 
@@ -41,27 +42,9 @@ class FileDescriptor {
     int fd_;
 };
 
-bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() &&
-           AsciiEqualIgnoringCase(text.substr(text.size() - tail.size()), tail);
+           EqualIgnoringAsciiCase(text.substr(text.size() - tail.size()), tail);
 }
 
 void WriteAll(int fd, std::string_view content, const fs::path& path) {
@@ -287,7 +270,7 @@ std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {
     }
     std::optional<fs::path> found;
     while (dirent* entry = ::readdir(d)) {
-        if (AsciiEqualIgnoringCase(entry->d_name, name)) {
+        if (EqualIgnoringAsciiCase(entry->d_name, name)) {
             fs::path candidate = dir / entry->d_name;
             if (FileExists(candidate)) {
                 found = candidate;

@@ -20,6 +20,10 @@ std::string_view Trim(std::string_view text);
 // Returns <0, 0 or >0.
 int CompareBytes(std::string_view a, std::string_view b);
 
+// Whether two names are equal when ASCII letters A-Z and a-z count alike
+// (file names on systems that ignore letter case).
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Reads a decimal floating-point number that fills `text` entirely: optional
 // leading blanks, optional sign, digits with an optional "." and fraction
 // (at least one digit in all), optional exponent. "." is the decimal point
