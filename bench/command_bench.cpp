@@ -128,13 +128,16 @@ void BM_ReportLayout(benchmark::State& state) {
     std::vector<std::string> lines = SplitLines(PrintFeedText(rows));
     const report::ReportDefinition definition = ProjectListReport();
     int pages = 0;
+    int printed = 0;
     for (auto _ : state) {
         PrintFeedCursor cursor(lines);
         report::ReportDocument document = report::LayOutReport(definition, FeedSource(cursor));
         pages = static_cast<int>(document.pages.size());
+        printed = document.rowCount;
         benchmark::DoNotOptimize(document);
     }
     state.counters["pages"] = pages;
+    state.counters["rows"] = printed;  // every project printed, none cut off
 }
 BENCHMARK(BM_ReportLayout)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReportLayout)->Arg(20000)->Iterations(2)->Unit(benchmark::kMillisecond);
@@ -149,7 +152,7 @@ void BM_ExportAll(benchmark::State& state) {
         auto out = std::make_unique<ScratchDir>();
         state.ResumeTiming();
         ExchangeResult result = RunExport(store.dir(), rows, out->dir());
-        benchmark::DoNotOptimize(result.count);
+        state.counters["projects"] = result.count;
         state.PauseTiming();
         out.reset();
         state.ResumeTiming();
@@ -171,7 +174,7 @@ void BM_ImportAll(benchmark::State& state) {
         auto target = std::make_unique<ScratchDir>();
         state.ResumeTiming();
         ExchangeResult result = RunImport(target->dir(), listed, exchange.dir());
-        benchmark::DoNotOptimize(result.count);
+        state.counters["projects"] = result.count;
         state.PauseTiming();
         target.reset();
         state.ResumeTiming();

@@ -41,7 +41,9 @@ QString gOut;
 void Save(QWidget* window, const char* name) {
     window->raise();
     window->activateWindow();
-    QTest::qWaitForWindowExposed(window);
+    if (!QTest::qWaitForWindowExposed(window)) {
+        std::fprintf(stderr, "%s did not appear on the screen\n", name);
+    }
     QTest::qWait(300);
     const QString path = gOut + "/" + QString::fromLatin1(name) + ".png";
     if (!window->grab().save(path)) {
