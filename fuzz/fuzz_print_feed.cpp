@@ -1,20 +1,26 @@
 // The print feed reader: the feed text becomes the report window's line
 // table, and the report engine's need-data callback hands out the seven
-// printed fields of each line until the closing line. Also a feed written
-// from list rows made out of the input reads back cell for cell.
+// printed fields of each line until the closing line, and lays the rows
+// out on the pages of the printed list. Also a feed written from list rows
+// made out of the input reads back cell for cell.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <QDateTime>
+#include <QGuiApplication>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "output/print_feed.h"
+#include "output/print_report.h"
 #include "output/printa.h"
+#include "platform/gui/fonts.h"
 #include "store/project_record.h"
 #include "store/text.h"
 
@@ -79,6 +85,25 @@ void CheckFields(const std::vector<std::string>& lines) {
     }
 }
 
+// The report engine lays the rows out: every line but the closing one is a
+// printed row, and the pages are numbered from 1 without gaps. Long feeds
+// are left to the checks above to keep the runs quick.
+void CheckLayout(const std::vector<std::string>& lines) {
+    if (lines.size() > 40) {
+        return;
+    }
+    static const report::ReportDefinition definition = ProjectListReport();
+    static const QDateTime printedAt(QDate(2001, 7, 16), QTime(9, 30));
+    PrintFeedCursor feed(lines);
+    const report::ReportDocument document =
+        report::LayOutReport(definition, FeedSource(feed), printedAt);
+    FUZZ_CHECK(document.rowCount == static_cast<int>(lines.empty() ? 0 : lines.size() - 1));
+    FUZZ_CHECK(!document.pages.empty());
+    for (std::size_t i = 0; i < document.pages.size(); ++i) {
+        FUZZ_CHECK(document.pages[i].number == static_cast<int>(i + 1));
+    }
+}
+
 // Cell text as the list can hold it in a feed: no tab, no line break.
 std::string FeedCell(std::string cell) {
     std::erase_if(cell, [](char c) { return c == '\t' || c == '\r' || c == '\n'; });
@@ -110,6 +135,26 @@ void CheckWrittenRows(FuzzedDataProvider& input) {
 
 }  // namespace
 
+// fontconfig keeps its configuration for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
+// The layout measures text with the program's fonts, which need a GUI
+// application; the offscreen platform serves without a display.
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    static int argc = 1;
+    static char name[] = "fuzz_print_feed";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* application = new QGuiApplication(argc, argv);
+    (void)application;
+    InstallFontSubstitutions();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text = fuzz::InputText(data, size);
     fuzz::WriteBytes(DataDir() / std::string(kPrintFeedName), text);
@@ -117,6 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(lines == SplitLines(text));
     CheckCallbacks(lines);
     CheckFields(lines);
+    CheckLayout(lines);
 
     FuzzedDataProvider input(data, size);
     CheckWrittenRows(input);
