@@ -168,8 +168,10 @@ bool Inside(const fs::path& dir, const fs::path& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const std::uint8_t flags = input.ConsumeIntegral<std::uint8_t>();
-    // A few candidate IDs out of the input come before the real generator.
+    // A few candidate IDs out of the input come before the real generator,
+    // or with flag 8 are all it ever offers.
     std::vector<std::string> candidates((flags >> 4) & 3);
+    const bool cycle = (flags & 8) != 0;
     for (std::string& candidate : candidates) {
         candidate = input.ConsumeRandomLengthString(16);
     }
@@ -188,6 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t next = 0;
     std::vector<std::string> offered;
     auto generate = [&]() {
+        if (cycle && next == candidates.size()) {
+            next = 0;  // only ever the input's candidates: all may be refused
+        }
         offered.push_back(next < candidates.size() ? candidates[next++] : GenerateProjectId());
         return offered.back();
     };

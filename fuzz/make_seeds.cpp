@@ -161,6 +161,15 @@ int main(int argc, char** argv) {
         odd.String("B").Byte(5).String("");
         odd.Rest("A\r\nB\r\n../A\r\n");
         Seed("fuzz_import", "odd-names", odd.Bytes());
+
+        // One usable candidate offered again and again: the second project
+        // finds no new ID.
+        ProviderInput exhausted;
+        exhausted.Byte(0x08 | 0x10).String("ABCDEFGH").Byte(2);
+        exhausted.String(ids[0]).Byte(1).String(mainFile);
+        exhausted.String(ids[1]).Byte(1).String(mainFile);
+        exhausted.Rest(FormatIdList({ids[0], ids[1]}));
+        Seed("fuzz_import", "no-new-id", exhausted.Bytes());
     }
 
     // The print feed.
