@@ -16,6 +16,20 @@ bool InAlphabet(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'v');
 }
 
+// The byte of one stored pair, worked out the long way: each character's
+// value (0-9 and a-v give 0-31, any other character gets one by the same
+// rule: its code less 48 up to '9', less 87 above), the pair's value
+// 32 * first + second taken as an unsigned 32-bit number, the leading two of
+// its hexadecimal digits (at least two), swapped.
+unsigned char ReferencePairByte(unsigned char first, unsigned char second) {
+    auto value = [](unsigned char c) { return c <= '9' ? c - 48 : c - 87; };
+    std::uint32_t u = static_cast<std::uint32_t>(32 * value(first) + value(second));
+    while (u > 0xFF) {
+        u >>= 4;
+    }
+    return static_cast<unsigned char>(((u & 0x0F) << 4) | (u >> 4));
+}
+
 // A pair EncodeField can write: a byte with swapped hexadecimal digits is
 // below 256, so its first base-32 digit is 0..7.
 bool CanonicalPairs(std::string_view text) {
@@ -36,6 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string decoded = DecodeField(stored);
     FUZZ_CHECK(decoded.size() == stored.size() / 2);
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        FUZZ_CHECK(static_cast<unsigned char>(decoded[i]) ==
+                   ReferencePairByte(static_cast<unsigned char>(stored[2 * i]),
+                                     static_cast<unsigned char>(stored[2 * i + 1])));
+    }
 
     const std::string encoded = EncodeField(decoded);
     FUZZ_CHECK(encoded.size() == 2 * decoded.size());
