@@ -215,6 +215,33 @@ void WriteAndRename(const fs::path& path, std::string_view content, bool flush) 
     }
 }
 
+// Writes `content` as `path` when no file of that name exists yet: with no
+// old file to keep whole, the file is written in place, and removed again if
+// the write fails. False (nothing done) when the name is taken.
+bool WriteNew(const fs::path& path, std::string_view content) {
+    if (int fault = InjectedFault(FileOperation::Write, path)) {
+        IoError::ThrowCode(path, fault);
+    }
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        IoError::ThrowErrno(path);
+    }
+    try {
+        FileDescriptor file(fd);
+        WriteAll(fd, content, path);
+        if (file.close() != 0) {
+            IoError::ThrowErrno(path);
+        }
+    } catch (...) {
+        ::unlink(path.c_str());
+        throw;
+    }
+    return true;
+}
+
 }  // namespace
 
 void ReplaceFile(const fs::path& path, std::string_view content) {
@@ -222,7 +249,9 @@ void ReplaceFile(const fs::path& path, std::string_view content) {
 }
 
 void FileBatch::Replace(const fs::path& path, std::string_view content) {
-    WriteAndRename(path, content, false);
+    if (!WriteNew(path, content)) {
+        WriteAndRename(path, content, false);
+    }
     fs::path dir = path.parent_path();
     if (std::find(directories_.begin(), directories_.end(), dir) == directories_.end()) {
         directories_.push_back(dir);

@@ -49,10 +49,12 @@ void ReplaceFile(const fs::path& path, std::string_view content);
 void CopyFileReplacing(const fs::path& from, const fs::path& to);
 
 // Replaces or copies many files, flushing them to disk once at the end
-// instead of file by file. Each file is still written to a temporary file and
-// renamed into place, so no file is ever seen half-written; only the flush
-// is shared. Until Commit() returns, a crash may lose files of the batch, so
-// whatever refers to them (an index, a control file) is written after it.
+// instead of file by file. A file that replaces another is written to a
+// temporary file and renamed into place, so the old one stays whole until
+// the new one is complete; a file with a new name is written in place and
+// removed again if its write fails. Only the flush is shared. Until Commit() returns, a crash may
+// lose files of the batch, so whatever refers to them (an index, a control file) is written after
+// it.
 class FileBatch {
   public:
     // Writes `content` as `path` (temporary file and rename, no flush yet).

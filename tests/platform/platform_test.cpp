@@ -75,6 +75,53 @@ TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
     EXPECT_EQ(entries, 1) << "the temporary file is removed";
 }
 
+TEST(FileBatch, WritesNewAndReplacesOldFilesAndCommits) {
+    TempStore store;
+    ReplaceFile(store.path("old.zzj"), "old content");
+    FileBatch batch;
+    batch.Replace(store.path("new.zzj"), "new file");
+    batch.Replace(store.path("old.zzj"), "replaced");
+    batch.Copy(store.path("new.zzj"), store.path("copy.zzj"));
+    batch.Commit();
+    EXPECT_EQ(ReadFile(store.path("new.zzj")), "new file");
+    EXPECT_EQ(ReadFile(store.path("old.zzj")), "replaced");
+    EXPECT_EQ(ReadFile(store.path("copy.zzj")), "new file");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
+        ++entries;
+    EXPECT_EQ(entries, 3) << "no temporary files are left";
+}
+
+// A batch write that fails part-way leaves neither a half-written new file
+// nor a damaged old one.
+TEST(FileBatch, WriteFailingPartWayLeavesNoHalfFile) {
+    TempStore store;
+    const std::string old(3000, 'o');
+    ReplaceFile(store.path("old.zzj"), old);
+
+    struct sigaction ignore {
+    }, saved{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &saved);
+    rlimit savedLimit{};
+    getrlimit(RLIMIT_FSIZE, &savedLimit);
+    rlimit small = savedLimit;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileBatch batch;
+    EXPECT_THROW(batch.Replace(store.path("new.zzj"), std::string(5000, 'n')), IoError);
+    EXPECT_THROW(batch.Replace(store.path("old.zzj"), std::string(5000, 'n')), IoError);
+    setrlimit(RLIMIT_FSIZE, &savedLimit);
+    sigaction(SIGXFSZ, &saved, nullptr);
+
+    EXPECT_FALSE(FileExists(store.path("new.zzj")));
+    EXPECT_EQ(ReadFile(store.path("old.zzj")), old);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
 TEST(ReplaceFile, ReadOnlyDirectoryThrowsAndKeepsTheFile) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root writes into read-only directories";
