@@ -94,6 +94,25 @@ void TZMainForm::Button3Click() {
     HideProgressPanel();
 }
 
+void TZMainForm::RunOnProgressPanel(const QString& doneText,
+                                    const std::function<int(const LogSink&)>& run) {
+    Memo1->clear();
+    Button3->setEnabled(false);
+    ShowProgressPanel();
+    Label4->repaint();
+    try {
+        const int count =
+            run([this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });
+        Label4->setText(doneText.arg(count));
+        Label4->repaint();
+    } catch (const IoError& error) {
+        HideProgressPanel();
+        ShowIoError(this, error);
+        return;
+    }
+    Button3->setEnabled(true);
+}
+
 // ---- Export ------------------------------------------------------------------------
 
 void TZMainForm::ExportProjects(bool all, const QString& target) {
@@ -109,27 +128,14 @@ void TZMainForm::ExportProjects(bool all, const QString& target) {
         }
     }
 
-    Memo1->clear();
-    Button3->setEnabled(false);
-    ShowProgressPanel();
-    Label4->repaint();
-    try {
+    RunOnProgressPanel(QStringLiteral("成功导出%1个项目的数据"), [&](const LogSink& sink) {
         const std::filesystem::path destination =
             floppy ? FloppySendDirectory() : ChosenDirectory(target, dataDir_, kExportPathFileName);
         if (all) {
             ReloadList();
         }
-        const ExchangeResult result =
-            RunExport(dataDir_, model_->rows(), destination,
-                      [this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });
-        Label4->setText(QStringLiteral("成功导出%1个项目的数据").arg(result.count));
-        Label4->repaint();
-    } catch (const IoError& error) {
-        HideProgressPanel();
-        ShowIoError(this, error);
-        return;
-    }
-    Button3->setEnabled(true);
+        return RunExport(dataDir_, model_->rows(), destination, sink).count;
+    });
 }
 
 void TZMainForm::N7Click() {
@@ -152,30 +158,19 @@ void TZMainForm::N41Click() {
 
 void TZMainForm::ImportProjects(const QString& source) {
     Label4->setText(QStringLiteral("正在引入数据，请稍候......"));
-    Memo1->clear();
-    Button3->setEnabled(false);
-    ShowProgressPanel();
     const bool floppy = source.toUpper().startsWith(QStringLiteral("A:"));
-    try {
-        Label4->repaint();
+    RunOnProgressPanel(QStringLiteral("成功引入%1个项目的数据"), [&](const LogSink& sink) {
         ReloadList();
         const std::filesystem::path directory =
             floppy ? FloppyImportDirectory()
                    : ChosenDirectory(source, dataDir_, kImportPathFileName);
         const ExchangeResult result =
-            RunImport(dataDir_, ListedIds(model_->rows()), directory,
-                      [this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });
+            RunImport(dataDir_, ListedIds(model_->rows()), directory, sink);
         if (result.count > 0) {
             ReloadList();
         }
-        Label4->setText(QStringLiteral("成功引入%1个项目的数据").arg(result.count));
-        Label4->repaint();
-    } catch (const IoError& error) {
-        HideProgressPanel();
-        ShowIoError(this, error);
-        return;
-    }
-    Button3->setEnabled(true);
+        return result.count;
+    });
 }
 
 void TZMainForm::N8Click() {

@@ -80,6 +80,13 @@ class TZMainForm : public QMainWindow {
     // ---- Exchange (exchange/zmain_exchange.cpp) ---------------------------------
     void ShowProgressPanel();
     void HideProgressPanel();
+    // Runs one export or import on the progress panel: `run` writes its log
+    // through the sink it gets (into Memo1) and returns the count that
+    // `doneText` shows for "%1". A failure hides the panel and shows the
+    // error box.
+    void RunOnProgressPanel(
+        const QString& doneText,
+        const std::function<int(const std::function<void(const std::string&)>&)>& run);
     void ExportProjects(bool all, const QString& target);
     void ImportProjects(const QString& source);
 
