@@ -67,10 +67,7 @@ bool ClearStoreFiles(const fs::path& dataDir) {
 }
 
 TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      dataDir_(dataDir) {
+    : QDialog(parent, kFixedHelpDialogFlags), dataDir_(dataDir) {
     setObjectName(QStringLiteral("ClearAllForm"));
     setWindowTitle(QStringLiteral("清空数据库"));
     setFixedSize(593, 171);

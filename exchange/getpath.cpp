@@ -20,6 +20,7 @@
 #include "platform/gbk.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "store/io_error.h"
@@ -177,10 +178,7 @@ void TDirectoryListBox::Fill() {
 // ---- The dialog ------------------------------------------------------------------------
 
 TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      dataDir_(dataDir) {
+    : QDialog(parent, kFixedHelpDialogFlags), dataDir_(dataDir) {
     setObjectName(QStringLiteral("GetPathForm"));
     setWindowTitle(QStringLiteral("设置数据转移路径"));
     setFixedSize(385, 238);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The colours the windows are drawn in, named as their designers named
-// them, and the one way the program sets a widget's colour.
+// them, the one way the program sets a widget's colour, and the frame of
+// its small fixed dialogs.
 
 #include <QColor>
 #include <QPalette>
@@ -20,6 +21,11 @@ inline const QColor kNavy(0, 0, 128);
 inline const QColor kOlive(128, 128, 0);
 inline const QColor kBlue(0, 0, 255);
 inline const QColor kSilver(192, 192, 192);
+
+// A fixed-size dialog with title bar, system menu, close and help buttons.
+inline constexpr Qt::WindowFlags kFixedHelpDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
 // Gives `widget` the colour `colour` in `role` of its palette.
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
