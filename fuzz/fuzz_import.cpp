@@ -201,6 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::SetFaultInjector([](platform::FileOperation operation, const fs::path& path) {
         switch (operation) {
             case platform::FileOperation::Read:
+            case platform::FileOperation::ReadOn:
                 FUZZ_CHECK(Inside(SourceDir(), path) || Inside(DataDir(), path));
                 break;
             case platform::FileOperation::Write:

@@ -2,6 +2,7 @@
 
 #include "output/listing.h"
 #include "platform/platform.h"
+#include "store/io_error.h"
 #include "store/project_record.h"
 #include "store/text.h"
 
@@ -25,11 +26,27 @@ std::filesystem::path WritePrintFeed(const std::filesystem::path& dataDir,
 }
 
 std::vector<std::string> ReadPrintFeed(const std::filesystem::path& dataDir) {
-    const std::optional<std::string> content = platform::ReadFileIfExists(dataDir / kPrintFeedName);
-    if (!content) {
-        return {};
+    std::vector<std::string> lines;
+    ReadPrintFeed(dataDir, lines);
+    return lines;
+}
+
+void ReadPrintFeed(const std::filesystem::path& dataDir, std::vector<std::string>& lines) {
+    lines.clear();
+    std::string content;
+    try {
+        if (platform::ReadFileInto(dataDir / kPrintFeedName, content)) {
+            lines = SplitLines(content);
+        }
+    } catch (const IoError&) {
+        // Only the lines that came in whole, up to their line end.
+        const std::size_t end = content.rfind('\n');
+        if (end != std::string::npos) {
+            content.resize(end + 1);
+            lines = SplitLines(content);
+        }
+        throw;
     }
-    return SplitLines(*content);
 }
 
 PrintFeedCursor::PrintFeedCursor(std::vector<std::string> lines) : lines_(std::move(lines)) {}

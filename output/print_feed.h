@@ -32,6 +32,10 @@ std::filesystem::path WritePrintFeed(const std::filesystem::path& dataDir,
 // exist. Throws IoError.
 std::vector<std::string> ReadPrintFeed(const std::filesystem::path& dataDir);
 
+// The same into `lines`; when reading fails part-way, `lines` keeps the
+// complete lines read before the failure and IoError is thrown.
+void ReadPrintFeed(const std::filesystem::path& dataDir, std::vector<std::string>& lines);
+
 // The seven printed columns of a row (feed fields 1..7), GBK.
 inline constexpr std::size_t kPrintedColumnCount = 7;
 using PrintedRow = std::array<std::string, kPrintedColumnCount>;

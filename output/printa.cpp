@@ -79,10 +79,13 @@ void TPrintAForm::showEvent(QShowEvent* event) {
 }
 
 void TPrintAForm::FormShow() {
+    std::vector<std::string> lines;
     try {
-        feed_ = PrintFeedCursor(ReadPrintFeed(dataDir_));
+        ReadPrintFeed(dataDir_, lines);
+        feed_ = PrintFeedCursor(std::move(lines));
     } catch (const IoError& error) {
-        feed_ = PrintFeedCursor();
+        // The lines read before the failure are printed.
+        feed_ = PrintFeedCursor(std::move(lines));
         // The box comes once the window is up.
         QTimer::singleShot(0, this, [this, error] { ShowIoError(this, error); });
     }

@@ -105,17 +105,18 @@ void SetFaultInjector(FaultInjector injector) {
     Injector() = std::move(injector);
 }
 
-std::optional<std::string> ReadFileIfExists(const fs::path& path) {
+bool ReadFileInto(const fs::path& path, std::string& content) {
+    content.clear();
     if (int fault = InjectedFault(FileOperation::Read, path)) {
         if (fault == ENOENT) {
-            return std::nullopt;
+            return false;
         }
         IoError::ThrowCode(path, fault);
     }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) {
-            return std::nullopt;
+            return false;
         }
         IoError::ThrowErrno(path);
     }
@@ -127,21 +128,31 @@ std::optional<std::string> ReadFileIfExists(const fs::path& path) {
     if (S_ISDIR(st.st_mode)) {
         IoError::ThrowCode(path, EISDIR);
     }
-    // Read straight into the string; a file that grows meanwhile is read to
-    // its new end.
-    std::string content;
+    // Read straight into the string, in blocks of at most kBlock bytes; a
+    // file that grows meanwhile is read to its new end. On a failure the
+    // string is cut to what was read.
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
     std::size_t used = 0;
     content.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
     for (;;) {
         if (used == content.size()) {
             content.resize(content.size() * 2);
         }
-        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+        if (used > 0) {
+            if (int fault = InjectedFault(FileOperation::ReadOn, path)) {
+                content.resize(used);
+                IoError::ThrowCode(path, fault);
+            }
+        }
+        const std::size_t want = std::min(content.size() - used, kBlock);
+        ssize_t n = ::read(fd, content.data() + used, want);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            IoError::ThrowErrno(path);
+            const int error = errno;
+            content.resize(used);
+            IoError::ThrowCode(path, error);
         }
         if (n == 0) {
             break;
@@ -151,6 +162,14 @@ std::optional<std::string> ReadFileIfExists(const fs::path& path) {
     content.resize(used);
     if (file.close() != 0) {
         IoError::ThrowErrno(path);
+    }
+    return true;
+}
+
+std::optional<std::string> ReadFileIfExists(const fs::path& path) {
+    std::string content;
+    if (!ReadFileInto(path, content)) {
+        return std::nullopt;
     }
     return content;
 }

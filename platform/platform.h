@@ -39,6 +39,11 @@ std::string ReadFile(const fs::path& path);
 // throw IoError.
 std::optional<std::string> ReadFileIfExists(const fs::path& path);
 
+// Reads the whole of `path` into `content` (replacing what it held); false
+// when the file does not exist. When a read fails part-way, `content` keeps
+// the bytes read before the failure and IoError is thrown.
+bool ReadFileInto(const fs::path& path, std::string& content);
+
 // Replaces (or creates) `path` with `content` safely: the bytes go to a
 // temporary file in the same directory, are flushed to disk, and the temporary
 // file is then renamed over `path`. If anything fails the old file is left
@@ -102,7 +107,8 @@ void SetFreeSpaceOverride(std::optional<std::int64_t> bytes) noexcept;
 // ---- Fault injection -----------------------------------------------------------
 
 // The file operations a fault injector can make fail.
-enum class FileOperation { Read, Write, Remove, List, CreateDirectory };
+// ReadOn is each read of a file after its first block has come in.
+enum class FileOperation { Read, ReadOn, Write, Remove, List, CreateDirectory };
 
 // Called before each file operation of this layer with the path it is about
 // to touch; returns an errno value to fail the operation with, or 0 to let it

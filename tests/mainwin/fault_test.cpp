@@ -58,8 +58,9 @@ class Faults : public ::testing::Test {
     void MakeStoreReadOnly() {
         const fs::path dir = store.dir();
         platform::SetFaultInjector([dir](FileOperation operation, const fs::path& path) {
-            const bool changes =
-                operation != FileOperation::Read && operation != FileOperation::List;
+            const bool changes = operation != FileOperation::Read &&
+                                 operation != FileOperation::ReadOn &&
+                                 operation != FileOperation::List;
             return changes && Inside(path, dir) ? EROFS : 0;
         });
     }

@@ -9,14 +9,19 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
 
 #include "mainwin/list_model.h"
 #include "output/print_feed.h"
 #include "output/printa.h"
 #include "platform/gui/text.h"
+#include "platform/platform.h"
 #include "report/preview.h"
 #include "report/printing.h"
 #include "store/index_file.h"
+#include "store/text.h"
 #include "tests/report/report_support.h"
 #include "tests/support/main_form.h"
 
@@ -28,6 +33,7 @@ using testing::ModalAnswerer;
 using testing::SampleRecord;
 using testing::StartMainForm;
 using testing::TempStore;
+namespace fs = std::filesystem;
 
 QPushButton* Button(QWidget* form, const char* name) {
     return form->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -315,6 +321,37 @@ TEST(PrintAForm, AFeedThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
     EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.zzj")));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.feed().lineCount(), 0u);
+}
+
+TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
+    TempStore store;
+    // A feed longer than one read, so that the failure comes after lines
+    // have come in.
+    std::vector<ListRow> rows(20000);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i][1] = std::to_string(i + 1);
+        rows[i][2] = Gbk("澄川省科技计划项目") + std::to_string(i + 1);
+        rows[i][3] = Gbk("澄阳市农业科学研究院");
+    }
+    const fs::path feed = WritePrintFeed(store.dir(), rows);
+    ASSERT_GT(fs::file_size(feed), std::uintmax_t{1} << 20);
+    const std::vector<std::string> all = SplitLines(PrintFeedText(rows));
+    platform::SetFaultInjector([feed](platform::FileOperation operation, const fs::path& path) {
+        return operation == platform::FileOperation::ReadOn && path == feed ? EIO : 0;
+    });
+    ModalAnswerer answerer;
+    answerer.Ok();
+    TPrintAForm form(store.dir(), static_cast<int>(rows.size()));
+    form.show();
+    ASSERT_TRUE(testing::WaitFor([&] { return answerer.messages().size() == 1; }));
+    platform::SetFaultInjector({});
+    EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
+    EXPECT_TRUE(form.isVisible());
+
+    const std::vector<std::string>& kept = form.feed().lines();
+    ASSERT_GT(kept.size(), 1000u);
+    ASSERT_LT(kept.size(), all.size());
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin()));
 }
 
 }  // namespace
