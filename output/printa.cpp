@@ -111,6 +111,9 @@ void TPrintAForm::PrintList(QWidget* parent) {
         try {
             const report::PrintResult result =
                 report::WriteReportPdf(parent, definition_, ReportSource(), path);
+            if (result.status == report::PrintResult::Failed) {
+                ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(path)));
+            }
             if (result.status != report::PrintResult::Done) {
                 return;
             }
