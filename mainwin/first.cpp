@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -94,6 +95,15 @@ void TFirstForm::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QDialog::mousePressEvent(event);
+}
+
+void TFirstForm::keyPressEvent(QKeyEvent* event) {
+    // The splash closes by its timer or a click only; Escape does not end it.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TFirstForm::eventFilter(QObject* watched, QEvent* event) {

@@ -247,7 +247,8 @@ void TZMainForm::BuildToolRow() {
     connect(BitBtn9, &QPushButton::clicked, this, &TZMainForm::BitBtn9Click);
     connect(BitBtn11, &QPushButton::clicked, this, &TZMainForm::BitBtn11Click);
     connect(BitBtn8, &QPushButton::clicked, this, &TZMainForm::BitBtn8Click);
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TZMainForm::ComboBox1Change);
+    // Every choice sorts, also that of the key already shown.
+    connect(ComboBox1, &QComboBox::activated, this, &TZMainForm::ComboBox1Change);
 }
 
 void TZMainForm::BuildListArea() {

@@ -54,7 +54,7 @@ void TZMainForm::BuildQueryPanel() {
 
     Label3 = new QLabel(QStringLiteral("至"), Panel3);
     Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->move(130, 62);
+    Label3->move(130, 64);
 
     Edit2 = new QLineEdit(Panel3);
     Edit2->setObjectName(QStringLiteral("Edit2"));

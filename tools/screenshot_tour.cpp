@@ -94,7 +94,9 @@ int main(int argc, char** argv) {
     form.setCurrentRow(3);
     Save(&form, "main");
 
-    form.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(7);
+    auto* sortKeys = form.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    sortKeys->setCurrentIndex(7);
+    emit sortKeys->activated(7);  // as a user's choice
     form.setCurrentRow(1);
     Save(&form, "main-sorted");
 

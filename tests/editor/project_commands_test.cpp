@@ -19,6 +19,7 @@ namespace shenbao {
 namespace {
 
 using testing::Cell;
+using testing::ChooseSortKey;
 using testing::Edit;
 using testing::Gbk;
 using testing::ModalAnswerer;
@@ -153,7 +154,7 @@ TEST(AddCommand, AfterASortTheNewRowComesLastAndTheSortedOrderIsStored) {
     FillStore(store, {"乙", "甲", "丙"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    form->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(2);  // by name
+    ChooseSortKey(*form, 2);  // by name
     ASSERT_EQ(Cell(*form, 1, 0), QStringLiteral("P0000003"));
 
     EditorSeen seen;
@@ -367,7 +368,7 @@ TEST(RefreshCommand, ReloadsTheStoreInIndexOrder) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     auto* sortKey = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    sortKey->setCurrentIndex(2);
+    ChooseSortKey(*form, 2);
     ASSERT_EQ(Cell(*form, 1, 0), QStringLiteral("P0000002"));
     store.AddProject("NEW00001", SampleRecord("丙"));
     SaveIndex(store.dir(), {"P0000001", "P0000002", "NEW00001"});

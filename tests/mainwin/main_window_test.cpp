@@ -22,6 +22,7 @@ namespace shenbao {
 namespace {
 
 using testing::Cell;
+using testing::ChooseSortKey;
 using testing::Gbk;
 using testing::ModalAnswerer;
 using testing::SampleRecord;
@@ -236,19 +237,23 @@ TEST(MainWindow, ChoosingASortKeySortsTheListAndLeavesTheStatusLine) {
     auto form = StartMainForm(store, answerer);
     ClickCell(*form, 2, 0);
     auto* combo = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    combo->setCurrentIndex(1);  // by serial number, as numbers
+    ChooseSortKey(*form, 1);  // by serial number, as numbers
     EXPECT_EQ(Cell(*form, 1, 1), "9");
     EXPECT_EQ(Cell(*form, 2, 1), "9.5");
     EXPECT_EQ(Cell(*form, 3, 1), "10");
     EXPECT_EQ(form->currentRow(), 2);
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 3 个项目，当前为第 2 个"));
-    combo->setCurrentIndex(7);  // provincial funds: abc counts as 0
+    ChooseSortKey(*form, 7);  // provincial funds: abc counts as 0
     EXPECT_EQ(Cell(*form, 1, 0), "B0000002");
     EXPECT_EQ(Cell(*form, 3, 0), "C0000003");
     // Refresh brings back the index order; the key list keeps its text.
     form->ReloadList();
     EXPECT_EQ(Cell(*form, 1, 0), "A0000001");
     EXPECT_EQ(combo->currentIndex(), 7);
+    // Choosing the shown key again sorts again.
+    ChooseSortKey(*form, 7);
+    EXPECT_EQ(Cell(*form, 1, 0), "B0000002");
+    EXPECT_EQ(Cell(*form, 3, 0), "C0000003");
 }
 
 TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
@@ -271,6 +276,8 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
         EXPECT_TRUE(splash.isVisible()) << name;
     }
     QTest::mouseClick(splash.findChild<QWidget*>(QStringLiteral("Bevel1")), Qt::LeftButton);
+    EXPECT_TRUE(splash.isVisible());
+    QTest::keyClick(&splash, Qt::Key_Escape);
     EXPECT_TRUE(splash.isVisible());
     QTest::mouseClick(label("Label3"), Qt::LeftButton);
     EXPECT_FALSE(splash.isVisible());

@@ -104,6 +104,7 @@ TEST_F(QueryPanel, RangeCriteriaShowTheSecondField) {
     Trigger("N71");
     EXPECT_TRUE(Find<QLineEdit>("Edit2")->isVisible());
     EXPECT_TRUE(Find<QLabel>("Label3")->isVisible());
+    EXPECT_EQ(Find<QLabel>("Label3")->pos(), QPoint(130, 64));
     EXPECT_EQ(Find<QLineEdit>("Edit1")->width(), 90);
     EXPECT_EQ(Find<QLabel>("Label2")->text(), QStringLiteral("请输入您要查询的金额范围"));
     EXPECT_EQ(Find<QPushButton>("Button1")->property("Tag").toInt(), 7);

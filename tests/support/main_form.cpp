@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QTest>
 
 #include "mainwin/list_model.h"
@@ -22,6 +24,17 @@ std::unique_ptr<TZMainForm> StartMainForm(const TempStore& store, ModalAnswerer&
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     return form;
+}
+
+void ChooseSortKey(TZMainForm& form, int index) {
+    auto* combo = form.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    ASSERT_NE(combo, nullptr);
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(WaitFor([list] { return list->isVisible(); }));
+    const QRect item = list->visualRect(list->model()->index(index, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    ASSERT_TRUE(WaitFor([list] { return !list->isVisible(); }));
 }
 
 QString Cell(const TZMainForm& form, int r, int c) {

@@ -15,6 +15,10 @@ std::unique_ptr<TZMainForm> StartMainForm(const TempStore& store, ModalAnswerer&
 // An action for ModalAnswerer that dismisses the splash with a click.
 ModalAnswerer::Action ClickSplash();
 
+// Chooses item `index` of the sort key list as a user does: opens the list
+// and clicks the item, also when it is the one already shown.
+void ChooseSortKey(TZMainForm& form, int index);
+
 // The text of list row r (1..N), column c, as display text.
 QString Cell(const TZMainForm& form, int r, int c);
 
