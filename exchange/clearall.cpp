@@ -52,7 +52,10 @@ bool ClearStoreFiles(const fs::path& dataDir) {
             if (IsKeptFile(name)) {
                 continue;
             }
-            if (std::optional<fs::path> path = FileInDirectory(dataDir, name)) {
+            if (!FileInDirectory(dataDir, name)) {
+                continue;
+            }
+            if (std::optional<fs::path> path = platform::FindFile(dataDir, name)) {
                 platform::RemoveFile(*path);
             }
         }

@@ -77,16 +77,6 @@ std::optional<fs::path> SourceFile(const fs::path& dir, std::string_view id,
     return platform::FindFile(dir, name);
 }
 
-// A file of the data directory named by a stored ID, when it exists.
-std::optional<fs::path> StoredFile(const fs::path& dataDir, std::string_view id,
-                                   std::string_view extension) {
-    std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
-    if (path && platform::FileExists(*path)) {
-        return path;
-    }
-    return std::nullopt;
-}
-
 // The list's ID column as text, answering whether a candidate ID occurs in it
 // as a run of bytes. Candidates of the usual ID length are looked up among
 // the text's 8-byte windows that hold no line break, which answers exactly
@@ -205,7 +195,7 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     for (const ListRow& row : rows) {
         const std::string id(Trim(row[0]));
         const std::string& name = row[2];
-        std::optional<fs::path> main = StoredFile(dataDir, id, kMainFileExtension);
+        std::optional<fs::path> main = FindProjectFile(dataDir, id, kMainFileExtension);
         if (!main) {
             Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
             continue;
@@ -213,7 +203,7 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
         result.ids.push_back(id);
         ++result.count;
         batch.Copy(*main, destination / main->filename());
-        if (std::optional<fs::path> member = StoredFile(dataDir, id, kMemberFileExtension)) {
+        if (std::optional<fs::path> member = FindProjectFile(dataDir, id, kMemberFileExtension)) {
             batch.Copy(*member, destination / member->filename());
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));

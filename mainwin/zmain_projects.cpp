@@ -37,13 +37,17 @@ void RunEditor(TZMainForm* form, const std::string& id, const char* recordState,
     editor.exec();
 }
 
-// Deletes the file `id` + `extension` in the data directory, if there is one.
+// Deletes the file `id` + `extension` in the data directory, if there is one
+// (under any letter case of its name).
 // An ID that could name a file elsewhere names none.
 void RemoveProjectFile(const std::filesystem::path& dataDir, const std::string& id,
                        std::string_view extension) {
     std::optional<std::filesystem::path> path =
         FileInDirectory(dataDir, id + std::string(extension));
-    if (path && platform::FileExists(*path)) {
+    if (path) {
+        path = platform::FindFile(dataDir, path->filename().string());
+    }
+    if (path) {
         platform::RemoveFile(*path);
     }
 }

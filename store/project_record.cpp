@@ -99,14 +99,31 @@ std::optional<fs::path> ProjectFilePath(const fs::path& dataDir, std::string_vie
     return FileInDirectory(dataDir, name);
 }
 
+std::optional<fs::path> FindProjectFile(const fs::path& dataDir, std::string_view id,
+                                        std::string_view extension) {
+    std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
+    if (!path) {
+        return std::nullopt;
+    }
+    return platform::FindFile(dataDir, path->filename().string());
+}
+
 namespace {
 
+// Where a record is written: over the file it is stored in, whatever the
+// letter case of its name, or under the exact name for a new one.
 fs::path RequireProjectFile(const fs::path& dataDir, std::string_view id,
                             std::string_view extension) {
     std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
     if (!path) {
         throw IoError(dataDir / (std::string(id) + std::string(extension)), EINVAL,
                       "project ID names no file in the data directory");
+    }
+    if (!platform::FileExists(*path)) {
+        if (std::optional<fs::path> stored =
+                platform::FindFile(dataDir, path->filename().string())) {
+            return *stored;
+        }
     }
     return *path;
 }
@@ -117,12 +134,23 @@ std::string StoredLine(std::string_view joined) {
     return line;
 }
 
-// The decoded text of a stored file, or nothing when it is missing.
-std::optional<std::string> ReadStoredText(const std::optional<fs::path>& path) {
+// The decoded text of the file `id` + `extension`, or nothing when it is
+// missing. The exact name is tried first; other letter cases only when it
+// is not there.
+std::optional<std::string> ReadStoredText(const fs::path& dataDir, std::string_view id,
+                                          std::string_view extension) {
+    const std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
     if (!path) {
         return std::nullopt;
     }
     std::optional<std::string> content = platform::ReadFileIfExists(*path);
+    if (!content) {
+        const std::optional<fs::path> other =
+            platform::FindFile(dataDir, path->filename().string());
+        if (other && *other != *path) {
+            content = platform::ReadFileIfExists(*other);
+        }
+    }
     if (!content) {
         return std::nullopt;
     }
@@ -151,15 +179,13 @@ void WriteProjectRecord(const fs::path& dataDir, std::string_view id,
 
 ProjectReadResult ReadProjectRecord(const fs::path& dataDir, std::string_view id) {
     ProjectReadResult result;
-    std::optional<std::string> mainText =
-        ReadStoredText(ProjectFilePath(dataDir, id, kMainFileExtension));
+    std::optional<std::string> mainText = ReadStoredText(dataDir, id, kMainFileExtension);
     if (!mainText) {
         result.status = ProjectReadStatus::MainFileMissing;
         return result;
     }
     result.record.Fields = ParseMainText(*mainText);
-    std::optional<std::string> memberText =
-        ReadStoredText(ProjectFilePath(dataDir, id, kMemberFileExtension));
+    std::optional<std::string> memberText = ReadStoredText(dataDir, id, kMemberFileExtension);
     if (!memberText) {
         result.status = ProjectReadStatus::MemberFileMissing;
         return result;
@@ -171,8 +197,7 @@ ProjectReadResult ReadProjectRecord(const fs::path& dataDir, std::string_view id
 
 std::optional<std::array<std::string, kFieldCount>> ReadMainFields(const fs::path& dataDir,
                                                                    std::string_view id) {
-    std::optional<std::string> text =
-        ReadStoredText(ProjectFilePath(dataDir, id, kMainFileExtension));
+    std::optional<std::string> text = ReadStoredText(dataDir, id, kMainFileExtension);
     if (!text) {
         return std::nullopt;
     }

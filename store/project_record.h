@@ -114,6 +114,13 @@ std::optional<std::filesystem::path> ProjectFilePath(const std::filesystem::path
                                                      std::string_view id,
                                                      std::string_view extension);
 
+// The existing file of ProjectFilePath, also when its name on the disk
+// differs in letter case (a store copied from a system that ignores case);
+// nothing when there is no such file or the ID names none.
+std::optional<std::filesystem::path> FindProjectFile(const std::filesystem::path& dataDir,
+                                                     std::string_view id,
+                                                     std::string_view extension);
+
 // Writes the main data file, then the member file, each replaced safely.
 // Throws IoError (also for an ID that names no file in the data directory).
 void WriteProjectRecord(const std::filesystem::path& dataDir, std::string_view id,

@@ -48,6 +48,16 @@ TEST(ClearStore, RemovesListedProjectsAndTheIndexOnly) {
     }
 }
 
+TEST(ClearStore, ListedProjectsAreRemovedUnderAnyLetterCase) {
+    TempStore store;
+    store.AddProject("AAAA1111", SampleRecord("甲"));
+    fs::rename(store.path("AAAA1111.zzj"), store.path("aaaa1111.ZZJ"));
+    store.Write("vemra.zzj", "AAAA1111\r\n");
+    EXPECT_TRUE(ClearStoreFiles(store.dir()));
+    EXPECT_FALSE(store.Exists("aaaa1111.ZZJ"));
+    EXPECT_FALSE(store.Exists("AAAA1111.zj"));
+}
+
 TEST(ClearStore, WithoutIndexDeletesNothing) {
     TempStore store;
     store.AddProject("AAAA1111", SampleRecord("甲"));

@@ -191,6 +191,19 @@ TEST(Export, SecondRunReplacesItsFilesKeepsOthersAndRewritesTheControlFile) {
     EXPECT_EQ(out.Read("BBBB2222.zzj"), store.Read("BBBB2222.zzj"));
 }
 
+TEST(Export, StoredFilesAreFoundUnderAnotherLetterCase) {
+    TempStore store, out;
+    store.AddProject("UPPR0001", SampleRecord("大写"));
+    fs::rename(store.path("UPPR0001.zzj"), store.path("uppr0001.ZZJ"));
+    ListRow row;
+    row[0] = "UPPR0001";
+    row[2] = Gbk("大写");
+    const ExchangeResult result = RunExport(store.dir(), {row}, out.dir());
+    EXPECT_EQ(result.count, 1);
+    EXPECT_EQ(out.Read("uppr0001.ZZJ"), store.Read("uppr0001.ZZJ"));
+    EXPECT_EQ(out.Read("UPPR0001.zj"), store.Read("UPPR0001.zj"));
+}
+
 TEST(Export, AnEmptyListWritesAnEmptyControlFile) {
     TempStore store, out;
     ExchangeResult result = RunExport(store.dir(), {}, out.dir());

@@ -160,6 +160,39 @@ TEST(ProjectFiles, IdIsTrimmedForFileNames) {
     EXPECT_TRUE(ReadMainFields(store.dir(), " TRIM0001 ").has_value());
 }
 
+TEST(ProjectFiles, FilesAreFoundAndReplacedUnderAnotherLetterCase) {
+    TempStore store;
+    // A store copied from a system that ignores letter case.
+    TProjectRecord record = FullRecord();
+    WriteProjectRecord(store.dir(), "case0001", record);
+    std::filesystem::rename(store.path("case0001.zzj"), store.path("CASE0001.ZZJ"));
+    std::filesystem::rename(store.path("case0001.zj"), store.path("CASE0001.ZJ"));
+
+    ASSERT_EQ(ReadMainFields(store.dir(), "case0001"), record.Fields);
+    ProjectReadResult read = ReadProjectRecord(store.dir(), "case0001");
+    EXPECT_EQ(read.status, ProjectReadStatus::Complete);
+    EXPECT_EQ(read.record.Members, record.Members);
+    EXPECT_EQ(FindProjectFile(store.dir(), "case0001", ".zzj"), store.path("CASE0001.ZZJ"));
+    EXPECT_FALSE(FindProjectFile(store.dir(), "case0002", ".zzj").has_value());
+
+    // Saving replaces the stored files instead of adding a second pair.
+    record.Fields[Field::ProjectName] = Gbk("改过的名称");
+    WriteProjectRecord(store.dir(), "case0001", record);
+    EXPECT_FALSE(store.Exists("case0001.zzj"));
+    EXPECT_FALSE(store.Exists("case0001.zj"));
+    EXPECT_EQ(ReadMainFields(store.dir(), "case0001"), record.Fields);
+
+    // The exact name wins where both stand.
+    TProjectRecord other = FullRecord();
+    other.Fields[Field::ProjectName] = Gbk("另一个");
+    TempStore elsewhere;
+    WriteProjectRecord(elsewhere.dir(), "case0001", other);
+    store.Write("case0001.zzj", elsewhere.Read("case0001.zzj"));
+    EXPECT_EQ((*ReadMainFields(store.dir(), "case0001"))[Field::ProjectName], Gbk("另一个"));
+    EXPECT_EQ((*ReadMainFields(store.dir(), "CASE0001"))[Field::ProjectName],
+              record.Fields[Field::ProjectName]);
+}
+
 TEST(ProjectFiles, IdsThatWouldLeaveTheDataDirectoryNameNoFile) {
     TempStore store;
     std::filesystem::create_directories(store.path("sub"));
