@@ -157,15 +157,16 @@ fs::path FloppySendDirectory() {
 std::vector<std::string> CheckFloppyForExport() {
     std::vector<std::string> problems;
     const fs::path drive = platform::MapDrivePath("A:\\");
-    const std::int64_t free = platform::FreeSpace(drive);
+    const std::int64_t free = platform::MediumFreeSpace(drive);
     if (free < kFloppyMinimumFreeSpace) {
         problems.push_back(G("软盘上仅有") + std::to_string(free / 1000) +
                            G("K的空间，请换一片空软盘作为数据导出盘!"));
     }
-    // The drive's root cannot be made; only SEND inside a present medium.
+    // The drive's root cannot be made; SEND only on a medium that is there,
+    // never in the bare mount point.
     const fs::path send = FloppySendDirectory();
     if (!platform::DirectoryExists(send) &&
-        !(platform::DirectoryExists(drive) && platform::CreateDirectories(send))) {
+        !(free >= 0 && platform::DirectoryExists(drive) && platform::CreateDirectories(send))) {
         problems.push_back(G("在A：上创建\\Send失败！"));
     }
     return problems;

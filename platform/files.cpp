@@ -392,6 +392,24 @@ std::int64_t FreeSpace(const fs::path& path) noexcept {
     return static_cast<std::int64_t>(bytes);
 }
 
+bool IsMountPoint(const fs::path& path) noexcept {
+    struct stat here {};
+    struct stat parent {};
+    if (::stat(path.c_str(), &here) != 0 || !S_ISDIR(here.st_mode) ||
+        ::stat((path / "..").c_str(), &parent) != 0) {
+        return false;
+    }
+    // Another file system begins here, or this is the root.
+    return here.st_dev != parent.st_dev || here.st_ino == parent.st_ino;
+}
+
+std::int64_t MediumFreeSpace(const fs::path& mountPoint) noexcept {
+    if (gFreeSpaceOverridden.load()) {
+        return gFreeSpaceValue.load();
+    }
+    return IsMountPoint(mountPoint) ? FreeSpace(mountPoint) : -1;
+}
+
 void SetFreeSpaceOverride(std::optional<std::int64_t> bytes) noexcept {
     if (bytes) {
         gFreeSpaceValue.store(*bytes);

@@ -100,8 +100,16 @@ std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string
 // cannot be queried (no medium, no such directory).
 std::int64_t FreeSpace(const fs::path& path) noexcept;
 
-// Tests replace the answer of FreeSpace with a fixed value; nothing restores
-// the real query.
+// True when a file system is mounted at `path` (or it is the root).
+bool IsMountPoint(const fs::path& path) noexcept;
+
+// Bytes available on the medium of a drive mounted at `mountPoint`; -1 when
+// nothing is mounted there (a floppy drive without a disk: the bare mount
+// point belongs to the file system around it) or it cannot be queried.
+std::int64_t MediumFreeSpace(const fs::path& mountPoint) noexcept;
+
+// Tests replace the answer of FreeSpace and MediumFreeSpace with a fixed
+// value; nothing restores the real query.
 void SetFreeSpaceOverride(std::optional<std::int64_t> bytes) noexcept;
 
 // ---- Fault injection -----------------------------------------------------------

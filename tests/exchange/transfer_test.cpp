@@ -99,15 +99,17 @@ class Floppy : public ::testing::Test {
 };
 
 TEST_F(Floppy, TooLittleSpaceIsReportedInWholeKilobytes) {
-    platform::SetFreeSpaceOverride(1399999);
+    platform::SetFreeSpaceOverride(-1);  // no disk: SEND cannot be made either
     V problems = CheckFloppyForExport();
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有1399K的空间，请换一片空软盘作为数据导出盘!");
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有0K的空间，请换一片空软盘作为数据导出盘!");
+    EXPECT_EQ(GbkToUtf8(problems[1]), "在A：上创建\\Send失败！");
+    EXPECT_FALSE(fs::exists(disk_.path("SEND")));
 
-    platform::SetFreeSpaceOverride(-1);  // no disk
+    platform::SetFreeSpaceOverride(1399999);
     problems = CheckFloppyForExport();
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有0K的空间，请换一片空软盘作为数据导出盘!");
+    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有1399K的空间，请换一片空软盘作为数据导出盘!");
 
     platform::SetFreeSpaceOverride(1400000);
     EXPECT_EQ(CheckFloppyForExport(), V{});
@@ -137,6 +139,15 @@ TEST_F(Floppy, NoMediumMeansNoSendAndNothingIsCreatedOnTheRootFileSystem) {
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(GbkToUtf8(problems[0]), "在A：上创建\\Send失败！");
     EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(Floppy, AnEmptyMountPointIsADriveWithoutDisk) {
+    // Nothing is mounted on the temporary directory: it belongs to the file
+    // system around it, and SEND must not land there.
+    V problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有0K的空间，请换一片空软盘作为数据导出盘!");
+    EXPECT_FALSE(fs::exists(disk_.path("SEND")));
 }
 
 TEST_F(Floppy, SendIsFoundInAnyLetterCaseAndImportFallsBackToTheRoot) {

@@ -205,8 +205,16 @@ TEST(FreeSpace, RealQueryAndOverride) {
     EXPECT_EQ(FreeSpace(store.path("no-such-dir")), -1);
     SetFreeSpaceOverride(1399999);
     EXPECT_EQ(FreeSpace(store.dir()), 1399999);
+    EXPECT_EQ(MediumFreeSpace(store.dir()), 1399999);
     SetFreeSpaceOverride(std::nullopt);
     EXPECT_NE(FreeSpace(store.dir()), 1399999);
+
+    // A drive's medium is there only where a file system is mounted.
+    EXPECT_TRUE(IsMountPoint("/"));
+    EXPECT_GT(MediumFreeSpace("/"), 0);
+    EXPECT_FALSE(IsMountPoint(store.dir()));
+    EXPECT_EQ(MediumFreeSpace(store.dir()), -1);
+    EXPECT_EQ(MediumFreeSpace(store.path("no-such-dir")), -1);
 }
 
 TEST(DrivePaths, DriveLettersMapToNativeFolders) {
