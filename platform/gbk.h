@@ -9,7 +9,9 @@
 
 namespace shenbao {
 
-// Bytes that form no character come out as U+FFFD.
+// A byte that forms no character comes out as the private-use character
+// U+F700 + byte, which Utf8ToGbk turns back into that byte: text taken from
+// the store and handed back unchanged keeps every byte.
 std::string GbkToUtf8(std::string_view gbk);
 
 // Bytes of `utf8` that are not UTF-8 come out as "?".

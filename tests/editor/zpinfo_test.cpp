@@ -183,6 +183,11 @@ TEST(EditorRecord, ShowsEveryFieldAndMemberAndSavesThemBackByteForByte) {
     TempStore store;
     store.InstallCodeTable();
     TProjectRecord record = FullRecord();
+    // Bytes that form no character (a character cut in half, 0x80, 0xFF)
+    // are kept as they stand.
+    record.Fields[Field::UnitAddress] += "\xD6";
+    record.Fields[Field::Bank] = "A\x80" + record.Fields[Field::Bank] + "\xFF";
+    record.Members[2].Cells[1] += "\xB9";
     store.AddProject("AB12CD34", record);
     const std::string mainBefore = store.Read(MainFile());
     const std::string memberBefore = store.Read(MemberFile());

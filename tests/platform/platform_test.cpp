@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
+#include <random>
 
 #include <csignal>
 #include <cstdlib>
+#include <random>
 
 #include "platform/gbk.h"
 #include "platform/platform.h"
@@ -259,13 +262,52 @@ TEST(Gbk, ConversionBothWaysAndBeyondGbk) {
     std::string outside = Utf8ToGbk("\xF0\xA0\x80\x80");
     EXPECT_EQ(outside.size(), 4u);
     EXPECT_EQ(GbkToUtf8(outside), "\xF0\xA0\x80\x80");
-    // Bytes that form no character.
+    // Bytes that form no character stand for themselves as U+F7xx and come
+    // back unchanged.
     EXPECT_EQ(GbkToUtf8("a\xFF"
                         "b"),
-              "a\xEF\xBF\xBD"
+              "a\xEF\x9F\xBF"
               "b");
-    EXPECT_EQ(GbkToUtf8("x\xD6"), "x\xEF\xBF\xBD");
+    EXPECT_EQ(GbkToUtf8("x\xD6"), "x\xEF\x9F\x96");
+    EXPECT_EQ(Utf8ToGbk("x\xEF\x9F\x96"), "x\xD6");
+    EXPECT_EQ(Utf8ToGbk("\xEF\x9E\x80\xE4\xB8\xAD"), "\x80\xD6\xD0");
     EXPECT_EQ(Utf8ToGbk("a\xC3"), "a?");
+}
+
+TEST(Gbk, StoredTextSurvivesTheWayToTheWindowsAndBack) {
+    // Text as stores hold it: ASCII, GBK characters, GB18030 four-byte
+    // characters, and stray bytes (a character cut in half, 0x80, 0xFF).
+    std::mt19937 random(20011016);
+    const auto pick = [&random](int n) {
+        return static_cast<int>(std::uniform_int_distribution<int>(0, n - 1)(random));
+    };
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int pieces = pick(12);
+        for (int i = 0; i < pieces; ++i) {
+            switch (pick(5)) {
+                case 0:
+                    text.push_back(static_cast<char>(0x20 + pick(0x5F)));
+                    break;
+                case 1: {
+                    text.push_back(static_cast<char>(0x81 + pick(0x7E)));
+                    const int trail = 0x40 + pick(0xBE);
+                    text.push_back(static_cast<char>(trail == 0x7F ? 0x80 : trail));
+                    break;
+                }
+                case 2:
+                    text += Utf8ToGbk("\xF0\xA0\x80\x80");  // U+20000
+                    break;
+                case 3:
+                    text.push_back(pick(2) == 0 ? '\x80' : '\xFF');
+                    break;
+                default:
+                    text.push_back(static_cast<char>(0x81 + pick(0x7E)));  // a lone lead byte
+                    break;
+            }
+        }
+        ASSERT_EQ(Utf8ToGbk(GbkToUtf8(text)), text) << round;
+    }
 }
 
 }  // namespace
