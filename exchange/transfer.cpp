@@ -65,16 +65,21 @@ std::string G(std::string_view utf8) {
 
 // The file `id` + `extension` in the exchange directory `dir`, found also
 // under another letter case; nothing when the ID could name a file outside
-// the directory or no such file is there. IDs are GBK text; names on disk
-// are native.
+// the directory or no such file is there. IDs are GBK text: the name is
+// looked for with the ID's own bytes, as export writes it, and then in
+// UTF-8, as a medium mounted with a converting character set shows it.
 std::optional<fs::path> SourceFile(const fs::path& dir, std::string_view id,
                                    std::string_view extension) {
-    std::string name = GbkToUtf8(id);
-    name.append(extension);
-    if (!FileInDirectory(dir, name)) {
-        return std::nullopt;
+    for (std::string name : {std::string(id), GbkToUtf8(id)}) {
+        name.append(extension);
+        if (!FileInDirectory(dir, name)) {
+            return std::nullopt;
+        }
+        if (std::optional<fs::path> found = platform::FindFile(dir, name)) {
+            return found;
+        }
     }
-    return platform::FindFile(dir, name);
+    return std::nullopt;
 }
 
 // The list's ID column as text, answering whether a candidate ID occurs in it
@@ -226,7 +231,9 @@ std::vector<std::string> CollectSourceIds(const fs::path& source) {
         std::string_view trimmed = Trim(name);
         std::string_view stem = trimmed.substr(0, trimmed.find('.'));
         if (!stem.empty()) {
-            ids.push_back(Utf8ToGbk(stem));
+            // A name in UTF-8 holds the ID converted; any other name holds
+            // the ID's own bytes.
+            ids.push_back(IsUtf8(stem) ? Utf8ToGbk(stem) : std::string(stem));
         }
     }
     return ids;

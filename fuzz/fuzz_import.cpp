@@ -123,7 +123,7 @@ std::vector<std::string> ExpectedSourceIds(const Source& source) {
         std::string_view trimmed = Trim(name);
         std::string_view stem = trimmed.substr(0, trimmed.find('.'));
         if (!stem.empty()) {
-            ids.push_back(Utf8ToGbk(stem));
+            ids.push_back(IsUtf8(stem) ? Utf8ToGbk(stem) : std::string(stem));
         }
     }
     return ids;

@@ -17,4 +17,7 @@ std::string GbkToUtf8(std::string_view gbk);
 // Bytes of `utf8` that are not UTF-8 come out as "?".
 std::string Utf8ToGbk(std::string_view utf8);
 
+// True when `text` is well-formed UTF-8 (ASCII included).
+bool IsUtf8(std::string_view text);
+
 }  // namespace shenbao

@@ -479,5 +479,33 @@ TEST(RoundTrip, ExportThenImportKeepsEveryByteUnderTheNewIds) {
     EXPECT_EQ(LoadIndex(second.dir()), (V{"HOME0001", in.ids[0], in.ids[1], in.ids[2]}));
 }
 
+TEST(RoundTrip, AnIdInChineseCharactersTravelsWithOrWithoutTheControlFile) {
+    // Hand-written indexes may hold IDs that are not letters and digits.
+    TempStore first, exchange, second;
+    const std::string id = Gbk("项目01");
+    first.AddProject(id, SampleRecord("手工编号"));
+    SaveIndex(first.dir(), {id});
+    ASSERT_EQ(RunExport(first.dir(), ReloadList(first.dir()), exchange.dir()).count, 1);
+
+    ExchangeResult in = RunImport(second.dir(), Listed({}), exchange.dir());
+    ASSERT_EQ(in.count, 1);
+    EXPECT_EQ(second.Read(in.ids[0] + ".zzj"), first.Read(id + ".zzj"));
+
+    fs::remove(exchange.path("vemra.zzj"));
+    EXPECT_EQ(CollectSourceIds(exchange.dir()), V{id});
+    in = RunImport(second.dir(), Listed({}), exchange.dir());
+    ASSERT_EQ(in.count, 1);
+    EXPECT_EQ(second.Read(in.ids[0] + ".zj"), first.Read(id + ".zj"));
+
+    // A medium that shows its names in UTF-8.
+    TempStore converted;
+    converted.Write("项目01.zzj", first.Read(id + ".zzj"));
+    converted.Write("项目01.zj", first.Read(id + ".zj"));
+    EXPECT_EQ(CollectSourceIds(converted.dir()), V{id});
+    in = RunImport(second.dir(), Listed({}), converted.dir());
+    ASSERT_EQ(in.count, 1);
+    EXPECT_EQ(second.Read(in.ids[0] + ".zzj"), first.Read(id + ".zzj"));
+}
+
 }  // namespace
 }  // namespace shenbao

@@ -272,6 +272,13 @@ TEST(Gbk, ConversionBothWaysAndBeyondGbk) {
     EXPECT_EQ(Utf8ToGbk("x\xEF\x9F\x96"), "x\xD6");
     EXPECT_EQ(Utf8ToGbk("\xEF\x9E\x80\xE4\xB8\xAD"), "\x80\xD6\xD0");
     EXPECT_EQ(Utf8ToGbk("a\xC3"), "a?");
+
+    EXPECT_TRUE(IsUtf8("abc"));
+    EXPECT_TRUE(IsUtf8("项目\xF0\xA0\x80\x80"));
+    EXPECT_FALSE(IsUtf8("\xCF\xEE\xC4\xBF"));  // 项目 in GBK
+    EXPECT_FALSE(IsUtf8("\xC3"));
+    EXPECT_FALSE(IsUtf8("\xC0\xAF"));      // overlong "/"
+    EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));  // a surrogate
 }
 
 TEST(Gbk, StoredTextSurvivesTheWayToTheWindowsAndBack) {
