@@ -57,9 +57,12 @@ void ProjectListModel::setRow(int r, ListRow row) {
 }
 
 void ProjectListModel::appendRow(ListRow row) {
-    const int r = static_cast<int>(rows_.size());
+    insertRowAt(static_cast<int>(rows_.size()), std::move(row));
+}
+
+void ProjectListModel::insertRowAt(int r, ListRow row) {
     beginInsertRows(QModelIndex(), r, r);
-    rows_.push_back(std::move(row));
+    rows_.insert(rows_.begin() + r, std::move(row));
     endInsertRows();
 }
 

@@ -28,6 +28,8 @@ class ProjectListModel : public QAbstractTableModel {
     void setRows(std::vector<ListRow> rows);
     void setRow(int r, ListRow row);
     void appendRow(ListRow row);
+    // Puts `row` before row r (0-based); r == rowCount() appends.
+    void insertRowAt(int r, ListRow row);
     void removeRowAt(int r);
     // Tells the views that every cell may have changed (after an in-place
     // edit of mutableRows(), e.g. a sort).

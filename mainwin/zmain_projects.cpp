@@ -12,6 +12,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
+#include "store/io_error.h"
 #include "store/index_file.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
@@ -63,11 +64,20 @@ void TZMainForm::BitBtn1Click() {
             ShowMessage(this, QStringLiteral("错误号:408   未能成功产生一个唯一的ID号。"));
             return;
         }
+        const int previous = currentRow();
         ListRow row;
         row[0] = *id;
         model_->appendRow(row);
         setCurrentRow(projectCount());
-        SaveIndex(dataDir_, IdColumn(model_->rows()));
+        try {
+            SaveIndex(dataDir_, IdColumn(model_->rows()));
+        } catch (const IoError&) {
+            // The index does not hold the new ID: neither does the list.
+            model_->removeRowAt(projectCount() - 1);
+            setCurrentRow(previous);
+            ShowPosition();
+            throw;
+        }
         RunEditor(this, *id, "new", "edit");
         const int r = currentRow();
         if (r > 0) {
@@ -112,8 +122,16 @@ void TZMainForm::BitBtn2Click() {
     }
     const std::string id = current[0];
     RunGuarded([this, r, &id] {
+        const ListRow removed = model_->row(r - 1);
         model_->removeRowAt(r - 1);
-        SaveIndex(dataDir_, IdColumn(model_->rows()));
+        try {
+            SaveIndex(dataDir_, IdColumn(model_->rows()));
+        } catch (const IoError&) {
+            // The index still holds the project: so does the list.
+            model_->insertRowAt(r - 1, removed);
+            setCurrentRow(r);
+            throw;
+        }
         ReloadList();
         RemoveProjectFile(dataDir_, id, kMainFileExtension);
         RemoveProjectFile(dataDir_, id, kMemberFileExtension);

@@ -96,15 +96,21 @@ TEST_F(Faults, ReadOnlyDataDirectoryRefusesEveryChangeWithAMessage) {
     Find<QPushButton>(form.get(), "BitBtn1")->click();
     ExpectErrorBox(0, QStringLiteral("vemra.zzj"));
     EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("只读")));
+    // The list shows what the index holds: no row for the new ID.
+    EXPECT_EQ(form->projectCount(), 2);
+    EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 2 个项目，当前为第 1 个"));
 
-    // Delete: the index is not rewritten and no file is deleted.
-    form->ReloadList();
+    // Delete: the index is not rewritten, no file is deleted, and the row
+    // stays in the list at its place.
+    form->setCurrentRow(2);
     answerer.Yes().Ok();
     Find<QPushButton>(form.get(), "BitBtn2")->click();
     ExpectErrorBox(2, QStringLiteral("vemra.zzj"));
+    ASSERT_EQ(form->projectCount(), 2);
+    EXPECT_EQ(Cell(*form, 2, 0), QStringLiteral("F0000002"));
+    EXPECT_EQ(form->currentRow(), 2);
 
     // Modify and save: the editor reports it and stays open with the typing.
-    form->ReloadList();
     bool stayedOpen = false;
     answerer
         .Then([&stayedOpen](QWidget* editor) {
