@@ -119,13 +119,7 @@ fs::path RequireProjectFile(const fs::path& dataDir, std::string_view id,
         throw IoError(dataDir / (std::string(id) + std::string(extension)), EINVAL,
                       "project ID names no file in the data directory");
     }
-    if (!platform::FileExists(*path)) {
-        if (std::optional<fs::path> stored =
-                platform::FindFile(dataDir, path->filename().string())) {
-            return *stored;
-        }
-    }
-    return *path;
+    return platform::FindFile(dataDir, path->filename().string()).value_or(*path);
 }
 
 std::string StoredLine(std::string_view joined) {
