@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
+#include <optional>
 #include <random>
 
 #include <csignal>
@@ -19,6 +20,42 @@ namespace {
 using shenbao::testing::TempStore;
 namespace fs = std::filesystem;
 
+// Lowers the process's file size limit to `bytes` (writes beyond it fail
+// with EFBIG instead of raising SIGXFSZ) until destroyed.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGXFSZ, &ignore, &savedAction_);
+        getrlimit(RLIMIT_FSIZE, &savedLimit_);
+        rlimit small = savedLimit_;
+        small.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &savedLimit_);
+        sigaction(SIGXFSZ, &savedAction_, nullptr);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool active() const { return active_; }
+
+  private:
+    struct sigaction savedAction_ {};
+    rlimit savedLimit_{};
+    bool active_ = false;
+};
+
+// The number of entries of `dir`.
+int EntryCount(const fs::path& dir) {
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) {
+        ++entries;
+    }
+    return entries;
+}
+
 TEST(DataDirectory, IsTheProgramFilesFolderNotTheWorkingDirectory) {
     fs::path exe = fs::read_symlink("/proc/self/exe");
     fs::path old = fs::current_path();
@@ -35,9 +72,7 @@ TEST(ReplaceFile, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
     EXPECT_EQ(ReadFile(store.path("a.txt")), "first");
     ReplaceFile(store.path("a.txt"), std::string("second\0with nul", 15));
     EXPECT_EQ(ReadFile(store.path("a.txt")), std::string("second\0with nul", 15));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
-        ++entries;
+    const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 1);
 }
 
@@ -48,15 +83,8 @@ TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
     const std::string old(3000, 'o');
     ReplaceFile(store.path("vemra.zzj"), old);
 
-    struct sigaction ignore {
-    }, saved{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved);
-    rlimit savedLimit{};
-    getrlimit(RLIMIT_FSIZE, &savedLimit);
-    rlimit small = savedLimit;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::optional<FileSizeLimit> limit(std::in_place, 1000);
+    ASSERT_TRUE(limit->active());
 
     bool threw = false;
     int code = 0;
@@ -66,15 +94,12 @@ TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
         threw = true;
         code = e.errorCode();
     }
-    setrlimit(RLIMIT_FSIZE, &savedLimit);
-    sigaction(SIGXFSZ, &saved, nullptr);
+    limit.reset();
 
     EXPECT_TRUE(threw);
     EXPECT_EQ(code, EFBIG);
     EXPECT_EQ(ReadFile(store.path("vemra.zzj")), old);
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
-        ++entries;
+    const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 1) << "the temporary file is removed";
 }
 
@@ -89,9 +114,7 @@ TEST(FileBatch, WritesNewAndReplacesOldFilesAndCommits) {
     EXPECT_EQ(ReadFile(store.path("new.zzj")), "new file");
     EXPECT_EQ(ReadFile(store.path("old.zzj")), "replaced");
     EXPECT_EQ(ReadFile(store.path("copy.zzj")), "new file");
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
-        ++entries;
+    const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 3) << "no temporary files are left";
 }
 
@@ -102,26 +125,16 @@ TEST(FileBatch, WriteFailingPartWayLeavesNoHalfFile) {
     const std::string old(3000, 'o');
     ReplaceFile(store.path("old.zzj"), old);
 
-    struct sigaction ignore {
-    }, saved{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved);
-    rlimit savedLimit{};
-    getrlimit(RLIMIT_FSIZE, &savedLimit);
-    rlimit small = savedLimit;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::optional<FileSizeLimit> limit(std::in_place, 1000);
+    ASSERT_TRUE(limit->active());
     FileBatch batch;
     EXPECT_THROW(batch.Replace(store.path("new.zzj"), std::string(5000, 'n')), IoError);
     EXPECT_THROW(batch.Replace(store.path("old.zzj"), std::string(5000, 'n')), IoError);
-    setrlimit(RLIMIT_FSIZE, &savedLimit);
-    sigaction(SIGXFSZ, &saved, nullptr);
+    limit.reset();
 
     EXPECT_FALSE(FileExists(store.path("new.zzj")));
     EXPECT_EQ(ReadFile(store.path("old.zzj")), old);
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(store.dir()))
-        ++entries;
+    const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 1);
 }
 
