@@ -45,6 +45,7 @@ user_home() {
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev
           fonts-arphic-uming fonts-arphic-ukai libgtest-dev libbenchmark-dev
           xvfb xauth poppler-utils)
+missing=()
 # Chinese input in Qt 6 programs (Qt's own ibus plugin comes with libqt6gui6);
 # a session bus for the input-method tests; the checkers of the desktop entry
 # and the metainfo.
@@ -53,7 +54,6 @@ packages+=(fcitx5-frontend-qt6 dbus-daemon desktop-file-utils appstream)
 if [[ "$mode" == "package" ]]; then
     packages+=(dpkg-dev file)
 fi
-missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$p")

@@ -1,23 +1,65 @@
-// The switch to Chinese input through fcitx5's controller, against a private
-// session bus with a stand-in for the controller, and the choice of the
-// session's switch.
+// The query fields' request for Chinese input: when they ask, the switch to
+// Chinese through fcitx5's controller (against a private session bus with a
+// stand-in for the controller), and the choice of the session's switch.
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDBusConnection>
+#include <QLineEdit>
 #include <QObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "platform/gui/input_method.h"
-#include "tests/support/modal.h"
-#include "tests/support/temp_store.h"
+#include "tests/support/main_form.h"
 
 namespace shenbao {
 namespace {
+
+// Counts the requests for Chinese input that reach the input method.
+class CountingSwitch : public InputMethodSwitch {
+  public:
+    explicit CountingSwitch(int& requests) : requests_(requests) {}
+    bool SwitchToChinese() override {
+        ++requests_;
+        return true;
+    }
+
+  private:
+    int& requests_;
+};
+
+TEST(QueryFields, EachAsksForChineseWhenItGetsTheFocus) {
+    testing::TempStore store;
+    testing::ModalAnswerer answerer;
+    auto form = testing::StartMainForm(store, answerer);
+    int requests = 0;
+    SetInputMethodSwitch(std::make_unique<CountingSwitch>(requests));
+    auto* edit1 = form->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    auto* edit2 = form->findChild<QLineEdit*>(QStringLiteral("Edit2"));
+    auto* button1 = form->findChild<QPushButton*>(QStringLiteral("Button1"));
+    auto* button2 = form->findChild<QPushButton*>(QStringLiteral("Button2"));
+    form->findChild<QAction*>(QStringLiteral("N71"))->trigger();
+    EXPECT_TRUE(edit1->hasFocus());
+    EXPECT_TRUE(testing::WaitFor([&] { return requests == 1; }));
+    edit2->setFocus();
+    EXPECT_TRUE(testing::WaitFor([&] { return requests == 2; }));
+    // A field that has lost the focus again before the input method heard of
+    // it asks nothing, so the request never lands in another field.
+    edit1->setFocus();
+    button1->setFocus();
+    QTest::qWait(300);
+    EXPECT_EQ(requests, 2);
+    button2->click();
+    QTest::qWait(300);
+    EXPECT_EQ(requests, 2);
+    SetInputMethodSwitch(nullptr);
+}
 
 // Stands in for fcitx5's controller object.
 class FakeController : public QObject {

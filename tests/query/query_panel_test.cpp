@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include "mainwin/list_model.h"
-#include "platform/gui/input_method.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao {
@@ -99,38 +98,6 @@ TEST_F(QueryPanel, OpeningTheTextCriterionSetsUpThePanelAndLocksTheWindow) {
     EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
     EXPECT_TRUE(Find<QMenu>("N2")->menuAction()->isEnabled());
     EXPECT_EQ(form->projectCount(), 5);
-}
-
-// Counts the requests for Chinese input that reach the input method.
-class CountingSwitch : public InputMethodSwitch {
-  public:
-    explicit CountingSwitch(int& requests) : requests_(requests) {}
-    bool SwitchToChinese() override {
-        ++requests_;
-        return true;
-    }
-
-  private:
-    int& requests_;
-};
-
-TEST_F(QueryPanel, EachQueryFieldAsksForChineseWhenItGetsTheFocus) {
-    int requests = 0;
-    SetInputMethodSwitch(std::make_unique<CountingSwitch>(requests));
-    Trigger("N71");
-    EXPECT_TRUE(testing::WaitFor([&] { return requests == 1; }));
-    Find<QLineEdit>("Edit2")->setFocus();
-    EXPECT_TRUE(testing::WaitFor([&] { return requests == 2; }));
-    // A field that has lost the focus again before the input method heard of
-    // it asks nothing, so the request never lands in another field.
-    Find<QLineEdit>("Edit1")->setFocus();
-    Find<QPushButton>("Button1")->setFocus();
-    QTest::qWait(300);
-    EXPECT_EQ(requests, 2);
-    Find<QPushButton>("Button2")->click();
-    QTest::qWait(300);
-    EXPECT_EQ(requests, 2);
-    SetInputMethodSwitch(nullptr);
 }
 
 TEST_F(QueryPanel, RangeCriteriaShowTheSecondField) {
