@@ -34,6 +34,8 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 10;
+// Whether a drive of the selector has its medium.
+constexpr int kReadyRole = Qt::UserRole + 2;
 
 // Indents every entry by its level, as the classic directory list does.
 class IndentDelegate : public QStyledItemDelegate {
@@ -94,8 +96,9 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    connect(this, &QListWidget::itemClicked, this, &TDirectoryListBox::Open);
-    connect(this, &QListWidget::itemActivated, this, &TDirectoryListBox::Open);
+    // Not itemActivated: styles that activate on a single click would open a
+    // folder where the user only meant to select it.
+    connect(this, &QListWidget::itemDoubleClicked, this, &TDirectoryListBox::Open);
 }
 
 void TDirectoryListBox::Open(QListWidgetItem* item) {
@@ -118,11 +121,12 @@ void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
 
 bool TDirectoryListBox::setDirectory(const fs::path& dir) {
     const fs::path target = PlainPath(dir);
-    if (!Readable(target)) {
+    const platform::Drive drive = platform::DriveOf(target);
+    if (!drive.ready || !Readable(target)) {
         return false;
     }
     directory_ = target;
-    driveRoot_ = PlainPath(platform::DriveOf(target).root);
+    driveRoot_ = PlainPath(drive.root);
     Fill();
     emit changed();
     return true;
@@ -207,14 +211,16 @@ TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
     DriveComboBox1->setGeometry(116, 148, 221, 22);
     const QIcon driveIcon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
     const QIcon floppyIcon = QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon);
+    // Each medium that can be drive A: is named by its label.
     for (const platform::Drive& drive : platform::Drives()) {
         const QString name = QString::fromStdString(drive.name);
         QString text = name;
-        if (drive.root != fs::path("/")) {
-            text += QStringLiteral("  [") + FromPath(PlainPath(drive.root)) + QStringLiteral("]");
+        if (!drive.label.empty()) {
+            text += QStringLiteral("  [") + FromPath(drive.label) + QStringLiteral("]");
         }
         DriveComboBox1->addItem(name == QStringLiteral("A:") ? floppyIcon : driveIcon, text,
                                 QString::fromStdString(PlainPath(drive.root).string()));
+        DriveComboBox1->setItemData(DriveComboBox1->count() - 1, drive.ready, kReadyRole);
     }
 
     Button1 = new QPushButton(QStringLiteral("确认"), this);
@@ -301,7 +307,12 @@ void TGetPathForm::ShowListDrive() {
 
 void TGetPathForm::DriveComboBox1Change(int index) {
     const fs::path root(DriveComboBox1->itemData(index).toString().toStdString());
-    if (!DirectoryListBox1->setDrive(root)) {
+    const bool ready = DriveComboBox1->itemData(index, kReadyRole).toBool();
+    if (ready && DriveComboBox1->itemText(index).startsWith(QStringLiteral("A:"))) {
+        // The medium chosen here is drive A: from now on.
+        platform::ChooseDriveA(root);
+    }
+    if (!ready || !DirectoryListBox1->setDrive(root)) {
         const QString name = DriveComboBox1->itemText(index).section(QLatin1Char(' '), 0, 0);
         ShowListDrive();
         ShowMessage(this, QStringLiteral("驱动器%1没有准备好！").arg(name));

@@ -18,7 +18,8 @@ namespace shenbao {
 
 // A directory list in the manner of the classic control: the open folders
 // from the drive's root down to the current directory, then the current
-// directory's subfolders, indented. A click or Enter on an entry moves there.
+// directory's subfolders, indented. A click selects an entry; a double-click
+// or Enter opens it, and the list moves there.
 class TDirectoryListBox : public QListWidget {
     Q_OBJECT
   public:
@@ -31,7 +32,8 @@ class TDirectoryListBox : public QListWidget {
     const std::filesystem::path& driveRoot() const { return driveRoot_; }
 
     // Moves the list to `dir` (and to the drive that holds it). False, with
-    // the list left where it stands, when `dir` is no readable directory.
+    // the list left where it stands, when `dir` is no readable directory or
+    // lies on a drive without disk.
     bool setDirectory(const std::filesystem::path& dir);
     // Moves the list to the root of the drive whose root is `root`.
     bool setDrive(const std::filesystem::path& root);

@@ -20,11 +20,35 @@ namespace shenbao::platform {
 
 namespace fs = std::filesystem;
 
-// ---- The program's own folder ------------------------------------------------
+// ---- The program's own folder and the data directory ---------------------------
 
 // Directory of the running program file (never the working directory), with a
 // trailing separator. On Linux taken from /proc/self/exe.
+fs::path ProgramDirectory();
+
+// Where the store lives, with a trailing separator: the program folder, as
+// long as the user can write there. An installed program keeps its store in
+// the user's own folder (UserDataDirectory) instead: one in a folder the user
+// cannot write, and one under /usr or /opt, where packages put programs and no
+// store belongs, whoever runs it. The first call then makes that folder and
+// copies the code table shipped beside the program into it unless one is
+// there; a failure there shows later as a missing code table or a store that
+// cannot be written.
 fs::path DataDirectory();
+
+// The data directory of a program in `programDir`, without making anything.
+fs::path DataDirectoryFor(const fs::path& programDir);
+
+// The user's own data folder by the XDG rules: $XDG_DATA_HOME/shenbao when
+// XDG_DATA_HOME is an absolute path, otherwise ~/.local/share/shenbao; with a
+// trailing separator.
+fs::path UserDataDirectory();
+
+// Makes `dataDir` (with its parents; the folder itself private to the user)
+// and copies the file `fileName` from `programDir` into it unless `dataDir`
+// already holds one under any letter case. Throws IoError.
+void PrepareDataDirectory(const fs::path& programDir, const fs::path& dataDir,
+                          std::string_view fileName);
 
 // ---- Files -------------------------------------------------------------------
 
@@ -127,13 +151,32 @@ void SetFaultInjector(FaultInjector injector);
 
 // ---- Drive letters -----------------------------------------------------------
 
-// Mount point that stands for drive A: (the floppy drive). Default
-// /media/floppy; tests point it at a temporary directory.
+// Drive A: is the removable medium that is mounted: the floppy drive's mount
+// point when something is mounted there; otherwise a medium that the desktop
+// mounted for the user under /media/<user>/<label> or /run/media/<user>/<label>:
+// the one chosen with ChooseDriveA, or else the only one. With no medium (or
+// several and none chosen) A: is the floppy mount point, a drive without disk.
+// What is mounted is read from the mount table (/proc/self/mountinfo) each
+// time it is asked.
+
+// Mount point that stands for drive A: now.
 fs::path FloppyMountPoint();
+
+// The floppy drive's own mount point. Default /media/floppy; tests point it at
+// a temporary directory.
 void SetFloppyMountPoint(const fs::path& path);
 
+// Makes the medium mounted at `mountPoint` drive A: for as long as it stays
+// mounted (the drive selector's choice when several are).
+void ChooseDriveA(const fs::path& mountPoint);
+
+// Tests read `mountinfo` (the form of /proc/self/mountinfo) as the mount table,
+// with every mount point in it taken as lying below `root`; nothing gives the
+// real table back. Either way the choice of ChooseDriveA is forgotten.
+void SetMountTable(std::optional<std::string> mountinfo, const fs::path& root = "/");
+
 // Maps a path as users and old setting files write it to a native path:
-//   "A:..."  -> the floppy mount point
+//   "A:..."  -> the mount point of drive A: (see above)
 //   "C:..."  -> the user's home directory
 //   "X:..."  -> /mnt/x for any other drive letter
 // Backslashes after the drive become separators; "c:" alone is the drive's
@@ -141,15 +184,19 @@ void SetFloppyMountPoint(const fs::path& path);
 // On Windows the text is used as it is.
 fs::path MapDrivePath(std::string_view text);
 
-// One entry of the drive selector: the name shown ("A:", "C:", "/") and the
-// native directory it opens.
+// One entry of the drive selector: the drive's name ("A:", "C:", "/"), the
+// native directory it opens, what the selector shows beside the name (a
+// medium's label, otherwise the directory) and whether a medium is there.
 struct Drive {
     std::string name;
     fs::path root;
+    std::string label;
+    bool ready = true;
 };
 
-// The drives the selector offers: A: (floppy), C: (home) and the file system
-// root.
+// The drives the selector offers: drive A: (the mounted floppy, or each
+// mounted medium of the user, or else the floppy drive without disk), C: (home)
+// and the file system root.
 std::vector<Drive> Drives();
 
 // The drive entry whose root contains `path` best (longest matching root);

@@ -5,14 +5,17 @@
 #   bash tools/setup.sh run     install, build, install the program into
 #                               ~/shenbao and start it from there
 #   bash tools/setup.sh test    install, build, run every test
+#   bash tools/setup.sh package install, build the Debian package
+#                               build/package/shenbao_<version>_<arch>.deb and
+#                               check its desktop entry and metainfo
 #
 # Environment: SHENBAO_HOME (program folder, default ~/shenbao), CI (set:
 # warnings are errors).
 set -euo pipefail
 
 mode="${1:-}"
-if [[ "$mode" != "run" && "$mode" != "test" ]]; then
-    echo "用法 / usage: bash tools/setup.sh run|test" >&2
+if [[ "$mode" != "run" && "$mode" != "test" && "$mode" != "package" ]]; then
+    echo "用法 / usage: bash tools/setup.sh run|test|package" >&2
     exit 2
 fi
 
@@ -43,6 +46,14 @@ packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev
           fonts-arphic-uming fonts-arphic-ukai libgtest-dev libbenchmark-dev
           xvfb xauth poppler-utils)
 missing=()
+# Chinese input in Qt 6 programs (Qt's own ibus plugin comes with libqt6gui6);
+# a session bus for the input-method tests; the checkers of the desktop entry
+# and the metainfo.
+packages+=(fcitx5-frontend-qt6 dbus-daemon desktop-file-utils appstream)
+# The package's dependencies are read from the program by dpkg-shlibdeps.
+if [[ "$mode" == "package" ]]; then
+    packages+=(dpkg-dev file)
+fi
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$p")
@@ -84,6 +95,20 @@ if [[ "$mode" == "test" ]]; then
     as_user cmake --build "$build_dir" -j "$jobs"
     say "运行全部测试 / running every test"
     as_user env QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+    exit 0
+fi
+
+if [[ "$mode" == "package" ]]; then
+    build_dir="$source_dir/build/package"
+    say "编译并打包 / building the package in $build_dir"
+    as_user cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
+        -DSHENBAO_WERROR="$werror" -DSHENBAO_BUILD_TESTS=OFF -DSHENBAO_BUILD_BENCH=OFF
+    as_user cmake --build "$build_dir" -j "$jobs" --target package
+    desktop-file-validate "$source_dir/data/cn.chengchuan.shenbao.desktop"
+    appstreamcli validate --no-net "$source_dir/data/cn.chengchuan.shenbao.metainfo.xml" >/dev/null
+    deb="$(ls -t "$build_dir"/shenbao_*.deb | head -n 1)"
+    say "软件包 / package: $deb"
+    echo "安装 / install:  sudo apt install $deb"
     exit 0
 fi
 

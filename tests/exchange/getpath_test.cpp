@@ -10,6 +10,9 @@
 #include <QTest>
 #include <cstdlib>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "exchange/getpath.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
@@ -92,8 +95,15 @@ TEST_F(PathDialog, ChoosingADirectoryStoresItsFullPathAndTheNextOpeningShowsIt) 
         QList<QListWidgetItem*> items =
             list->findItems(QStringLiteral("exchange"), Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          list->visualItemRect(items[0]).center());
+        // One click selects the folder; the list and the field stay.
+        const QPoint where = list->visualItemRect(items[0]).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, where);
+        QTest::qWait(50);
+        EXPECT_EQ(list->currentItem(), items[0]);
+        EXPECT_EQ(list->directory(), fs::path(Plain(home_.dir())));
+        EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())));
+        // A double-click opens it.
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, where);
         ASSERT_TRUE(testing::WaitFor([&] { return list->directory().filename() == "exchange"; }));
         const QString chosen = QString::fromStdString(Plain(home_.path("exchange")));
         EXPECT_EQ(Edit(*form)->text(), chosen);
@@ -158,6 +168,84 @@ TEST_F(PathDialog, ADriveOfTheSelectorMovesTheList) {
     emit drives->activated(2);
     EXPECT_EQ(Edit(*form)->text(), QStringLiteral("/"));
     EXPECT_EQ(List(*form)->directory(), fs::path("/"));
+}
+
+// Drive A: is whatever medium is mounted; the selector names each medium by
+// its label and never opens a drive without disk.
+class PathDialogMedia : public PathDialog {
+  protected:
+    void SetUp() override {
+        PathDialog::SetUp();
+        const passwd* entry = ::getpwuid(::getuid());
+        ASSERT_NE(entry, nullptr);
+        media_ = "/media/" + std::string(entry->pw_name) + "/";
+        platform::SetFloppyMountPoint(root_.path("media/floppy"));
+        fs::create_directories(root_.path("media/floppy"));
+    }
+    void TearDown() override {
+        platform::SetMountTable(std::string());
+        platform::SetFloppyMountPoint("/media/floppy");
+        PathDialog::TearDown();
+    }
+    // Mounts the media named by their mount points (in the fake table only).
+    void Mount(const std::vector<std::string>& points) {
+        std::string table;
+        int id = 40;
+        for (const std::string& point : points) {
+            fs::create_directories(Below(point));
+            std::string escaped;  // as the kernel writes a blank
+            for (char c : point) {
+                escaped += c == ' ' ? std::string("\\040") : std::string(1, c);
+            }
+            table += std::to_string(id++) + " 29 8:17 / " + escaped +
+                     " rw,nosuid,nodev shared:1 - vfat /dev/sdb1 rw\n";
+        }
+        platform::SetMountTable(table, root_.dir());
+    }
+    fs::path Below(const std::string& point) {
+        return root_.dir() / fs::path(point).relative_path();
+    }
+    QComboBox* Drives(TGetPathForm& form) { return form.findChild<QComboBox*>("DriveComboBox1"); }
+
+    TempStore root_;
+    std::string media_;
+};
+
+TEST_F(PathDialogMedia, AFloppyDriveWithoutDiskIsNotOpened) {
+    data_.Write("_DataIn.zzj", "A:\\\r\n");
+    fs::current_path(home_.dir());
+    auto form = Open(QStringLiteral("数据引入路径"));
+    // The stored path on A: cannot be opened: the field shows the list's own.
+    EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())));
+    ModalAnswerer answers;
+    answers.Ok();
+    ASSERT_EQ(Drives(*form)->count(), 3);
+    emit Drives(*form)->activated(0);
+    ASSERT_EQ(answers.messages().size(), 1);
+    EXPECT_EQ(answers.messages()[0], QStringLiteral("驱动器A:没有准备好！"));
+    EXPECT_EQ(List(*form)->directory(), fs::path(Plain(home_.dir())));
+    EXPECT_TRUE(Drives(*form)->currentText().startsWith(QStringLiteral("C:")));
+    // Nor is the bare mount point reached through the root drive.
+    EXPECT_FALSE(List(*form)->setDirectory(root_.path("media/floppy")));
+}
+
+TEST_F(PathDialogMedia, EachStickIsNamedByItsLabelAndTheChosenOneBecomesDriveA) {
+    Mount({media_ + "KINGSTON", media_ + "U DISK"});
+    fs::create_directory(Below(media_ + "U DISK/SEND"));
+    EXPECT_EQ(platform::FloppyMountPoint(), root_.path("media/floppy"));
+    auto form = Open(QStringLiteral("数据导出路径"));
+    QComboBox* drives = Drives(*form);
+    ASSERT_EQ(drives->count(), 4);
+    EXPECT_EQ(drives->itemText(0), QStringLiteral("A:  [KINGSTON]"));
+    EXPECT_EQ(drives->itemText(1), QStringLiteral("A:  [U DISK]"));
+    emit drives->activated(1);
+    EXPECT_EQ(List(*form)->directory(), Below(media_ + "U DISK"));
+    EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Below(media_ + "U DISK").string()));
+    EXPECT_EQ(drives->currentIndex(), 1);
+    EXPECT_EQ(List(*form)->findItems(QStringLiteral("SEND"), Qt::MatchExactly).size(), 1);
+    // From now on A: is that stick, for the floppy commands too.
+    EXPECT_EQ(platform::FloppyMountPoint(), Below(media_ + "U DISK"));
+    EXPECT_EQ(platform::MapDrivePath("A:\\SEND\\"), Below(media_ + "U DISK") / "SEND" / "");
 }
 
 TEST_F(PathDialog, ASettingFileThatCannotBeWrittenKeepsTheDialogOpen) {

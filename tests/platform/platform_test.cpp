@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <optional>
@@ -64,6 +65,100 @@ TEST(DataDirectory, IsTheProgramFilesFolderNotTheWorkingDirectory) {
     fs::current_path(old);
     EXPECT_EQ(dir, exe.parent_path() / "");
     EXPECT_TRUE(dir.string().ends_with("/"));
+}
+
+// Sets an environment variable (nullptr: removes it) until destroyed.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        Set(value);
+    }
+    ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    void Set(const char* value) {
+        if (value != nullptr) {
+            ::setenv(name_, value, 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(DataDirectory, AnInstalledProgramKeepsTheStoreInTheUsersOwnFolder) {
+    TempStore program, home;
+    ScopedEnv homeVariable("HOME", home.dir().c_str());
+    ScopedEnv xdgVariable("XDG_DATA_HOME", nullptr);
+    const fs::path own = home.dir() / ".local" / "share" / "shenbao" / "";
+    struct Row {
+        const char* xdgDataHome;  // nullptr: not set
+        fs::path programDir;
+        fs::path expected;
+    };
+    const Row rows[] = {
+        // A folder the user can write stays the data directory.
+        {nullptr, program.dir(), program.dir()},
+        {"/srv/data", program.dir(), program.dir()},
+        {nullptr, program.path("sub/.."), program.dir()},
+        // Packages' folders never hold a store, even for root, who could write there.
+        {nullptr, "/usr/bin/", own},
+        {nullptr, "/usr/local/bin", own},
+        {nullptr, "/opt", own},
+        // A folder that is not there cannot be written either.
+        {nullptr, program.path("missing"), own},
+        // XDG_DATA_HOME counts only as an absolute path.
+        {"/srv/data", "/usr/lib/shenbao/", "/srv/data/shenbao/"},
+        {"/srv/data/", "/opt/shenbao", "/srv/data/shenbao/"},
+        {"relative/data", "/usr/lib/shenbao", own},
+        {"", "/usr/lib/shenbao", own},
+    };
+    for (const Row& row : rows) {
+        xdgVariable.Set(row.xdgDataHome);
+        EXPECT_EQ(DataDirectoryFor(row.programDir), row.expected)
+            << row.programDir << " XDG_DATA_HOME=" << (row.xdgDataHome ? row.xdgDataHome : "unset");
+    }
+    if (geteuid() != 0) {
+        fs::permissions(program.dir(), fs::perms::owner_write, fs::perm_options::remove);
+        EXPECT_EQ(DataDirectoryFor(program.dir()), own);
+        fs::permissions(program.dir(), fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+TEST(DataDirectory, TheUsersFolderGetsTheShippedCodeTableOnceAtFirstStart) {
+    TempStore program, home;
+    program.Write("_SYSCODE.ZZJ", "shipped\r\n");
+    const fs::path data = home.path("share/shenbao/");
+    PrepareDataDirectory(program.dir(), data, "_SysCode.zzj");
+    EXPECT_EQ(ReadFile(data / "_SysCode.zzj"), "shipped\r\n");
+    EXPECT_EQ(fs::status(data).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // A table already there stays as it is, under any letter case.
+    program.Write("_SYSCODE.ZZJ", "a newer one\r\n");
+    PrepareDataDirectory(program.dir(), data, "_SysCode.zzj");
+    EXPECT_EQ(ReadFile(data / "_SysCode.zzj"), "shipped\r\n");
+    ASSERT_TRUE(RemoveFile(data / "_SysCode.zzj"));
+    ReplaceFile(data / "_syscode.zzj", "the user's own\r\n");
+    PrepareDataDirectory(program.dir(), data, "_SysCode.zzj");
+    EXPECT_EQ(EntryCount(data), 1);
+    EXPECT_EQ(ReadFile(data / "_syscode.zzj"), "the user's own\r\n");
+
+    // Nothing shipped: the folder is made and nothing else happens.
+    TempStore bare;
+    PrepareDataDirectory(bare.dir(), home.path("other/"), "_SysCode.zzj");
+    EXPECT_TRUE(DirectoryExists(home.path("other")));
+    EXPECT_EQ(EntryCount(home.path("other")), 0);
+
+    // A file in the way of the folder.
+    home.Write("blocked", "x");
+    EXPECT_THROW(PrepareDataDirectory(program.dir(), home.path("blocked/shenbao/"), "_SysCode.zzj"),
+                 IoError);
 }
 
 TEST(ReplaceFile, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
@@ -265,6 +360,136 @@ TEST(DrivePaths, DrivesAndTheDriveOfAPath) {
     EXPECT_EQ(DriveOf(fs::path(std::getenv("HOME")) / "x").name, "C:");
     EXPECT_EQ(DriveOf("/usr").name, "/");
     SetFloppyMountPoint(savedFloppy);
+}
+
+// A line of /proc/self/mountinfo for `point`, escaped as the kernel writes it.
+std::string MountLine(int id, const std::string& point) {
+    return std::to_string(id) + " 29 8:17 / " + point +
+           " rw,nosuid,nodev,relatime shared:402 - vfat /dev/sdb1 rw,uid=1000\n";
+}
+
+std::string ThisUsersName() {
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr ? entry->pw_name : "";
+}
+
+// Drive A: as the mount table shows it. The table's mount points lie below a
+// temporary folder, as the fake table puts them.
+TEST(DrivePaths, DriveAIsTheMountedFloppyOrTheUsersRemovableMedium) {
+    TempStore root;
+    const std::string user = ThisUsersName();
+    ASSERT_FALSE(user.empty());
+    const fs::path floppy = root.path("media/floppy");
+    const std::string media = "/media/" + user + "/";
+    const std::string runMedia = "/run/media/" + user + "/";
+    const auto below = [&](const std::string& point) {
+        return root.dir() / fs::path(point).relative_path();
+    };
+    struct Row {
+        const char* what;
+        std::vector<std::string> mounts;
+        std::string chosen;
+        std::string driveA;               // mount point, "" for the floppy's
+        std::vector<std::string> labels;  // the selector's A: entries
+        bool ready;                       // whether those have a medium
+        bool driveAReady;                 // whether A: itself has one
+    };
+    const Row rows[] = {
+        {"nothing mounted", {}, "", "", {floppy.string()}, false, false},
+        {"the floppy", {"/media/floppy"}, "", "", {floppy.string()}, true, true},
+        {"the user's stick",
+         {media + "KINGSTON"},
+         "",
+         media + "KINGSTON",
+         {"KINGSTON"},
+         true,
+         true},
+        {"a label with blanks under /run/media",
+         {runMedia + "My\\040Disk"},
+         "",
+         runMedia + "My Disk",
+         {"My Disk"},
+         true,
+         true},
+        {"the floppy before a stick",
+         {media + "STICK", "/media/floppy"},
+         "",
+         "",
+         {floppy.string()},
+         true,
+         true},
+        {"two sticks, none chosen: no disk",
+         {media + "A1", media + "B2"},
+         "",
+         "",
+         {"A1", "B2"},
+         true,
+         false},
+        {"two sticks, the second chosen",
+         {media + "A1", media + "B2"},
+         media + "B2",
+         media + "B2",
+         {"A1", "B2"},
+         true,
+         true},
+        {"the chosen stick is gone",
+         {media + "A1"},
+         media + "B2",
+         media + "A1",
+         {"A1"},
+         true,
+         true},
+        {"one stick mounted twice", {media + "S", media + "S"}, "", media + "S", {"S"}, true, true},
+        {"no medium of the user's",
+         {"/", "/media/other/X", "/media/" + user, media + "S/inner", "/mnt/usb", "/media/cdrom",
+          "/home/" + user + "/media/" + user + "/Y"},
+         "",
+         "",
+         {floppy.string()},
+         false,
+         false},
+    };
+    SetFloppyMountPoint(floppy);
+    for (const Row& row : rows) {
+        std::string table;
+        int id = 30;
+        for (const std::string& point : row.mounts) {
+            table += MountLine(id++, point);
+        }
+        SetMountTable(table, root.dir());
+        if (!row.chosen.empty()) {
+            ChooseDriveA(below(row.chosen));
+        }
+        const fs::path driveA = row.driveA.empty() ? floppy : below(row.driveA);
+        EXPECT_EQ(FloppyMountPoint(), driveA) << row.what;
+        EXPECT_EQ(MapDrivePath("A:\\SEND\\"), driveA / "SEND" / "") << row.what;
+        std::vector<std::string> labels;
+        for (const Drive& drive : Drives()) {
+            if (drive.name == "A:") {
+                labels.push_back(drive.label);
+                EXPECT_EQ(drive.ready, row.ready) << row.what << " " << drive.label;
+            }
+        }
+        EXPECT_EQ(labels, row.labels) << row.what;
+        EXPECT_EQ(DriveOf(driveA / "SEND").ready, row.driveAReady) << row.what;
+        EXPECT_EQ(DriveOf(driveA / "SEND").root, driveA) << row.what;
+    }
+
+    // The floppy mount point may be a link to the folder that the table names.
+    fs::create_directories(root.path("media/floppy0"));
+    fs::create_directory_symlink("floppy0", floppy);
+    SetMountTable(MountLine(30, "/media/floppy0") + MountLine(31, media + "S"), root.dir());
+    EXPECT_EQ(FloppyMountPoint(), floppy);
+
+    // A new table forgets the choice.
+    SetMountTable(MountLine(30, media + "A1") + MountLine(31, media + "B2"), root.dir());
+    ChooseDriveA(below(media + "A1"));
+    EXPECT_EQ(FloppyMountPoint(), below(media + "A1"));
+    SetMountTable(MountLine(30, media + "A1") + MountLine(31, media + "B2"), root.dir());
+    EXPECT_EQ(FloppyMountPoint(), floppy);
+
+    SetMountTable(std::string());
+    SetFloppyMountPoint("/media/floppy");
 }
 
 TEST(Gbk, ConversionBothWaysAndBeyondGbk) {

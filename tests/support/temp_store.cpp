@@ -12,6 +12,17 @@ namespace shenbao::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Tests never see the machine's own mounts: drive A: finds only the media
+// that a test lists in a mount table of its own.
+[[maybe_unused]] const bool kNoRealMounts = [] {
+    platform::SetMountTable(std::string());
+    return true;
+}();
+
+}  // namespace
+
 TempStore::TempStore() {
     std::string pattern = (fs::temp_directory_path() / "shenbao-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
