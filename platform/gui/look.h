@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QSize>
 
 class QWidget;
 
@@ -29,5 +30,11 @@ inline constexpr Qt::WindowFlags kFixedHelpDialogFlags =
 
 // Gives `widget` the colour `colour` in `role` of its palette.
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+
+// Gives the window `window` the outer size `outer`, its frame included,
+// centred on the screen: its client area is what the frame leaves, fitted
+// again whenever the window is shown or moved (a window manager tells the
+// frame only once the window is on the screen).
+void KeepOuterSize(QWidget* window, const QSize& outer);
 
 }  // namespace shenbao
