@@ -459,15 +459,12 @@ void TZPInfoForm::BuildMemberPage() {
     headings->setHighlightSections(false);
     headings->setSectionsClickable(false);
     headings->setSectionResizeMode(QHeaderView::Interactive);
-    // No fixed column: the narrow row header only gives the mouse a place to
-    // drag row heights.
+    // No fixed column; row heights are dragged at the lines between rows.
     QHeaderView* rowHeader = StringGrid1->verticalHeader();
     rowHeader->setDefaultSectionSize(kGridRowHeight);
     rowHeader->setMinimumSectionSize(6);
     rowHeader->setSectionResizeMode(QHeaderView::Interactive);
-    rowHeader->setFixedWidth(8);
-    rowHeader->setHighlightSections(false);
-    StringGrid1->setVerticalHeaderLabels(QStringList(rows, QString()));
+    ShowGridWithoutRowHeaders(StringGrid1);
 
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {

@@ -278,14 +278,12 @@ void TZMainForm::BuildListArea() {
     columns->setHighlightSections(false);
     columns->setSectionsClickable(false);
     columns->setMinimumSectionSize(8);
-    // No fixed column: the narrow row header only gives the mouse a place to
-    // drag row heights.
+    // No fixed column; row heights are dragged at the lines between rows.
     QHeaderView* rows = StringGrid1->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Interactive);
     rows->setMinimumSectionSize(6);
     rows->setDefaultSectionSize(18);
-    rows->setFixedWidth(8);
-    rows->setHighlightSections(false);
+    ShowGridWithoutRowHeaders(StringGrid1);
     ApplyColumnWidths();
 
     connect(StringGrid1, &QTableView::clicked, this, &TZMainForm::StringGrid1Click);

@@ -2,8 +2,13 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QTableView>
 #include <QWidget>
+#include <algorithm>
+#include <cstdlib>
 
 namespace shenbao {
 
@@ -40,7 +45,93 @@ class OuterSizeKeeper : public QObject {
     QSize outer_;
 };
 
+// Lets the mouse drag the line under a row of a grid to set its height.
+class RowSizer : public QObject {
+  public:
+    explicit RowSizer(QTableView* grid) : QObject(grid), grid_(grid) {
+        grid->viewport()->setMouseTracking(true);
+        grid->viewport()->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != grid_->viewport()) {
+            return false;
+        }
+        switch (event->type()) {
+            case QEvent::MouseButtonPress: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                const int row = RowAbove(mouse->position().toPoint().y());
+                if (mouse->button() != Qt::LeftButton || row < 0) {
+                    return false;
+                }
+                row_ = row;
+                startY_ = mouse->position().toPoint().y();
+                startHeight_ = grid_->rowHeight(row);
+                return true;
+            }
+            case QEvent::MouseMove: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                const int y = mouse->position().toPoint().y();
+                if (row_ >= 0) {
+                    const int minimum = grid_->verticalHeader()->minimumSectionSize();
+                    grid_->setRowHeight(row_, std::max(minimum, startHeight_ + y - startY_));
+                    return true;
+                }
+                if (mouse->buttons() == Qt::NoButton) {
+                    if (RowAbove(y) >= 0) {
+                        grid_->viewport()->setCursor(Qt::SplitVCursor);
+                    } else {
+                        grid_->viewport()->unsetCursor();
+                    }
+                }
+                return false;
+            }
+            case QEvent::MouseButtonRelease:
+                if (row_ >= 0 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                    row_ = -1;
+                    return true;
+                }
+                return false;
+            case QEvent::Leave:
+                if (row_ < 0) {
+                    grid_->viewport()->unsetCursor();
+                }
+                return false;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    // The shown row whose lower line lies within reach of `y`, or -1.
+    int RowAbove(int y) const {
+        constexpr int kReach = 1;
+        const int row = grid_->rowAt(y - kReach);
+        for (int r : {row, row + 1}) {
+            if (r < 0 || r >= grid_->model()->rowCount() || grid_->isRowHidden(r)) {
+                continue;
+            }
+            const int line = grid_->rowViewportPosition(r) + grid_->rowHeight(r) - 1;
+            if (std::abs(y - line) <= kReach) {
+                return r;
+            }
+        }
+        return -1;
+    }
+
+    QTableView* grid_;
+    int row_ = -1;
+    int startY_ = 0;
+    int startHeight_ = 0;
+};
+
 }  // namespace
+
+void ShowGridWithoutRowHeaders(QTableView* grid) {
+    grid->verticalHeader()->hide();
+    new RowSizer(grid);
+}
 
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QSize>
 
+class QTableView;
 class QWidget;
 
 namespace shenbao {
@@ -30,6 +31,11 @@ inline constexpr Qt::WindowFlags kFixedHelpDialogFlags =
 
 // Gives `widget` the colour `colour` in `role` of its palette.
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+
+// A grid without a row-header strip whose row heights the user still sets
+// with the mouse: dragging the line under a row (the pointer turns into the
+// row-sizing arrow there) makes the row taller or shorter.
+void ShowGridWithoutRowHeaders(QTableView* grid);
 
 // Gives the window `window` the outer size `outer`, its frame included,
 // centred on the screen: its client area is what the frame leaves, fitted

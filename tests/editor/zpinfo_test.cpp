@@ -122,6 +122,7 @@ TEST(EditorForm, LooksAsDesigned) {
     }
     EXPECT_TRUE(grid->isRowHidden(14));
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 20);
+    EXPECT_FALSE(grid->verticalHeader()->isVisible());
     EXPECT_TRUE(grid->tabKeyNavigation());
 
     // A new project starts empty, the counter with its first text.

@@ -94,6 +94,16 @@ TEST(MainWindow, GridLooksAsDesignedAndResetsWidthsOnReload) {
                   QString::fromUtf8(titles[c]));
     }
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 18);
+    // No fixed column: the cells start at the frame; row heights are dragged
+    // at the line under a row.
+    EXPECT_FALSE(grid->verticalHeader()->isVisible());
+    EXPECT_EQ(grid->viewport()->x(), grid->frameWidth());
+    QWidget* cells = grid->viewport();
+    const QPoint line(20, grid->rowHeight(0) - 1);
+    QTest::mousePress(cells, Qt::LeftButton, Qt::NoModifier, line);
+    QTest::mouseMove(cells, line + QPoint(0, 10));
+    QTest::mouseRelease(cells, Qt::LeftButton, Qt::NoModifier, line + QPoint(0, 10));
+    EXPECT_EQ(grid->rowHeight(0), 28);
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_EQ(grid->palette().color(QPalette::Text), QColor(0, 0, 128));
