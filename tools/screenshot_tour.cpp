@@ -65,7 +65,7 @@ void Type(QWidget* field, const QString& text) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    InstallFontSubstitutions();
+    InstallProgramFont();
     if (argc < 3) {
         std::fprintf(stderr, "usage: screenshot_tour DATADIR OUTDIR\n");
         return 2;

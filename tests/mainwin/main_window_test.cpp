@@ -15,6 +15,7 @@
 #include "mainwin/first.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/text.h"
 #include "tests/support/main_form.h"
 
@@ -145,6 +146,23 @@ TEST(MainWindow, MenusInOrderWithTheirEntries) {
               (QStringList{"N18:设置数据导出路径(&1)", "N19:设置数据引入路径(&2)", "-",
                            "N21:清空数据库(&3)"}));
     EXPECT_EQ(entries(menus[4]), (QStringList{"N17:使用说明(&1)", "-", "N20:关于(&2)"}));
+}
+
+TEST(MainWindow, MenusAndMessageBoxesShowLatinAndChineseInTheSongFace) {
+    TempStore store;
+    TZMainForm form(FromPath(store.dir()));
+    const QString song = QStringLiteral("AR PL UMing CN");
+    EXPECT_EQ(QFontInfo(form.menuBar()->font()).family(), song);
+    EXPECT_EQ(QFontInfo(form.findChild<QMenu*>(QStringLiteral("N1"))->font()).family(), song);
+    ModalAnswerer answerer;
+    QString boxFace;
+    answerer.Then([&boxFace](QWidget* box) {
+        boxFace =
+            QFontInfo(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font()).family();
+        static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+    });
+    ShowMessage(&form, QStringLiteral("OK 0K 成功"));
+    EXPECT_EQ(boxFace, song);
 }
 
 TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
