@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -192,6 +193,31 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
         EXPECT_EQ(button->text(), QString::fromUtf8(e.caption)) << e.name;
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(e.hint)) << e.name;
         EXPECT_EQ(button->isEnabled(), std::string(e.name) != "BitBtn11") << e.name;
+    }
+    // The window fits an 800 x 600 screen: at 800 pixels every control of
+    // the tool row lies whole inside it, wide enough for its caption.
+    EXPECT_LE(form.minimumSizeHint().width(), 790);
+    ModalAnswerer answerer;
+    auto shown = StartMainForm(store, answerer);
+    shown->showNormal();
+    shown->resize(800, 524);
+    auto* row = shown->findChild<QWidget*>(QStringLiteral("Panel1"));
+    ASSERT_EQ(row->width(), 800);
+    for (QWidget* control : row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const std::string name = control->objectName().toStdString();
+        EXPECT_TRUE(row->rect().contains(control->geometry())) << name;
+        int needed = control->minimumSizeHint().width();
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            // Caption and icon inside the button's frame and margins.
+            QStyle* style = button->style();
+            needed = button->fontMetrics().horizontalAdvance(button->text()) +
+                     2 * (style->pixelMetric(QStyle::PM_ButtonMargin) +
+                          style->pixelMetric(QStyle::PM_DefaultFrameWidth));
+            if (!button->icon().isNull()) {
+                needed += button->iconSize().width() + 4;
+            }
+        }
+        EXPECT_GE(control->width(), needed) << name;
     }
     auto* combo = form.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
     ASSERT_EQ(combo->count(), 9);
