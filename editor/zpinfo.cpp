@@ -278,9 +278,8 @@ void TZPInfoForm::BuildTopPanel() {
     BitBtn8->setObjectName(QStringLiteral("BitBtn8"));
     BitBtn8->setGeometry(318, 5, 84, 25);
     BitBtn8->setToolTip(QStringLiteral("保存当前所有的项目信息"));
-    QPalette redText = BitBtn8->palette();
-    redText.setColor(QPalette::ButtonText, kRed);
-    BitBtn8->setPalette(redText);
+    // Red while it can be used; disabled (view mode), it looks disabled.
+    SetColour(BitBtn8, QPalette::ButtonText, kRed);
 
     BitBtn10 = new QPushButton(style->standardIcon(QStyle::SP_DialogApplyButton),
                                QStringLiteral("存盘并关闭"), Panel1);
@@ -646,6 +645,7 @@ bool TZPInfoForm::FillDepartmentList() {
     ComboBox5->clear();
     ComboBox5->addItems(SortedDepartmentNames(departmentTable_));
     ComboBox5->setCurrentIndex(-1);
+    FitDropDownList(ComboBox5);
     return true;
 }
 
@@ -660,6 +660,7 @@ bool TZPInfoForm::FillOptionList(QComboBox* list, const std::string& sectionName
     }
     // Filling a list chooses nothing: the field stays empty.
     list->setCurrentIndex(-1);
+    FitDropDownList(list);
     return true;
 }
 

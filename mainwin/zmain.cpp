@@ -227,6 +227,7 @@ void TZMainForm::BuildToolRow() {
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setFixedWidth(130);
     ComboBox1->setMaxVisibleItems(9);
+    FitDropDownList(ComboBox1);
 
     for (QWidget* w : {static_cast<QWidget*>(BitBtn3), static_cast<QWidget*>(BitBtn5),
                        static_cast<QWidget*>(BitBtn6), static_cast<QWidget*>(BitBtn4)}) {

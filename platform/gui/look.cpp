@@ -1,10 +1,14 @@
 #include "platform/gui/look.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
 #include <algorithm>
@@ -43,6 +47,19 @@ class OuterSizeKeeper : public QObject {
   private:
     QWidget* window_;
     QSize outer_;
+};
+
+// The rows of a drop-down list: as tall as the list's font needs, with a
+// little room above and below.
+class DropDownRows : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), option.fontMetrics.height() + 4));
+        return size;
+    }
 };
 
 // Lets the mouse drag the line under a row of a grid to set its height.
@@ -135,8 +152,32 @@ void ShowGridWithoutRowHeaders(QTableView* grid) {
 
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
-    palette.setColor(role, colour);
+    palette.setColor(QPalette::Active, role, colour);
+    palette.setColor(QPalette::Inactive, role, colour);
     widget->setPalette(palette);
+}
+
+void FitDropDownList(QComboBox* combo) {
+    if (dynamic_cast<DropDownRows*>(combo->itemDelegate()) == nullptr) {
+        combo->setItemDelegate(new DropDownRows(combo));
+    }
+    QAbstractItemView* list = combo->view();
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.widget = list;
+    option.font = list->font();
+    option.fontMetrics = list->fontMetrics();
+    int widest = 0;
+    for (int i = 0; i < combo->count(); ++i) {
+        const QModelIndex index =
+            combo->model()->index(i, combo->modelColumn(), combo->rootModelIndex());
+        widest = std::max(widest, combo->itemDelegate()->sizeHint(option, index).width());
+    }
+    int width = widest + 2 * list->frameWidth();
+    if (combo->count() > combo->maxVisibleItems()) {
+        width += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    }
+    list->setMinimumWidth(width);
 }
 
 void KeepOuterSize(QWidget* window, const QSize& outer) {

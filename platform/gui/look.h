@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QSize>
 
+class QComboBox;
 class QTableView;
 class QWidget;
 
@@ -29,8 +30,14 @@ inline constexpr Qt::WindowFlags kFixedHelpDialogFlags =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
-// Gives `widget` the colour `colour` in `role` of its palette.
+// Gives `widget` the colour `colour` in `role` of its palette, for its
+// enabled states: disabled, it looks as the style draws disabled widgets.
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+
+// Makes the drop-down list of `combo` as wide as its longest entry and its
+// rows as tall as the list's font needs; the closed box keeps its width.
+// Call again after the entries change.
+void FitDropDownList(QComboBox* combo);
 
 // A grid without a row-header strip whose row heights the user still sets
 // with the mouse: dragging the line under a row (the pointer turns into the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -103,6 +104,9 @@ TEST(EditorForm, LooksAsDesigned) {
     EXPECT_EQ(Find<QLabel>(form.get(), "Panel6")->geometry(), QRect(36, 298, 523, 29));
     EXPECT_EQ(Combo(form.get(), "ComboBox1")->maxVisibleItems(), 10);
     EXPECT_EQ(Combo(form.get(), "ComboBox4")->maxVisibleItems(), 9);
+    EXPECT_EQ(
+        Button(form.get(), "BitBtn8")->palette().color(QPalette::Active, QPalette::ButtonText),
+        QColor(255, 0, 0));
 
     // The member grid: six headed columns, 14 rows shown, row 15 kept hidden.
     QTableWidget* grid = Grid(form.get());
@@ -174,6 +178,30 @@ TEST(EditorForm, FillsTheListsFromTheCodeTable) {
         fileOrder << FromGbk(DepartmentName(entry));
     }
     EXPECT_NE(departments, fileOrder);
+}
+
+TEST(EditorForm, DroppedDownListsShowTheirEntriesWholeInRowsTallEnough) {
+    TempStore store;
+    store.InstallCodeTable();
+    auto form = ShowEditor(store, kId, "new", "edit");
+    for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5",
+                             "ComboBox6", "ComboBox7", "ComboBox8"}) {
+        SCOPED_TRACE(name);
+        QComboBox* combo = Combo(form.get(), name);
+        const int closedWidth = combo->width();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(testing::WaitFor([list] { return list->isVisible(); }));
+        for (int i = 0; i < combo->count(); ++i) {
+            const QModelIndex item = list->model()->index(i, 0);
+            EXPECT_LE(list->sizeHintForIndex(item).width(), list->viewport()->width())
+                << combo->itemText(i).toStdString();
+            EXPECT_GE(list->visualRect(item).height(), list->fontMetrics().height());
+        }
+        combo->hidePopup();
+        EXPECT_EQ(combo->width(), closedWidth);
+    }
+    EXPECT_EQ(Combo(form.get(), "ComboBox1")->width(), 145);
 }
 
 TEST(EditorForm, AMissingCodeTableEndsTheProgramBeforeAnythingIsRead) {
@@ -459,6 +487,10 @@ TEST(EditorRecord, ViewModeShowsEverythingAndAllowsNoChange) {
     EXPECT_FALSE(Button(form.get(), "BitBtn8")->isEnabled());
     EXPECT_FALSE(Button(form.get(), "BitBtn10")->isEnabled());
     EXPECT_TRUE(Button(form.get(), "BitBtn1")->isEnabled());
+    // The disabled red button looks disabled as any other.
+    QPushButton* save = Button(form.get(), "BitBtn8");
+    EXPECT_EQ(save->palette().color(QPalette::Disabled, QPalette::ButtonText),
+              QApplication::palette(save).color(QPalette::Disabled, QPalette::ButtonText));
     for (int n = 1; n <= 30; ++n) {
         if (n == 29) {
             continue;
