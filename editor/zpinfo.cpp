@@ -241,7 +241,13 @@ TZPInfoForm::TZPInfoForm(std::filesystem::path dataDir, QWidget* parent)
     }
 }
 
-TZPInfoForm::~TZPInfoForm() = default;
+TZPInfoForm::~TZPInfoForm() {
+    // The dialog base hides the window on its way out and takes the focus
+    // from the fields, whose signals must not reach this form any more.
+    for (QObject* child : findChildren<QObject*>()) {
+        QObject::disconnect(child, nullptr, this, nullptr);
+    }
+}
 
 void TZPInfoForm::Prepare(const QString& id, const QString& recordState,
                           const QString& accessMode) {
@@ -267,6 +273,7 @@ void TZPInfoForm::BuildTopPanel() {
     Edit29->setObjectName(QStringLiteral("Edit29"));
     Edit29->setGeometry(66, 7, 81, kFieldHeight);
     Edit29->setReadOnly(true);
+    LiftLengthLimit(Edit29);
     QPalette idPalette = Edit29->palette();
     idPalette.setColor(QPalette::Base, kTeal);
     idPalette.setColor(QPalette::Text, kYellow);

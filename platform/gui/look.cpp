@@ -65,14 +65,16 @@ class DropDownRows : public QStyledItemDelegate {
 // Lets the mouse drag the line under a row of a grid to set its height.
 class RowSizer : public QObject {
   public:
-    explicit RowSizer(QTableView* grid) : QObject(grid), grid_(grid) {
-        grid->viewport()->setMouseTracking(true);
-        grid->viewport()->installEventFilter(this);
+    explicit RowSizer(QTableView* grid) : QObject(grid), grid_(grid), cells_(grid->viewport()) {
+        cells_->setMouseTracking(true);
+        cells_->installEventFilter(this);
     }
 
   protected:
+    // The cell area is destroyed before this filter, while the grid is no
+    // longer whole: only the cell area itself is asked who it is.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != grid_->viewport()) {
+        if (watched != cells_) {
             return false;
         }
         switch (event->type()) {
@@ -97,9 +99,9 @@ class RowSizer : public QObject {
                 }
                 if (mouse->buttons() == Qt::NoButton) {
                     if (RowAbove(y) >= 0) {
-                        grid_->viewport()->setCursor(Qt::SplitVCursor);
+                        cells_->setCursor(Qt::SplitVCursor);
                     } else {
-                        grid_->viewport()->unsetCursor();
+                        cells_->unsetCursor();
                     }
                 }
                 return false;
@@ -112,7 +114,7 @@ class RowSizer : public QObject {
                 return false;
             case QEvent::Leave:
                 if (row_ < 0) {
-                    grid_->viewport()->unsetCursor();
+                    cells_->unsetCursor();
                 }
                 return false;
             default:
@@ -138,6 +140,7 @@ class RowSizer : public QObject {
     }
 
     QTableView* grid_;
+    QWidget* cells_;
     int row_ = -1;
     int startY_ = 0;
     int startHeight_ = 0;
