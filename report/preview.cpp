@@ -88,6 +88,9 @@ void ReportPreview::showEvent(QShowEvent* event) {
 void ReportPreview::FitIntoScreen() {
     const QRect area = screen()->availableGeometry();
     const QRect frame = frameGeometry();
+    if (area.contains(frame)) {
+        return;  // also a window that the window manager has maximised
+    }
     const QSize over(std::max(0, frame.width() - area.width()),
                      std::max(0, frame.height() - area.height()));
     if (over.width() > 0 || over.height() > 0) {
