@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslator);
     }
-    shenbao::InstallFontSubstitutions();
+    shenbao::InstallProgramFont();
 
     shenbao::TZMainForm form;
     form.showMaximized();

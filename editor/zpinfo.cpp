@@ -17,7 +17,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 
 #include "editor/member_grid.h"
@@ -30,6 +32,7 @@
 #include "store/code_table.h"
 #include "store/io_error.h"
 #include "store/project_id.h"
+#include "store/text.h"
 
 namespace shenbao {
 
@@ -46,10 +49,17 @@ bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// The fields take texts of any length; a line edit would cut them at 32767
+// characters, also a stored text put into it.
+void LiftLengthLimit(QLineEdit* edit) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
+}
+
 QLineEdit* MakeEdit(QWidget* page, const char* name, int left, int top, int width) {
     auto* edit = new QLineEdit(page);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(left, top, width, kFieldHeight);
+    LiftLengthLimit(edit);
     return edit;
 }
 
@@ -62,6 +72,7 @@ QComboBox* MakeCombo(QWidget* page, const char* name, int left, int top, int wid
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
+    LiftLengthLimit(combo->lineEdit());
     combo->setMaxVisibleItems(dropDownLines);
     combo->setGeometry(left, top, width, kFieldHeight);
     return combo;
@@ -153,6 +164,15 @@ class MemberCellDelegate : public QStyledItemDelegate {
     MemberCellDelegate(TZPInfoForm* form, QObject* parent)
         : QStyledItemDelegate(parent), form_(form) {}
 
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            LiftLengthLimit(edit);
+        }
+        return editor;
+    }
+
   protected:
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
@@ -171,6 +191,21 @@ class MemberCellDelegate : public QStyledItemDelegate {
   private:
     TZPInfoForm* form_;
 };
+
+// A line of the research content as it was stored, kept with its line in
+// the multi-line field. A line split by the user keeps it with its first
+// part; lines the user makes have none.
+class StoredContentLine : public QTextBlockUserData {
+  public:
+    explicit StoredContentLine(ContentLine line) : line(std::move(line)) {}
+    const ContentLine line;
+};
+
+// The stored bytes of a text the user has left as it was shown, else the
+// text as typed.
+std::string KeptOrTyped(const QString& now, const QString& shown, const std::string& stored) {
+    return now == shown ? stored : ToGbk(now);
+}
 
 }  // namespace
 
@@ -206,7 +241,13 @@ TZPInfoForm::TZPInfoForm(std::filesystem::path dataDir, QWidget* parent)
     }
 }
 
-TZPInfoForm::~TZPInfoForm() = default;
+TZPInfoForm::~TZPInfoForm() {
+    // The dialog base hides the window on its way out and takes the focus
+    // from the fields, whose signals must not reach this form any more.
+    for (QObject* child : findChildren<QObject*>()) {
+        QObject::disconnect(child, nullptr, this, nullptr);
+    }
+}
 
 void TZPInfoForm::Prepare(const QString& id, const QString& recordState,
                           const QString& accessMode) {
@@ -232,6 +273,7 @@ void TZPInfoForm::BuildTopPanel() {
     Edit29->setObjectName(QStringLiteral("Edit29"));
     Edit29->setGeometry(66, 7, 81, kFieldHeight);
     Edit29->setReadOnly(true);
+    LiftLengthLimit(Edit29);
     QPalette idPalette = Edit29->palette();
     idPalette.setColor(QPalette::Base, kTeal);
     idPalette.setColor(QPalette::Text, kYellow);
@@ -243,9 +285,8 @@ void TZPInfoForm::BuildTopPanel() {
     BitBtn8->setObjectName(QStringLiteral("BitBtn8"));
     BitBtn8->setGeometry(318, 5, 84, 25);
     BitBtn8->setToolTip(QStringLiteral("保存当前所有的项目信息"));
-    QPalette redText = BitBtn8->palette();
-    redText.setColor(QPalette::ButtonText, kRed);
-    BitBtn8->setPalette(redText);
+    // Red while it can be used; disabled (view mode), it looks disabled.
+    SetColour(BitBtn8, QPalette::ButtonText, kRed);
 
     BitBtn10 = new QPushButton(style->standardIcon(QStyle::SP_DialogApplyButton),
                                QStringLiteral("存盘并关闭"), Panel1);
@@ -424,15 +465,12 @@ void TZPInfoForm::BuildMemberPage() {
     headings->setHighlightSections(false);
     headings->setSectionsClickable(false);
     headings->setSectionResizeMode(QHeaderView::Interactive);
-    // No fixed column: the narrow row header only gives the mouse a place to
-    // drag row heights.
+    // No fixed column; row heights are dragged at the lines between rows.
     QHeaderView* rowHeader = StringGrid1->verticalHeader();
     rowHeader->setDefaultSectionSize(kGridRowHeight);
     rowHeader->setMinimumSectionSize(6);
     rowHeader->setSectionResizeMode(QHeaderView::Interactive);
-    rowHeader->setFixedWidth(8);
-    rowHeader->setHighlightSections(false);
-    StringGrid1->setVerticalHeaderLabels(QStringList(rows, QString()));
+    ShowGridWithoutRowHeaders(StringGrid1);
 
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
@@ -503,9 +541,21 @@ void TZPInfoForm::ConnectRules() {
 
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TZPInfoForm::Memo1Change);
     connect(Edit13, &QLineEdit::textChanged, this, &TZPInfoForm::Edit13Change);
+
     // Only what the user types or chooses; texts the program sets do not
-    // come through these two signals.
-    connect(ComboBox5->lineEdit(), &QLineEdit::textEdited, this, &TZPInfoForm::ComboBox5Change);
+    // come through these two signals. But the list also reports "activated"
+    // when editing ends (Enter, Tab, the focus leaving) on a text that equals
+    // one of its entries, which is no choice: the list does that in its own
+    // slot on the line edit's editingFinished, and two slots of the form,
+    // one connected before it and one after, mark that stretch.
+    auto* nameEdit = new QLineEdit;
+    connect(nameEdit, &QLineEdit::editingFinished, this, [this] { departmentEditingEnds_ = true; });
+    ComboBox5->setLineEdit(nameEdit);
+    connect(nameEdit, &QLineEdit::editingFinished, this,
+            [this] { departmentEditingEnds_ = false; });
+    ComboBox5->setCompleter(nullptr);
+    LiftLengthLimit(nameEdit);
+    connect(nameEdit, &QLineEdit::textEdited, this, &TZPInfoForm::ComboBox5Change);
     connect(ComboBox5, &QComboBox::activated, this, &TZPInfoForm::ComboBox5Change);
 }
 
@@ -602,6 +652,7 @@ bool TZPInfoForm::FillDepartmentList() {
     ComboBox5->clear();
     ComboBox5->addItems(SortedDepartmentNames(departmentTable_));
     ComboBox5->setCurrentIndex(-1);
+    FitDropDownList(ComboBox5);
     return true;
 }
 
@@ -616,6 +667,7 @@ bool TZPInfoForm::FillOptionList(QComboBox* list, const std::string& sectionName
     }
     // Filling a list chooses nothing: the field stays empty.
     list->setCurrentIndex(-1);
+    FitDropDownList(list);
     return true;
 }
 
@@ -663,24 +715,58 @@ void TZPInfoForm::LoadRecord() {
 void TZPInfoForm::ShowRecord(const TProjectRecord& record, bool withMembers) {
     for (std::size_t f = 0; f < kFieldCount; ++f) {
         const std::string& stored = record.Fields[f];
+        storedRecord_.Fields[f] = stored;
         if (f == Field::ResearchContent) {
             // An empty content leaves the counter at its first text.
             if (!stored.empty()) {
-                Memo1->setPlainText(ShownResearchContent(stored));
+                ShowResearchContent(stored);
             }
         } else {
-            SetFieldText(f, FromGbk(stored));
+            shownFields_[f] = FromGbk(stored);
+            SetFieldText(f, shownFields_[f]);
         }
     }
     if (!withMembers) {
         return;
     }
+    storedRecord_.Members = record.Members;
     for (std::size_t r = 0; r < kMemberRowCount; ++r) {
         for (std::size_t c = 0; c < kMemberCellCount; ++c) {
+            shownMembers_[r][c] = FromGbk(record.Members[r].Cells[c]);
             StringGrid1->item(static_cast<int>(r), static_cast<int>(c))
-                ->setText(FromGbk(record.Members[r].Cells[c]));
+                ->setText(shownMembers_[r][c]);
         }
     }
+}
+
+void TZPInfoForm::ShowResearchContent(std::string_view stored) {
+    const std::vector<ContentLine> lines = SplitResearchContent(stored);
+    Memo1->setPlainText(ShownResearchContent(stored));
+    QTextBlock block = Memo1->document()->begin();
+    for (const ContentLine& line : lines) {
+        if (!block.isValid()) {
+            break;
+        }
+        block.setUserData(new StoredContentLine(line));
+        block = block.next();
+    }
+    // Counted again with the line breaks as they are stored.
+    Memo1Change();
+}
+
+std::string TZPInfoForm::ResearchContentBytes() const {
+    std::string content;
+    const QTextDocument* document = Memo1->document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const auto* stored = dynamic_cast<const StoredContentLine*>(block.userData());
+        const QString text = block.text();
+        if (block != document->begin()) {
+            content += stored != nullptr ? stored->line.breakBefore : std::string(kCrLf);
+        }
+        content += stored != nullptr ? KeptOrTyped(text, stored->line.shown, stored->line.stored)
+                                     : StoredResearchContent(text);
+    }
+    return content;
 }
 
 void TZPInfoForm::EnterViewMode() {
@@ -732,14 +818,17 @@ void TZPInfoForm::SetFieldText(std::size_t field, const QString& text) {
 TProjectRecord TZPInfoForm::RecordFromControls() const {
     TProjectRecord record;
     for (std::size_t f = 0; f < kFieldCount; ++f) {
-        record.Fields[f] =
-            f == Field::ResearchContent ? StoredResearchContent(FieldText(f)) : ToGbk(FieldText(f));
+        record.Fields[f] = f == Field::ResearchContent ? ResearchContentBytes()
+                                                       : KeptOrTyped(FieldText(f), shownFields_[f],
+                                                                     storedRecord_.Fields[f]);
     }
     for (std::size_t r = 0; r < kMemberRowCount; ++r) {
         for (std::size_t c = 0; c < kMemberCellCount; ++c) {
             const QTableWidgetItem* item =
                 StringGrid1->item(static_cast<int>(r), static_cast<int>(c));
-            record.Members[r].Cells[c] = item != nullptr ? ToGbk(item->text()) : std::string();
+            record.Members[r].Cells[c] =
+                KeptOrTyped(item != nullptr ? item->text() : QString(), shownMembers_[r][c],
+                            storedRecord_.Members[r].Cells[c]);
         }
     }
     return record;
@@ -750,7 +839,22 @@ TProjectRecord TZPInfoForm::RecordFromControls() const {
 bool TZPInfoForm::Save() {
     StringGrid1->CommitOpenEditor();
     const TProjectRecord record = RecordFromControls();
-    if (std::optional<RecordTextViolation> violation = FindRecordTextViolation(record)) {
+    // Only what the user has changed is checked: a text kept as it was
+    // stored is written back as it was.
+    TProjectRecord changed = record;
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        if (changed.Fields[f] == storedRecord_.Fields[f]) {
+            changed.Fields[f].clear();
+        }
+    }
+    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
+        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
+            if (changed.Members[r].Cells[c] == storedRecord_.Members[r].Cells[c]) {
+                changed.Members[r].Cells[c].clear();
+            }
+        }
+    }
+    if (std::optional<RecordTextViolation> violation = FindRecordTextViolation(changed)) {
         ShowMessage(this, ViolationMessage(*violation));
         return false;
     }
@@ -910,8 +1014,7 @@ void TZPInfoForm::StringGrid1KeyDown(int key, Qt::KeyboardModifiers) {
 // ---- Counter and department rules ---------------------------------------------------
 
 void TZPInfoForm::Memo1Change() {
-    const ContentCounter counter =
-        CountResearchContent(StoredResearchContent(Memo1->toPlainText()).size());
+    const ContentCounter counter = CountResearchContent(ResearchContentBytes().size());
     Panel6->setText(counter.text);
     SetColour(Panel6, QPalette::WindowText, counter.color);
 }
@@ -925,7 +1028,7 @@ void TZPInfoForm::Edit13Change() {
 }
 
 void TZPInfoForm::ComboBox5Change() {
-    if (settingDepartmentName_) {
+    if (settingDepartmentName_ || departmentEditingEnds_) {
         return;
     }
     std::optional<std::string> code =

@@ -12,6 +12,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -121,6 +122,12 @@ class TZPInfoForm : public QDialog {
     void EndForMissingCodeTable();
     void LoadRecord();
     void ShowRecord(const TProjectRecord& record, bool withMembers);
+    // Puts a stored research content into Memo1, each line with its stored
+    // bytes and line break.
+    void ShowResearchContent(std::string_view stored);
+    // The research content as it will be stored: lines and line breaks kept
+    // as stored where the user has left them, CR LF for new line breaks.
+    std::string ResearchContentBytes() const;
     void EnterViewMode();
     void SetSavingEnabled(bool enabled);
     // Writes both data files from the controls; false when refused or failed
@@ -135,10 +142,17 @@ class TZPInfoForm : public QDialog {
     std::filesystem::path dataDir_;
     bool opened_ = false;
     bool settingDepartmentName_ = false;
+    bool departmentEditingEnds_ = false;
     std::vector<std::string> departmentTable_;
     std::vector<std::pair<QWidget*, KeyDown>> enterHandlers_;
     // The control of each record field, in field order.
     std::array<QWidget*, kFieldCount> fieldControls_{};
+    // The record as it was read (empty for a new project) and each text as
+    // it was put into its control: a text the user has left as it was is
+    // saved with its stored bytes.
+    TProjectRecord storedRecord_;
+    std::array<QString, kFieldCount> shownFields_;
+    std::array<std::array<QString, kMemberCellCount>, kMemberRowCount> shownMembers_;
 
     // Top panel.
     QFrame* Panel1 = nullptr;

@@ -44,6 +44,52 @@ QString ShownResearchContent(std::string_view stored) {
     return text;
 }
 
+std::vector<ContentLine> SplitResearchContent(std::string_view stored) {
+    // The characters other than CR and LF at which the multi-line field
+    // starts a new paragraph: they come only from GB18030 bytes.
+    static const QString kParagraphEnds = QStringLiteral("\u2029\uFDD0\uFDD1");
+
+    std::vector<ContentLine> lines;
+    const auto addLine = [&lines](std::string breakBefore, std::string_view bytes) {
+        const QString shown = FromGbk(bytes);
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            if (!kParagraphEnds.contains(shown.at(i))) {
+                continue;
+            }
+            const QString piece = shown.mid(from, i - from);
+            lines.push_back({std::move(breakBefore), ToGbk(piece), piece});
+            breakBefore = ToGbk(QString(shown.at(i)));
+            from = i + 1;
+        }
+        if (from == 0) {
+            lines.push_back({std::move(breakBefore), std::string(bytes), shown});
+        } else {
+            const QString piece = shown.mid(from);
+            lines.push_back({std::move(breakBefore), ToGbk(piece), piece});
+        }
+    };
+
+    std::string breakBefore;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const char c = stored[i];
+        if (c != '\r' && c != '\n') {
+            continue;
+        }
+        addLine(std::move(breakBefore), stored.substr(begin, i - begin));
+        if (c == '\r' && i + 1 < stored.size() && stored[i + 1] == '\n') {
+            breakBefore = "\r\n";
+            ++i;
+        } else {
+            breakBefore = std::string(1, c);
+        }
+        begin = i + 1;
+    }
+    addLine(std::move(breakBefore), stored.substr(begin));
+    return lines;
+}
+
 int NextMemberColumn(int column) {
     return column >= static_cast<int>(kMemberCellCount) - 1 ? 0 : column + 1;
 }

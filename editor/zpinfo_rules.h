@@ -28,12 +28,28 @@ QString InitialCounterText();
 // Blue "您已经输入了约N个汉字" up to 240 bytes, red warning beyond.
 ContentCounter CountResearchContent(std::size_t bytes);
 
-// The research content as stored: the editor's line breaks ("\n") become
+// Typed research content as stored: the editor's line breaks ("\n") become
 // CR LF, then GBK.
 std::string StoredResearchContent(const QString& shown);
-// The research content as the editor shows it: CR LF (or a lone CR or LF)
-// becomes one line break.
+// The research content as the editor shows it: each stored line break (CR
+// LF, a lone CR or a lone LF) becomes one "\n".
 QString ShownResearchContent(std::string_view stored);
+
+// One line of a stored research content: the line break before it as it is
+// stored (empty for the first line), the line's own bytes, and the line as
+// the editor shows it.
+struct ContentLine {
+    std::string breakBefore;
+    std::string stored;
+    QString shown;
+    bool operator==(const ContentLine&) const = default;
+};
+
+// The stored research content cut into the lines the editor shows: at CR LF,
+// a lone LF and a lone CR, and at the characters that the multi-line field
+// also takes for the end of a paragraph. Joining each line's break and bytes
+// gives the stored text back.
+std::vector<ContentLine> SplitResearchContent(std::string_view stored);
 
 // Enter in the member grid: the next column, back to the first after the
 // last; the row stays.

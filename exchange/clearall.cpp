@@ -1,9 +1,7 @@
 #include "exchange/clearall.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <array>
 #include <cerrno>
@@ -73,7 +71,8 @@ TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
     : QDialog(parent, kFixedHelpDialogFlags), dataDir_(dataDir) {
     setObjectName(QStringLiteral("ClearAllForm"));
     setWindowTitle(QStringLiteral("清空数据库"));
-    setFixedSize(593, 171);
+    // 593 x 171 is the dialog's outer size, its frame included.
+    KeepOuterSize(this, QSize(593, 171));
     setFont(SongPixelFont(14));
     setAutoFillBackground(true);
     SetColour(this, QPalette::Window, kRed);
@@ -83,11 +82,7 @@ TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
     Label1->setFont(KaiPixelFont(29, true));
     Label1->setAlignment(Qt::AlignCenter);
     SetColour(Label1, QPalette::WindowText, kYellow);
-    // The design size fits the Windows face; a wider face keeps it centred.
-    const int labelWidth = std::max(544, Label1->sizeHint().width());
-    const int labelHeight = std::max(29, Label1->sizeHint().height());
-    Label1->setGeometry(24 + (544 - labelWidth) / 2, 32 - (labelHeight - 29) / 2, labelWidth,
-                        labelHeight);
+    Label1->setGeometry(24, 32, 544, 29);
 
     Button2 = new QPushButton(QStringLiteral("不删除数据库，取消本次操作"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
@@ -107,10 +102,6 @@ TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
 
     connect(Button1, &QPushButton::clicked, this, &TClearAllForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TClearAllForm::Button2Click);
-
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
 }
 
 void TClearAllForm::Timer1Timer() {

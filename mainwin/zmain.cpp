@@ -180,24 +180,30 @@ void TZMainForm::BuildToolRow() {
     row->setContentsMargins(4, 4, 4, 4);
     row->setSpacing(2);
 
-    BitBtn3 =
-        MakeButton(Panel1, "BitBtn3", QStringLiteral("|<<"), 40, QStringLiteral("第一个项目"));
-    BitBtn5 = MakeButton(Panel1, "BitBtn5", QStringLiteral("<<"), 40, QStringLiteral("前一个项目"));
-    BitBtn6 = MakeButton(Panel1, "BitBtn6", QStringLiteral(">>"), 40, QStringLiteral("下一个项目"));
-    BitBtn4 =
-        MakeButton(Panel1, "BitBtn4", QStringLiteral(">>|"), 40, QStringLiteral("最后一个项目"));
-    BitBtn1 =
-        MakeButton(Panel1, "BitBtn1", QStringLiteral("添加"), 56, QStringLiteral("添加一个新项目"));
-    BitBtn7 = MakeButton(Panel1, "BitBtn7", QStringLiteral("修改"), 56,
+    // Widths that fit every caption with its icon, and the whole row into an
+    // 800-pixel screen.
+    constexpr int kArrowWidth = 34;
+    constexpr int kCommandWidth = 60;
+    BitBtn3 = MakeButton(Panel1, "BitBtn3", QStringLiteral("|<<"), kArrowWidth,
+                         QStringLiteral("第一个项目"));
+    BitBtn5 = MakeButton(Panel1, "BitBtn5", QStringLiteral("<<"), kArrowWidth,
+                         QStringLiteral("前一个项目"));
+    BitBtn6 = MakeButton(Panel1, "BitBtn6", QStringLiteral(">>"), kArrowWidth,
+                         QStringLiteral("下一个项目"));
+    BitBtn4 = MakeButton(Panel1, "BitBtn4", QStringLiteral(">>|"), kArrowWidth,
+                         QStringLiteral("最后一个项目"));
+    BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("添加"), kCommandWidth,
+                         QStringLiteral("添加一个新项目"));
+    BitBtn7 = MakeButton(Panel1, "BitBtn7", QStringLiteral("修改"), kCommandWidth,
                          QStringLiteral("编辑当前的一个项目的基本信息"));
-    BitBtn10 = MakeButton(Panel1, "BitBtn10", QStringLiteral("查看"), 56);
-    BitBtn2 = MakeButton(Panel1, "BitBtn2", QStringLiteral("删除"), 56,
+    BitBtn10 = MakeButton(Panel1, "BitBtn10", QStringLiteral("查看"), kCommandWidth);
+    BitBtn2 = MakeButton(Panel1, "BitBtn2", QStringLiteral("删除"), kCommandWidth,
                          QStringLiteral("删除当前的一个项目"));
-    BitBtn9 = MakeButton(Panel1, "BitBtn9", QStringLiteral("刷新"), 56,
+    BitBtn9 = MakeButton(Panel1, "BitBtn9", QStringLiteral("刷新"), kCommandWidth,
                          QStringLiteral("重新从磁盘上读入项目信息"));
-    BitBtn11 = MakeButton(Panel1, "BitBtn11", QStringLiteral("全部项目"), 72);
+    BitBtn11 = MakeButton(Panel1, "BitBtn11", QStringLiteral("全部项目"), 66);
     BitBtn11->setEnabled(false);
-    BitBtn8 = MakeButton(Panel1, "BitBtn8", QStringLiteral("退出"), 56);
+    BitBtn8 = MakeButton(Panel1, "BitBtn8", QStringLiteral("退出"), kCommandWidth);
 
     QStyle* style = QApplication::style();
     BitBtn1->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
@@ -219,18 +225,19 @@ void TZMainForm::BuildToolRow() {
                          QStringLiteral("按项目申请人排序"), QStringLiteral("按省拨款经费排序"),
                          QStringLiteral("按项目领域排序")});
     ComboBox1->setCurrentIndex(-1);
-    ComboBox1->setFixedWidth(150);
+    ComboBox1->setFixedWidth(130);
     ComboBox1->setMaxVisibleItems(9);
+    FitDropDownList(ComboBox1);
 
     for (QWidget* w : {static_cast<QWidget*>(BitBtn3), static_cast<QWidget*>(BitBtn5),
                        static_cast<QWidget*>(BitBtn6), static_cast<QWidget*>(BitBtn4)}) {
         row->addWidget(w);
     }
-    row->addSpacing(8);
+    row->addSpacing(6);
     for (QPushButton* b : {BitBtn1, BitBtn7, BitBtn10, BitBtn2, BitBtn9, BitBtn11}) {
         row->addWidget(b);
     }
-    row->addSpacing(12);
+    row->addSpacing(6);
     row->addWidget(Label1);
     row->addWidget(ComboBox1);
     row->addStretch(1);
@@ -278,14 +285,12 @@ void TZMainForm::BuildListArea() {
     columns->setHighlightSections(false);
     columns->setSectionsClickable(false);
     columns->setMinimumSectionSize(8);
-    // No fixed column: the narrow row header only gives the mouse a place to
-    // drag row heights.
+    // No fixed column; row heights are dragged at the lines between rows.
     QHeaderView* rows = StringGrid1->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Interactive);
     rows->setMinimumSectionSize(6);
     rows->setDefaultSectionSize(18);
-    rows->setFixedWidth(8);
-    rows->setHighlightSections(false);
+    ShowGridWithoutRowHeaders(StringGrid1);
     ApplyColumnWidths();
 
     connect(StringGrid1, &QTableView::clicked, this, &TZMainForm::StringGrid1Click);

@@ -135,7 +135,10 @@ void TZMainForm::Button1Click() {
         const std::string high = (column == kAmountColumn || column == kDateColumn)
                                      ? ToGbk(Edit2->text())
                                      : std::string();
-        RunGuarded([&] { RunQuery(column, low, high); });
+        // A failing reload ends the command before the panel closes.
+        if (!RunGuarded([&] { RunQuery(column, low, high); })) {
+            return;
+        }
     }
     HideQueryPanel();
 }

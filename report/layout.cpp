@@ -94,15 +94,16 @@ QString WithoutTimeZone(const QString& format) {
 
 class Layouter {
   public:
-    Layouter(const ReportDefinition& definition, const QDateTime& printedAt)
-        : definition_(definition),
-          device_(1, 1, QImage::Format_RGB32),
-          dateTime_(DateTimeText(printedAt)) {
+    explicit Layouter(const ReportDefinition& definition)
+        : definition_(definition), device_(1, 1, QImage::Format_RGB32) {
         const int dotsPerMeter = qRound(kLayoutDpi / (kMmPerInch / 1000.0));
         device_.setDotsPerMeterX(dotsPerMeter);
         device_.setDotsPerMeterY(dotsPerMeter);
         bandWidth_ = definition.page.contentRect().width();
     }
+
+    // The moment the date-and-time fields show from now on.
+    void SetPageTime(const QDateTime& moment) { dateTime_ = DateTimeText(moment); }
 
     LaidBand LayOutBand(BandKind kind, const Band& band, const std::vector<QString>& values,
                         int pageNumber) {
@@ -332,10 +333,12 @@ std::pair<LaidBand, std::optional<LaidBand>> CutBand(const LaidBand& band, doubl
 
 class Paginator {
   public:
-    Paginator(const ReportDefinition& definition, ReportDocument& document, Layouter& layouter)
+    Paginator(const ReportDefinition& definition, ReportDocument& document, Layouter& layouter,
+              const Clock& clock)
         : definition_(definition),
           document_(document),
           layouter_(layouter),
+          clock_(clock),
           content_(definition.page.contentRect()) {
         footerHeight_ = definition.pageFooter ? definition.pageFooter->height : 0;
     }
@@ -343,6 +346,8 @@ class Paginator {
     void OpenPage() {
         ReportPage page;
         page.number = static_cast<int>(document_.pages.size()) + 1;
+        page.producedAt = clock_();
+        layouter_.SetPageTime(page.producedAt);
         document_.pages.push_back(std::move(page));
         y_ = content_.top();
         rowsOnPage_ = 0;
@@ -430,6 +435,7 @@ class Paginator {
     const ReportDefinition& definition_;
     ReportDocument& document_;
     Layouter& layouter_;
+    const Clock& clock_;
     QRectF content_;
     double footerHeight_ = 0;
     double y_ = 0;
@@ -489,6 +495,13 @@ const PlacedField* PlacedBand::field(const QString& name) const {
     return nullptr;
 }
 
+QLocale DateTimeLocale(const QLocale& user) {
+    if (user.language() == QLocale::C) {
+        return QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China);
+    }
+    return user;
+}
+
 QString DateTimeText(const QDateTime& moment, const QLocale& locale) {
     const QString date = locale.toString(moment.date(), QLocale::ShortFormat);
     if (moment.time() == QTime(0, 0)) {
@@ -500,16 +513,22 @@ QString DateTimeText(const QDateTime& moment, const QLocale& locale) {
 
 ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSource& source,
                             const QDateTime& printedAt) {
+    return LayOutReport(definition, source, [printedAt] { return printedAt; });
+}
+
+ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSource& source,
+                            const Clock& clock) {
+    const Clock now = clock ? clock : Clock([] { return QDateTime::currentDateTime(); });
     ReportDocument document;
     document.page = definition.page;
     document.ruleWidth = definition.ruleWidth;
-    document.printedAt = printedAt;
+    document.printedAt = now();
 
     if (source.beforeRun) {
         source.beforeRun();
     }
-    Layouter layouter(definition, printedAt);
-    Paginator paginator(definition, document, layouter);
+    Layouter layouter(definition);
+    Paginator paginator(definition, document, layouter, now);
     paginator.OpenPage();
     if (definition.detail && source.needData) {
         std::vector<QString> values(ValueCount(definition));

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,6 +76,31 @@ ReportPreview::ReportPreview(const ReportDefinition& definition, const ReportSou
     connect(View, &QPrintPreviewWidget::previewChanged, this, &ReportPreview::UpdateControls);
     View->setZoomMode(QPrintPreviewWidget::FitInView);
     resize(900, 640);
+    FitIntoScreen();
+}
+
+void ReportPreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Now with the frame, where the platform tells it.
+    FitIntoScreen();
+}
+
+void ReportPreview::FitIntoScreen() {
+    const QRect area = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (area.contains(frame)) {
+        return;  // also a window that the window manager has maximised
+    }
+    const QSize over(std::max(0, frame.width() - area.width()),
+                     std::max(0, frame.height() - area.height()));
+    if (over.width() > 0 || over.height() > 0) {
+        resize(size() - over);
+    }
+    const QSize outer = frameGeometry().size();
+    move(
+        std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+        std::clamp(frame.y(), area.top(),
+                   std::max(area.top(), area.bottom() + 1 - outer.height())));
 }
 
 ReportPreview::~ReportPreview() = default;

@@ -34,7 +34,13 @@ class ReportPreview : public QDialog {
     // The pages of the latest run.
     const ReportDocument& document() const { return document_; }
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    // Shrinks and moves the window so that it lies, frame and all, inside
+    // the screen's available area.
+    void FitIntoScreen();
     void Paint(QPrinter* printer);
     void UpdateControls();
     void Print();

@@ -55,7 +55,7 @@ enum class FieldKind {
     Text,        // a fixed caption: `text`
     Data,        // the value `data` of the current row
     PageNumber,  // the page's number in decimal
-    DateTime,    // the date and time of the run (DateTimeText)
+    DateTime,    // the date and time the page is produced at (DateTimeText)
 };
 
 struct Field {
@@ -145,29 +145,41 @@ struct PlacedBand {
 
 struct ReportPage {
     int number = 1;
+    QDateTime producedAt;  // what its date-and-time fields show
     std::vector<PlacedBand> bands;
 };
 
 struct ReportDocument {
     PageSetup page;
     double ruleWidth = 0.2;
-    QDateTime printedAt;
-    int rowCount = 0;  // detail rows printed
+    QDateTime printedAt;  // when the run started
+    int rowCount = 0;     // detail rows printed
     std::vector<ReportPage> pages;
 };
 
 // The resolution text is measured and wrapped at, in dots per inch.
 inline constexpr int kLayoutDpi = 1200;
 
+// The clock a run reads: once at its start and once for every page, when
+// the page is begun. Empty: the system's local time.
+using Clock = std::function<QDateTime()>;
+
 // Runs the report once: calls `beforeRun`, asks for rows until `needData`
 // answers false, and lays the rows out on pages. There is always at least
 // one page (with title, header and footer) even when no row is printed.
 ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSource& source,
-                            const QDateTime& printedAt = QDateTime::currentDateTime());
+                            const Clock& clock = {});
+// The same with every page produced at `printedAt`.
+ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSource& source,
+                            const QDateTime& printedAt);
 
-// The date and time of a run as the footer shows it: the locale's short date
-// format, a blank and its long time format (without a time-zone name); only
-// the date at exactly midnight.
-QString DateTimeText(const QDateTime& moment, const QLocale& locale = QLocale::system());
+// The locale the date and time are written in: the user's, or Simplified
+// Chinese when no language is set (the C or POSIX locale).
+QLocale DateTimeLocale(const QLocale& user = QLocale::system());
+
+// A page's date and time as a date-and-time field shows it: the locale's
+// short date format, a blank and its long time format (without a time-zone
+// name); only the date at exactly midnight.
+QString DateTimeText(const QDateTime& moment, const QLocale& locale = DateTimeLocale());
 
 }  // namespace shenbao::report

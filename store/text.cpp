@@ -44,55 +44,72 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-double ParseDecimal(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-        ++i;
-    }
-    const std::size_t start = i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const std::size_t numberStart = i;
-    std::size_t digits = 0;
+namespace {
+
+// The end of the run of digits that starts at `i`.
+std::size_t SkipDigits(std::string_view text, std::size_t i) {
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
         ++i;
-        ++digits;
     }
-    if (i < text.size() && text[i] == '.') {
+    return i;
+}
+
+// Where the number proper starts, after the leading blanks.
+std::size_t SkipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++digits;
-        }
     }
-    if (digits == 0) {
-        return 0.0;
+    return i;
+}
+
+}  // namespace
+
+bool IsDecimalNumber(std::string_view text) {
+    std::size_t i = SkipBlanks(text);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t end = SkipDigits(text, i);
+    if (end == i) {
+        return false;
+    }
+    i = end;
+    if (i < text.size() && text[i] == '.') {
+        end = SkipDigits(text, i + 1);
+        if (end == i + 1) {
+            return false;
+        }
+        i = end;
     }
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
             ++i;
         }
-        std::size_t exponentDigits = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++exponentDigits;
+        end = SkipDigits(text, i);
+        if (end == i) {
+            return false;
         }
-        if (exponentDigits == 0) {
-            return 0.0;
-        }
+        i = end;
     }
-    if (i != text.size() || start == text.size()) {
+    return i == text.size();
+}
+
+double ParseDecimal(std::string_view text) {
+    if (!IsDecimalNumber(text)) {
         return 0.0;
     }
-    // from_chars does not take a sign of '+', so it gets the unsigned part.
+    std::size_t i = SkipBlanks(text);
+    const bool negative = text[i] == '-';
+    if (text[i] == '+' || text[i] == '-') {
+        ++i;
+    }
+    // from_chars takes no "+", so it gets the unsigned part.
     double value = 0.0;
-    const char* first = text.data() + numberStart;
     const char* last = text.data() + text.size();
-    std::from_chars_result result = std::from_chars(first, last, value, std::chars_format::general);
+    const std::from_chars_result result =
+        std::from_chars(text.data() + i, last, value, std::chars_format::general);
     if (result.ec != std::errc() || result.ptr != last) {
         return 0.0;
     }

@@ -24,10 +24,15 @@ int CompareBytes(std::string_view a, std::string_view b);
 // (file names on systems that ignore letter case).
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-// Reads a decimal floating-point number that fills `text` entirely: optional
-// leading blanks, optional sign, digits with an optional "." and fraction
-// (at least one digit in all), optional exponent. "." is the decimal point
-// whatever the locale. Any other text, the empty text included, reads as 0.
+// Whether `text` is, in its whole length, a number as amounts and serial
+// numbers are typed: optional leading blanks, an optional sign, one or more
+// digits, optionally "." followed by one or more digits, optionally an
+// exponent (e or E, an optional sign, one or more digits). "5." and ".5" are
+// not numbers; "." is the decimal point whatever the locale.
+bool IsDecimalNumber(std::string_view text);
+
+// The value of a text that IsDecimalNumber accepts; any other text, the
+// empty text included, and a number beyond the range of a double read as 0.
 double ParseDecimal(std::string_view text);
 
 // Splits a file's content into lines; a line ends at CR LF, LF or a lone CR.

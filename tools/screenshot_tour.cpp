@@ -3,19 +3,27 @@
 // a PNG of each into OUTDIR. Run it under Xvfb (tools/screenshots.sh).
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
+#include <functional>
 
 #include "editor/zpinfo.h"
 #include "exchange/clearall.h"
@@ -53,6 +61,38 @@ void Save(QWidget* window, const char* name) {
     }
 }
 
+// The screen around `widget` and `popup` (a drop-down list, a menu, a box),
+// which grab() of a window alone does not show.
+void SaveScreen(QWidget* widget, QWidget* popup, const char* name) {
+    QTest::qWait(300);
+    QRect area(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    if (popup != nullptr && popup->isVisible()) {
+        area = area.united(popup->window()->frameGeometry());
+    }
+    QScreen* screen = widget->screen();
+    area = area.adjusted(-4, -4, 4, 4).intersected(screen->geometry());
+    const QString path = gOut + "/" + QString::fromLatin1(name) + ".png";
+    if (!screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    } else {
+        std::printf("%s\n", qPrintable(path));
+    }
+}
+
+// Saves the next modal window (a message box) as it appears over `owner`,
+// then answers it with Escape.
+void SaveNextModal(QWidget* owner, const char* name) {
+    QTimer::singleShot(500, [owner, name] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr) {
+            std::fprintf(stderr, "no box for %s\n", name);
+            return;
+        }
+        SaveScreen(owner, box, name);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+}
+
 // Types text into a field as an input method would deliver it.
 void Type(QWidget* field, const QString& text) {
     QInputMethodEvent event;
@@ -64,8 +104,15 @@ void Type(QWidget* field, const QString& text) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    InstallFontSubstitutions();
+    // As the program starts: the toolkit's own texts in Simplified Chinese,
+    // the program's fonts; the locale is the user's.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
+    InstallProgramFont();
     if (argc < 3) {
         std::fprintf(stderr, "usage: screenshot_tour DATADIR OUTDIR\n");
         return 2;
@@ -119,6 +166,29 @@ int main(int argc, char** argv) {
             tabs->setCurrentIndex(i);
             Save(&editor, names[i]);
         }
+        // The plan category list dropped down, and the saving message.
+        tabs->setCurrentIndex(0);
+        auto* categories = editor.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        categories->showPopup();
+        SaveScreen(&editor, categories->view(), "editor-dropdown");
+        categories->hidePopup();
+        SaveNextModal(&editor, "message-box");
+        editor.findChild<QAbstractButton*>(QStringLiteral("BitBtn8"))->click();
+    }
+    // The same project in view mode.
+    {
+        const std::string id = form.listModel()->row(0)[0];
+        TZPInfoForm viewer(data);
+        viewer.Prepare(FromGbk(id), QStringLiteral("old"), QStringLiteral("read"));
+        viewer.show();
+        Save(&viewer, "editor-view");
+    }
+    // A menu of the main window, dropped down.
+    {
+        QMenu* menu = form.findChild<QMenu*>(QStringLiteral("N1"));
+        form.menuBar()->setActiveAction(menu->menuAction());
+        SaveScreen(form.menuBar(), menu, "main-menu");
+        menu->hide();
     }
 
     // Export of every project into a folder beside the store.
@@ -138,7 +208,14 @@ int main(int argc, char** argv) {
     {
         TClearAllForm dialog(data);
         dialog.show();
-        QTest::qWait(150);  // the question in its yellow phase
+        // The question in its yellow phase: the blinking is held there.
+        auto* question = dialog.findChild<QLabel*>(QStringLiteral("Label1"));
+        if (!QTest::qWaitFor([question] {
+                return question->palette().color(QPalette::WindowText) == QColor(255, 255, 0);
+            })) {
+            std::fprintf(stderr, "the question does not blink\n");
+        }
+        dialog.findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
         Save(&dialog, "clearall");
     }
     {

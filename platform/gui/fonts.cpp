@@ -1,5 +1,6 @@
 #include "platform/gui/fonts.h"
 
+#include <QApplication>
 #include <QStringList>
 
 namespace shenbao {
@@ -28,6 +29,13 @@ void InstallFontSubstitutions() {
         QFont::removeSubstitutions(name);
         QFont::insertSubstitutions(name, kai);
     }
+}
+
+void InstallProgramFont() {
+    InstallFontSubstitutions();
+    // Without a class name this also drops the fonts the desktop's theme
+    // gives menus, message boxes and hints.
+    QApplication::setFont(SongPixelFont(12));
 }
 
 QFont SongPixelFont(int pixels, bool bold) {

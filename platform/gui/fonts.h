@@ -18,6 +18,12 @@ QString KaiFamily();   // "楷体_GB2312"
 // exists; calling again does no harm.
 void InstallFontSubstitutions();
 
+// The program's fonts, for a QApplication that exists: the substitutions
+// above, and 宋体 at 12 pixels as the font of every window, message box,
+// menu and hint that sets none of its own, Latin text included, whatever
+// face the desktop or the locale would give.
+void InstallProgramFont();
+
 // 宋体 with a character height in pixels, or a size in points.
 QFont SongPixelFont(int pixels, bool bold = false);
 QFont SongPointFont(int points, bool bold = false);

@@ -6,7 +6,10 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QSize>
 
+class QComboBox;
+class QTableView;
 class QWidget;
 
 namespace shenbao {
@@ -27,7 +30,24 @@ inline constexpr Qt::WindowFlags kFixedHelpDialogFlags =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
-// Gives `widget` the colour `colour` in `role` of its palette.
+// Gives `widget` the colour `colour` in `role` of its palette, for its
+// enabled states: disabled, it looks as the style draws disabled widgets.
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+
+// Makes the drop-down list of `combo` as wide as its longest entry and its
+// rows as tall as the list's font needs; the closed box keeps its width.
+// Call again after the entries change.
+void FitDropDownList(QComboBox* combo);
+
+// A grid without a row-header strip whose row heights the user still sets
+// with the mouse: dragging the line under a row (the pointer turns into the
+// row-sizing arrow there) makes the row taller or shorter.
+void ShowGridWithoutRowHeaders(QTableView* grid);
+
+// Gives the window `window` the outer size `outer`, its frame included,
+// centred on the screen: its client area is what the frame leaves, fitted
+// again whenever the window is shown or moved (a window manager tells the
+// frame only once the window is on the screen).
+void KeepOuterSize(QWidget* window, const QSize& outer);
 
 }  // namespace shenbao

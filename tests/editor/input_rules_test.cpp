@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -192,6 +193,23 @@ TEST_F(EditorRules, ChoosingANamePutsItsCodeIntoTheCodeField) {
         Edit(form_.get(), "Edit13")->text(),
         FromGbk(*FindDepartmentCodeForName(form_->departmentTable(), ToGbk(names->currentText()))));
     EXPECT_NE(Edit(form_.get(), "Edit13")->text(), QStringLiteral("204"));
+
+    // A choice in the opened list.
+    names->showPopup();
+    QAbstractItemView* list = names->view();
+    list->setCurrentIndex(list->model()->index(names->findText(QStringLiteral("省农业厅")), 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(Edit(form_.get(), "Edit13")->text(), QStringLiteral("205"));
+
+    // Leaving the field, by Tab or Enter, on a name of the list is no choice:
+    // a code that does not belong to it stays.
+    Edit(form_.get(), "Edit13")->setText(QStringLiteral("999"));
+    names->setEditText(QStringLiteral("省教育厅"));
+    names->setFocus();
+    QTest::keyClick(names, Qt::Key_Tab);
+    names->setFocus();
+    QTest::keyClick(names, Qt::Key_Return);
+    EXPECT_EQ(Edit(form_.get(), "Edit13")->text(), QStringLiteral("999"));
 }
 
 TEST_F(EditorRules, TypingACodePutsTheNameIntoTheNameField) {

@@ -34,8 +34,23 @@ TEST(ResearchContent, StoredWithCrLfAndShownWithOneLineBreak) {
     EXPECT_EQ(StoredResearchContent(shown), stored);
     EXPECT_EQ(StoredResearchContent(QStringLiteral("一\n")).size(), 4u);
 
-    // Line ends from elsewhere come back as CR LF.
+    // Typed text gets CR LF, whatever line ends the text had.
     EXPECT_EQ(StoredResearchContent(ShownResearchContent("a\nb\rc")), "a\r\nb\r\nc");
+
+    // Cut into lines, each line break keeps its stored form, and so do bytes
+    // that form no character.
+    using Lines = std::vector<ContentLine>;
+    EXPECT_EQ(SplitResearchContent("\na\r\n\xD6\r\rb\n"), (Lines{{"", "", ""},
+                                                                 {"\n", "a", "a"},
+                                                                 {"\r\n", "\xD6", FromGbk("\xD6")},
+                                                                 {"\r", "", ""},
+                                                                 {"\r", "b", "b"},
+                                                                 {"\n", "", ""}}));
+    EXPECT_EQ(SplitResearchContent(""), (Lines{{"", "", ""}}));
+    // A paragraph separator (GB18030 only) also ends a line of the field.
+    const std::string separator = ToGbk(QStringLiteral("\u2029"));
+    EXPECT_EQ(SplitResearchContent("x" + separator + "y"),
+              (Lines{{"", "x", "x"}, {separator, "y", "y"}}));
 }
 
 TEST(MemberGrid, EnterStepsThroughTheColumnsAndWrapsToTheFirst) {

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "platform/gbk.h"
 #include "platform/gui/text.h"
@@ -37,6 +40,25 @@ std::string MainFile() {
 }
 std::string MemberFile() {
     return "AB12CD34.zj";
+}
+
+// The fields ("16") and member cells ("m5.6", row and cell from 1) in which
+// two records differ.
+std::vector<std::string> Differences(const TProjectRecord& a, const TProjectRecord& b) {
+    std::vector<std::string> out;
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        if (a.Fields[f] != b.Fields[f]) {
+            out.push_back(std::to_string(f));
+        }
+    }
+    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
+        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
+            if (a.Members[r].Cells[c] != b.Members[r].Cells[c]) {
+                out.push_back("m" + std::to_string(r + 1) + "." + std::to_string(c + 1));
+            }
+        }
+    }
+    return out;
 }
 
 QString SavedMessage(const QString& name) {
@@ -82,6 +104,9 @@ TEST(EditorForm, LooksAsDesigned) {
     EXPECT_EQ(Find<QLabel>(form.get(), "Panel6")->geometry(), QRect(36, 298, 523, 29));
     EXPECT_EQ(Combo(form.get(), "ComboBox1")->maxVisibleItems(), 10);
     EXPECT_EQ(Combo(form.get(), "ComboBox4")->maxVisibleItems(), 9);
+    EXPECT_EQ(
+        Button(form.get(), "BitBtn8")->palette().color(QPalette::Active, QPalette::ButtonText),
+        QColor(255, 0, 0));
 
     // The member grid: six headed columns, 14 rows shown, row 15 kept hidden.
     QTableWidget* grid = Grid(form.get());
@@ -101,6 +126,7 @@ TEST(EditorForm, LooksAsDesigned) {
     }
     EXPECT_TRUE(grid->isRowHidden(14));
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 20);
+    EXPECT_FALSE(grid->verticalHeader()->isVisible());
     EXPECT_TRUE(grid->tabKeyNavigation());
 
     // A new project starts empty, the counter with its first text.
@@ -152,6 +178,30 @@ TEST(EditorForm, FillsTheListsFromTheCodeTable) {
         fileOrder << FromGbk(DepartmentName(entry));
     }
     EXPECT_NE(departments, fileOrder);
+}
+
+TEST(EditorForm, DroppedDownListsShowTheirEntriesWholeInRowsTallEnough) {
+    TempStore store;
+    store.InstallCodeTable();
+    auto form = ShowEditor(store, kId, "new", "edit");
+    for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5",
+                             "ComboBox6", "ComboBox7", "ComboBox8"}) {
+        SCOPED_TRACE(name);
+        QComboBox* combo = Combo(form.get(), name);
+        const int closedWidth = combo->width();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(testing::WaitFor([list] { return list->isVisible(); }));
+        for (int i = 0; i < combo->count(); ++i) {
+            const QModelIndex item = list->model()->index(i, 0);
+            EXPECT_LE(list->sizeHintForIndex(item).width(), list->viewport()->width())
+                << combo->itemText(i).toStdString();
+            EXPECT_GE(list->visualRect(item).height(), list->fontMetrics().height());
+        }
+        combo->hidePopup();
+        EXPECT_EQ(combo->width(), closedWidth);
+    }
+    EXPECT_EQ(Combo(form.get(), "ComboBox1")->width(), 145);
 }
 
 TEST(EditorForm, AMissingCodeTableEndsTheProgramBeforeAnythingIsRead) {
@@ -225,6 +275,158 @@ TEST(EditorRecord, ShowsEveryFieldAndMemberAndSavesThemBackByteForByte) {
     EXPECT_EQ(store.Read(MemberFile()), memberBefore);
 }
 
+// Stored records the editor did not write itself: department code and name
+// that disagree with the table, line breaks of every kind, texts longer than
+// a line edit holds by default, bytes that form no character and a tab. A
+// walk through every field with Enter and Tab, then a save, writes back
+// every byte.
+TEST(EditorRecord, AWalkThroughEveryFieldAndASaveKeepEveryStoredByte) {
+    const std::string longText(40000, 'n');
+    const std::string longChinese = [] {
+        std::string text;
+        while (text.size() < 70000) {
+            text += Gbk("澄川");
+        }
+        return text;
+    }();
+    struct Case {
+        const char* what;
+        std::function<void(TProjectRecord&)> change;
+    };
+    const Case cases[] = {
+        {"a code that no entry holds, with a name from the table",
+         [](TProjectRecord& r) {
+             r.Fields[Field::DepartmentCode] = "999";
+             r.Fields[Field::DepartmentName] = Gbk("望川市科委");
+         }},
+        {"a short code with another department's name",
+         [](TProjectRecord& r) {
+             r.Fields[Field::DepartmentCode] = "10";
+             r.Fields[Field::DepartmentName] = Gbk("省教育厅");
+         }},
+        {"no code, a name from the table",
+         [](TProjectRecord& r) {
+             r.Fields[Field::DepartmentCode].clear();
+             r.Fields[Field::DepartmentName] = Gbk("省农业厅");
+         }},
+        {"lone LF, lone CR, CR LF and LF CR in the research content",
+         [](TProjectRecord& r) {
+             r.Fields[Field::ResearchContent] = Gbk("\n一\n二\r三\r\n四\n\r五\r\r\n\n");
+         }},
+        {"over 32767 characters in an edit, a list field, a member cell and the content",
+         [&](TProjectRecord& r) {
+             r.Fields[Field::ProjectName] = longText;
+             r.Fields[Field::PlanCategory] = longChinese;
+             r.Fields[Field::Bank] = longChinese;
+             r.Members[4].Cells[MemberCell::Workplace] = longChinese;
+             r.Fields[Field::ResearchContent] = longText + "\n" + longChinese;
+         }},
+        {"bytes that form no character",
+         [](TProjectRecord& r) {
+             r.Fields[Field::ProjectName] = "\x81" + Gbk("项目") + "\xFF";
+             r.Fields[Field::ProjectField] = "\x80\xD6";
+             r.Fields[Field::DepartmentName] = Gbk("省") + "\xB9";
+             r.Members[0].Cells[MemberCell::Name] = "\xFE\x30";
+             r.Fields[Field::ResearchContent] = "\xD6\r\n\xD6\n\x81\r";
+         }},
+        {"a paragraph separator (GB18030 bytes) in the content",
+         [](TProjectRecord& r) {
+             r.Fields[Field::ResearchContent] = "x" + ToGbk(QStringLiteral("\u2029")) + "y\nz";
+         }},
+        {"control characters and a tab",
+         [](TProjectRecord& r) {
+             r.Fields[Field::Applicant] = Gbk("张\t三");
+             r.Fields[Field::Email] =
+                 "a\x01"
+                 "b\x1f";
+             r.Members[1].Cells[MemberCell::Sex] = "\t";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempStore store;
+        store.InstallCodeTable();
+        TProjectRecord record = FullRecord();
+        c.change(record);
+        store.AddProject("AB12CD34", record);
+        const std::string mainBefore = store.Read(MainFile());
+        const std::string memberBefore = store.Read(MemberFile());
+
+        ModalAnswerer answerer;
+        auto form = ShowEditor(store, kId, "old", "edit");
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        auto* pages = Find<QTabWidget>(form.get(), "PageControl1");
+        const auto press = [](int key, int times) {
+            for (int i = 0; i < times; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+            }
+        };
+        // Round the Enter chains, then round the tab order, on both pages.
+        pages->setCurrentIndex(0);
+        Edit(form.get(), "Edit1")->setFocus();
+        press(Qt::Key_Return, 18);
+        press(Qt::Key_Tab, 21);
+        pages->setCurrentIndex(1);
+        Edit(form.get(), "Edit14")->setFocus();
+        press(Qt::Key_Return, 17);
+        press(Qt::Key_Tab, 18);
+        // Every member cell with Tab and Enter, the cell editor open in each.
+        pages->setCurrentIndex(2);
+        Grid(form.get())->setFocus();
+        Grid(form.get())->setCurrentCell(0, 0);
+        press(Qt::Key_Tab, 14 * 6);
+        Grid(form.get())->setCurrentCell(0, 0);
+        press(Qt::Key_Return, 6);
+        pages->setCurrentIndex(3);
+        Find<QPlainTextEdit>(form.get(), "Memo1")->setFocus();
+        press(Qt::Key_Tab, 1);
+        EXPECT_EQ(Differences(form->RecordFromControls(), record), std::vector<std::string>());
+
+        answerer.Ok();
+        Button(form.get(), "BitBtn8")->click();
+        EXPECT_EQ(answerer.messages().size(), 1);
+        EXPECT_TRUE(answerer.messages().value(0).startsWith(QStringLiteral("名称为“")));
+        EXPECT_TRUE(store.Read(MainFile()) == mainBefore);
+        EXPECT_TRUE(store.Read(MemberFile()) == memberBefore);
+    }
+}
+
+TEST(EditorRecord, ABreakTheUserTypesIsCrLfAndTheStoredOnesKeepTheirForm) {
+    TempStore store;
+    store.InstallCodeTable();
+    TProjectRecord record;
+    record.Fields[Field::ResearchContent] = Gbk("一\n二三\r四\r\n五");
+    store.AddProject("AB12CD34", record);
+    ModalAnswerer answerer;
+    auto form = ShowEditor(store, kId, "old", "edit");
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(3);
+    auto* memo = Find<QPlainTextEdit>(form.get(), "Memo1");
+    memo->setFocus();
+    // Stored with LF, CR and CR LF: the counter counts them as stored (14
+    // bytes, not 16).
+    EXPECT_EQ(Find<QLabel>(form.get(), "Panel6")->text(), QStringLiteral("您已经输入了约7个汉字"));
+
+    // A new line between 二 and 三, a line break taken away before 五, and
+    // a new last line.
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(3);
+    memo->setTextCursor(cursor);
+    QTest::keyClick(memo, Qt::Key_Return);
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    memo->setTextCursor(cursor);
+    QTest::keyClick(memo, Qt::Key_Backspace);
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClick(memo, Qt::Key_Return);
+    testing::TypeText(memo, QStringLiteral("六"));
+
+    EXPECT_EQ(form->RecordFromControls().Fields[Field::ResearchContent],
+              Gbk("一\n二\r\n三\r四五\r\n六"));
+}
+
 TEST(EditorRecord, MissingMainFileGives405AndLeavesSavingPossible) {
     TempStore store;
     store.InstallCodeTable();
@@ -285,6 +487,10 @@ TEST(EditorRecord, ViewModeShowsEverythingAndAllowsNoChange) {
     EXPECT_FALSE(Button(form.get(), "BitBtn8")->isEnabled());
     EXPECT_FALSE(Button(form.get(), "BitBtn10")->isEnabled());
     EXPECT_TRUE(Button(form.get(), "BitBtn1")->isEnabled());
+    // The disabled red button looks disabled as any other.
+    QPushButton* save = Button(form.get(), "BitBtn8");
+    EXPECT_EQ(save->palette().color(QPalette::Disabled, QPalette::ButtonText),
+              QApplication::palette(save).color(QPalette::Disabled, QPalette::ButtonText));
     for (int n = 1; n <= 30; ++n) {
         if (n == 29) {
             continue;

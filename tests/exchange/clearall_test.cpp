@@ -92,7 +92,10 @@ TEST(ClearStore, LinesAreTakenAsTheyStandAndNeverLeadOutside) {
 TEST(ClearAllForm, LooksAsDesignedAndBlinks) {
     TempStore store;
     TClearAllForm form(store.dir());
-    EXPECT_EQ(form.size(), QSize(593, 171));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // 593 x 171 with the frame; the question at its place and size.
+    EXPECT_EQ(form.frameGeometry().size(), QSize(593, 171));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("清空数据库"));
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(255, 0, 0));
     auto* label = form.findChild<QLabel*>("Label1");
@@ -100,6 +103,7 @@ TEST(ClearAllForm, LooksAsDesignedAndBlinks) {
     auto* button2 = form.findChild<QPushButton*>("Button2");
     auto* timer = form.findChild<QTimer*>("Timer1");
     ASSERT_TRUE(label && button1 && button2 && timer);
+    EXPECT_EQ(label->geometry(), QRect(24, 32, 544, 29));
     EXPECT_EQ(label->text(), QStringLiteral("你的确要删除数据库中的所有数据吗!!!"));
     EXPECT_TRUE(label->font().bold());
     EXPECT_EQ(label->font().pixelSize(), 29);

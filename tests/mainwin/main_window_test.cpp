@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "mainwin/first.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/text.h"
 #include "tests/support/main_form.h"
 
@@ -94,6 +96,16 @@ TEST(MainWindow, GridLooksAsDesignedAndResetsWidthsOnReload) {
                   QString::fromUtf8(titles[c]));
     }
     EXPECT_EQ(grid->verticalHeader()->defaultSectionSize(), 18);
+    // No fixed column: the cells start at the frame; row heights are dragged
+    // at the line under a row.
+    EXPECT_FALSE(grid->verticalHeader()->isVisible());
+    EXPECT_EQ(grid->viewport()->x(), grid->frameWidth());
+    QWidget* cells = grid->viewport();
+    const QPoint line(20, grid->rowHeight(0) - 1);
+    QTest::mousePress(cells, Qt::LeftButton, Qt::NoModifier, line);
+    QTest::mouseMove(cells, line + QPoint(0, 10));
+    QTest::mouseRelease(cells, Qt::LeftButton, Qt::NoModifier, line + QPoint(0, 10));
+    EXPECT_EQ(grid->rowHeight(0), 28);
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_EQ(grid->palette().color(QPalette::Text), QColor(0, 0, 128));
@@ -137,6 +149,23 @@ TEST(MainWindow, MenusInOrderWithTheirEntries) {
     EXPECT_EQ(entries(menus[4]), (QStringList{"N17:使用说明(&1)", "-", "N20:关于(&2)"}));
 }
 
+TEST(MainWindow, MenusAndMessageBoxesShowLatinAndChineseInTheSongFace) {
+    TempStore store;
+    TZMainForm form(FromPath(store.dir()));
+    const QString song = QStringLiteral("AR PL UMing CN");
+    EXPECT_EQ(QFontInfo(form.menuBar()->font()).family(), song);
+    EXPECT_EQ(QFontInfo(form.findChild<QMenu*>(QStringLiteral("N1"))->font()).family(), song);
+    ModalAnswerer answerer;
+    QString boxFace;
+    answerer.Then([&boxFace](QWidget* box) {
+        boxFace =
+            QFontInfo(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font()).family();
+        static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+    });
+    ShowMessage(&form, QStringLiteral("OK 0K 成功"));
+    EXPECT_EQ(boxFace, song);
+}
+
 TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
     TempStore store;
     TZMainForm form(FromPath(store.dir()));
@@ -164,6 +193,31 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
         EXPECT_EQ(button->text(), QString::fromUtf8(e.caption)) << e.name;
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(e.hint)) << e.name;
         EXPECT_EQ(button->isEnabled(), std::string(e.name) != "BitBtn11") << e.name;
+    }
+    // The window fits an 800 x 600 screen: at 800 pixels every control of
+    // the tool row lies whole inside it, wide enough for its caption.
+    EXPECT_LE(form.minimumSizeHint().width(), 790);
+    ModalAnswerer answerer;
+    auto shown = StartMainForm(store, answerer);
+    shown->showNormal();
+    shown->resize(800, 524);
+    auto* row = shown->findChild<QWidget*>(QStringLiteral("Panel1"));
+    ASSERT_EQ(row->width(), 800);
+    for (QWidget* control : row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const std::string name = control->objectName().toStdString();
+        EXPECT_TRUE(row->rect().contains(control->geometry())) << name;
+        int needed = control->minimumSizeHint().width();
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            // Caption and icon inside the button's frame and margins.
+            QStyle* style = button->style();
+            needed = button->fontMetrics().horizontalAdvance(button->text()) +
+                     2 * (style->pixelMetric(QStyle::PM_ButtonMargin) +
+                          style->pixelMetric(QStyle::PM_DefaultFrameWidth));
+            if (!button->icon().isNull()) {
+                needed += button->iconSize().width() + 4;
+            }
+        }
+        EXPECT_GE(control->width(), needed) << name;
     }
     auto* combo = form.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
     ASSERT_EQ(combo->count(), 9);

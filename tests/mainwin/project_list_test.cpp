@@ -86,9 +86,10 @@ TEST(SortList, NumberKeysReadWholeNumbersAndCountOtherTextAsZero) {
     SortList(rows, 7);
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"ID2", "ID3", "ID4", "ID1"}));
 
-    rows = {Row({"A", "10"}), Row({"B", "9"}), Row({"C", "9.5"})};
+    rows = {Row({"A", "10"}), Row({"B", "9"}), Row({"C", "9.5"}), Row({"D", "9."}),
+            Row({"E", ".5"})};
     SortList(rows, 1);
-    EXPECT_EQ(Column(rows, 1), (std::vector<std::string>{"9", "9.5", "10"}));
+    EXPECT_EQ(Column(rows, 1), (std::vector<std::string>{"9.", ".5", "9", "9.5", "10"}));
 }
 
 TEST(SortList, TextKeysCompareBytes) {

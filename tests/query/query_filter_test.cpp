@@ -49,12 +49,15 @@ TEST(QueryFilter, AmountRangeIncludesBothBoundsAndCountsNonNumbersAsZero) {
     std::vector<ListRow> rows = {WithCell(7, "5", "a"),   WithCell(7, "7.5", "b"),
                                  WithCell(7, "10", "c"),  WithCell(7, "10.01", "d"),
                                  WithCell(7, "", "e"),    WithCell(7, Gbk("待定"), "f"),
-                                 WithCell(7, " 6 ", "g"), WithCell(7, "-1", "h")};
+                                 WithCell(7, " 6 ", "g"), WithCell(7, "-1", "h"),
+                                 WithCell(7, "8.", "i"),  WithCell(7, ".5", "j")};
     using V = std::vector<std::string>;
     EXPECT_EQ(Ids(FilterRows(rows, 7, "5", "10")), (V{"a", "b", "c", "g"}));
-    EXPECT_EQ(Ids(FilterRows(rows, 7, "abc", "10")), (V{"a", "b", "c", "e", "f", "g"}));
+    EXPECT_EQ(Ids(FilterRows(rows, 7, "abc", "10")), (V{"a", "b", "c", "e", "f", "g", "i", "j"}));
     EXPECT_EQ(Ids(FilterRows(rows, 7, "10", "5")), V{});
-    EXPECT_EQ(Ids(FilterRows(rows, 7, "-5", "1e0")), (V{"e", "f", "h"}));
+    EXPECT_EQ(Ids(FilterRows(rows, 7, "-5", "1e0")), (V{"e", "f", "h", "i", "j"}));
+    // "5." and ".5" are no numbers: as bounds they count 0 too.
+    EXPECT_EQ(Ids(FilterRows(rows, 7, ".5", "5.")), (V{"e", "f", "i", "j"}));
 }
 
 TEST(QueryFilter, DateRangeComparesBytes) {

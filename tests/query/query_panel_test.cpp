@@ -8,8 +8,11 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <cerrno>
+#include <filesystem>
 
 #include "mainwin/list_model.h"
+#include "platform/platform.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao {
@@ -175,6 +178,25 @@ TEST_F(QueryPanel, BlankEntriesAreRefusedAndThePanelCloses) {
     EXPECT_FALSE(Find<QFrame>("Panel3")->isVisible());
     EXPECT_EQ(form->projectCount(), 5);
     EXPECT_TRUE(Find<QPushButton>("BitBtn1")->isEnabled());
+}
+
+TEST_F(QueryPanel, AReloadThatFailsEndsTheQueryWithThePanelStillOpen) {
+    const std::filesystem::path index = store.path("vemra.zzj");
+    platform::SetFaultInjector(
+        [index](platform::FileOperation operation, const std::filesystem::path& path) {
+            return operation == platform::FileOperation::Read && path == index ? EIO : 0;
+        });
+    answerer.Ok();
+    Query("N12", QStringLiteral("科技"));
+    platform::SetFaultInjector({});
+    ASSERT_EQ(answerer.messages().size(), 1);
+    EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
+    EXPECT_TRUE(Find<QFrame>("Panel3")->isVisible());
+    EXPECT_FALSE(Find<QWidget>("Panel1")->isEnabled());
+    // Give up closes it as ever.
+    Find<QPushButton>("Button2")->click();
+    EXPECT_FALSE(Find<QFrame>("Panel3")->isVisible());
+    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
 }
 
 TEST_F(QueryPanel, EnterConfirmsInTheFirstFieldOnly) {

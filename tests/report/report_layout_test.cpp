@@ -166,6 +166,22 @@ TEST_F(ReportLayout, RowsFillPagesInOrderWithTitleOnceAndHeaderAndFooterEverywhe
     }
 }
 
+TEST_F(ReportLayout, EveryPageShowsTheMomentItIsProduced) {
+    // A clock that moves on a minute at every reading.
+    QDateTime now = printedAt;
+    const report::Clock clock = [&now] { return now = now.addSecs(60); };
+    TableSource table = Rows(49);
+    const report::ReportDocument document = report::LayOutReport(Sample(), table.Source(), clock);
+    ASSERT_EQ(document.pages.size(), 3u);
+    EXPECT_EQ(document.printedAt, printedAt.addSecs(60));
+    for (const report::ReportPage& page : document.pages) {
+        SCOPED_TRACE(page.number);
+        EXPECT_EQ(page.producedAt, printedAt.addSecs(60 * (page.number + 1)));
+        EXPECT_EQ(Bands(page, BandKind::PageFooter)[0]->field(QStringLiteral("At"))->shownText(),
+                  report::DateTimeText(page.producedAt));
+    }
+}
+
 TEST_F(ReportLayout, NeedDataIsAskedBeforeTheFirstRowAndAfterEachPrintedRow) {
     TableSource table = Rows(5);
     report::LayOutReport(Sample(), table.Source(), printedAt);
@@ -338,6 +354,14 @@ TEST(ReportDateTime, ShortDateBlankLongTimeAndOnlyTheDateAtMidnight) {
     const QLocale us(QLocale::English, QLocale::UnitedStates);
     EXPECT_EQ(report::DateTimeText(QDateTime(date, QTime(9, 5, 0)), us),
               QStringLiteral("7/16/01 9:05:00 AM"));
+
+    // The user's locale, but the Chinese form where no language is set.
+    EXPECT_EQ(report::DateTimeLocale(us), us);
+    EXPECT_EQ(
+        report::DateTimeText(QDateTime(date, QTime(9, 5, 0)), report::DateTimeLocale(QLocale::c())),
+        QStringLiteral("2001/7/16 09:05:00"));
+    EXPECT_EQ(report::DateTimeLocale(QLocale(QStringLiteral("POSIX"))).language(),
+              QLocale::Chinese);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -241,6 +242,8 @@ TEST(ReportPreviewWindow, ShowsThePagesMovesAndRunsAgainFromTheFirstRow) {
                                   [&](QWidget* window) { printedFrom = window; });
     preview.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    // Frame and all within the screen's free area (800 x 600 here).
+    EXPECT_TRUE(preview.screen()->availableGeometry().contains(preview.frameGeometry()));
     ASSERT_TRUE(testing::WaitFor([&] { return preview.pageCount() == 3; }));
     EXPECT_EQ(preview.document().rowCount, 45);
     EXPECT_EQ(preview.currentPage(), 1);

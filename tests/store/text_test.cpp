@@ -27,18 +27,34 @@ TEST(Text, CompareBytesIsUnsignedWithShorterPrefixFirst) {
 }
 
 TEST(Text, ParseDecimalReadsWholeNumbersOnly) {
-    EXPECT_DOUBLE_EQ(ParseDecimal("12.5"), 12.5);
-    EXPECT_DOUBLE_EQ(ParseDecimal("-3"), -3.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("+3"), 3.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("  7"), 7.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("1e3"), 1000.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("2.5E-1"), 0.25);
-    EXPECT_DOUBLE_EQ(ParseDecimal(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(ParseDecimal("5."), 5.0);
-    for (const char* notANumber : {"", " ", "abc", "12abc", "1,5", "7 ", "1e", "e5", ".", "-",
-                                   "0x10", "inf", "nan", "1e99999"}) {
-        EXPECT_EQ(ParseDecimal(notANumber), 0.0) << notANumber;
+    // Each accepted form beside the refused texts of its kind, which count 0.
+    struct Form {
+        const char* accepted;
+        double value;
+        std::vector<const char*> refused;
+    };
+    const Form forms[] = {
+        {"5", 5.0, {"", " ", "abc", "0x10", "inf", "nan", "\xA3\xB5"}},
+        {"12.5", 12.5, {"5.", ".5", ".", "12,5", "1.5.2", "12abc"}},
+        {"007.50", 7.5, {"-.5", "+5."}},
+        {"-3", -3.0, {"-", "+-3", "- 3"}},
+        {"+3", 3.0, {"+"}},
+        {"  7", 7.0, {"7 ", "\t7"}},
+        {"1e3", 1000.0, {"1e", "e5", "1e+", "5.e1"}},
+        {"2.5E-1", 0.25, {"1.5e2.5", "2.5E-"}},
+        {"1E+2", 100.0, {"1E+ 2"}},
+    };
+    for (const Form& form : forms) {
+        EXPECT_TRUE(IsDecimalNumber(form.accepted)) << form.accepted;
+        EXPECT_DOUBLE_EQ(ParseDecimal(form.accepted), form.value) << form.accepted;
+        for (const char* text : form.refused) {
+            EXPECT_FALSE(IsDecimalNumber(text)) << text;
+            EXPECT_EQ(ParseDecimal(text), 0.0) << text;
+        }
     }
+    // A number beyond the range of a double counts 0.
+    EXPECT_TRUE(IsDecimalNumber("1e99999"));
+    EXPECT_EQ(ParseDecimal("1e99999"), 0.0);
 }
 
 TEST(Text, SplitLinesTakesEveryLineEnd) {

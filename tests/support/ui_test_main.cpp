@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    shenbao::InstallFontSubstitutions();
+    shenbao::InstallProgramFont();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
