@@ -42,6 +42,8 @@ user_home() {
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev
           fonts-arphic-uming fonts-arphic-ukai libgtest-dev libbenchmark-dev
           xvfb xauth poppler-utils)
+# Qt Charts draws the summary's bar chart; its CMake files need the OpenGL module's.
+packages+=(qt6-charts-dev libqt6opengl6-dev)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
