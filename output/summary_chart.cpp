@@ -102,9 +102,19 @@ QChart* NewSummaryChart(const SummaryTable& table, int column) {
     return chart;
 }
 
+int SummaryChartMinimumHeight(std::size_t rows) {
+    // Title and value axis, then 26 pixels per group: the axis keeps a
+    // label only where its share of the height holds it with room to spare.
+    return 80 + 26 * static_cast<int>(rows);
+}
+
 QPicture SummaryChartPicture(const SummaryTable& table, int column, const QSizeF& sizeMm) {
-    const QRectF area(0, 0, sizeMm.width() / kMmPerInch * kPictureDpi,
-                      sizeMm.height() / kMmPerInch * kPictureDpi);
+    QRectF area(0, 0, sizeMm.width() / kMmPerInch * kPictureDpi,
+                sizeMm.height() / kMmPerInch * kPictureDpi);
+    const double needed = SummaryChartMinimumHeight(table.rows.size());
+    if (area.height() < needed) {
+        area.setSize(area.size() * (needed / area.height()));
+    }
     QGraphicsScene scene;
     QChart* chart = NewSummaryChart(table, column);
     scene.addItem(chart);  // the scene owns it from now on

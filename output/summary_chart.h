@@ -21,7 +21,13 @@ QString SummaryChartTitle(int column);
 // each bar labelled with its value.
 QChart* NewSummaryChart(const SummaryTable& table, int column);
 
-// The same chart drawn at `sizeMm` (millimetres), for printing.
+// The height on the screen at which every bar of `rows` keeps a readable
+// label, in pixels.
+int SummaryChartMinimumHeight(std::size_t rows);
+
+// The same chart drawn at `sizeMm` (millimetres), for printing. With many
+// groups it is drawn as tall as on the screen and scaled down into the
+// box, so that each bar keeps its label, in smaller print.
 QPicture SummaryChartPicture(const SummaryTable& table, int column, const QSizeF& sizeMm);
 
 }  // namespace shenbao

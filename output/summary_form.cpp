@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -179,12 +180,19 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     titles->setSortIndicator(kSummaryGroupColumn, Qt::AscendingOrder);
     titles->setHighlightSections(false);
     titles->setStretchLastSection(true);
-    Chart1 = new QChartView(Splitter1);
+    // The chart fills its place; with many groups it grows taller than
+    // that and scrolls, so that every bar keeps a readable label.
+    ScrollBox1 = new QScrollArea(Splitter1);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setWidgetResizable(true);
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox1->setMinimumWidth(220);
+    Chart1 = new QChartView(ScrollBox1);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setRenderHint(QPainter::Antialiasing);
-    Chart1->setMinimumWidth(220);
+    ScrollBox1->setWidget(Chart1);
     Splitter1->addWidget(StringGrid1);
-    Splitter1->addWidget(Chart1);
+    Splitter1->addWidget(ScrollBox1);
     Splitter1->setStretchFactor(0, 3);
     Splitter1->setStretchFactor(1, 2);
 
@@ -266,6 +274,7 @@ void TSummaryForm::ShowTable() {
 void TSummaryForm::ShowChart() {
     QChart* old = Chart1->chart();
     Chart1->setChart(NewSummaryChart(table_, chartColumn()));
+    Chart1->setMinimumHeight(SummaryChartMinimumHeight(table_.rows.size()));
     delete old;
 }
 

@@ -15,6 +15,7 @@ class QChartView;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QTableView;
 
@@ -67,6 +68,7 @@ class TSummaryForm : public QDialog {
     QSplitter* Splitter1 = nullptr;
     QTableView* StringGrid1 = nullptr;
     SummaryModel* model_ = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
     QChartView* Chart1 = nullptr;
     QLabel* Label4 = nullptr;
     QPushButton* Button1 = nullptr;

@@ -54,7 +54,7 @@ report::Field CellField(const QString& name, int column, const QString& text) {
 
 // Tall enough for a readable bar per group, within one page.
 double ChartHeight(std::size_t groups) {
-    return std::clamp(24.0 + 6.0 * static_cast<double>(groups), 60.0, 140.0);
+    return std::clamp(24.0 + 6.0 * static_cast<double>(groups), 60.0, 150.0);
 }
 
 }  // namespace
