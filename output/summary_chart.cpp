@@ -58,7 +58,10 @@ QChart* NewSummaryChart(const SummaryTable& table, int column) {
     chart->setTitleFont(SongPointFont(10, true));
 
     auto* set = new QBarSet(SummaryChartTitle(column));
-    set->setColor(QColor(0, 0, 128));
+    // A light blue on which the black value stays legible also where Qt
+    // Charts has to put it inside the bar (no room beyond its end).
+    set->setColor(kBarColour);
+    set->setBorderColor(kBarColour.darker(130));
     set->setLabelColor(Qt::black);
     set->setLabelFont(SongPointFont(8));
     double low = 0;

@@ -3,6 +3,7 @@
 // The bar chart of the summary: one column of the table (项目数 or a sum)
 // by group, on screen beside the table and on paper under it.
 
+#include <QColor>
 #include <QPicture>
 #include <QSizeF>
 #include <QString>
@@ -12,6 +13,9 @@
 class QChart;
 
 namespace shenbao {
+
+// The colour of the bars.
+inline const QColor kBarColour(100, 149, 237);
 
 // The chart's title for `column` (1..8): "申请经费（万元）", "项目数（个）".
 QString SummaryChartTitle(int column);

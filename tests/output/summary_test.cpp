@@ -20,6 +20,7 @@
 
 #include "mainwin/list_model.h"
 #include "output/summary.h"
+#include "output/summary_chart.h"
 #include "output/summary_form.h"
 #include "output/summary_report.h"
 #include "platform/gui/text.h"
@@ -419,18 +420,18 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
     const double mm = 60 / 25.4;
     const QRect box(qRound(chart->box.left() * mm), qRound(chart->box.top() * mm),
                     qRound(chart->box.width() * mm), qRound(chart->box.height() * mm));
-    int navy = 0;
+    int bars = 0;
     int rightmost = -1;
     for (int y = box.top(); y <= box.bottom(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor colour = image.pixelColor(x, y);
-            if (colour.blue() > 100 && colour.red() < 60 && colour.green() < 60) {
-                ++navy;
+            if (colour == kBarColour) {
+                ++bars;
                 rightmost = std::max(rightmost, x);
             }
         }
     }
-    EXPECT_GT(navy, 100);
+    EXPECT_GT(bars, 100);
     EXPECT_GT(rightmost, box.left() + box.width() * 55 / 100);
     EXPECT_LT(rightmost, box.right());
 
