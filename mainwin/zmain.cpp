@@ -152,6 +152,8 @@ void TZMainForm::BuildMenus() {
             &TZMainForm::N11Click);
     connect(AddEntry(N3, "N16", QStringLiteral("输出至文本文件(&2)")), &QAction::triggered, this,
             &TZMainForm::N16Click);
+    connect(AddEntry(N3, "NSummary", QStringLiteral("汇总统计(&3)")), &QAction::triggered, this,
+            &TZMainForm::NSummaryClick);
 
     N4 = bar->addMenu(QStringLiteral("设置(&4)"));
     N4->setObjectName(QStringLiteral("N4"));

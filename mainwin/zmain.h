@@ -129,6 +129,7 @@ class TZMainForm : public QMainWindow {
     // Menu "报表(&3)".
     void N11Click();
     void N16Click();
+    void NSummaryClick();  // output/zmain_summary.cpp
     // Menu "设置(&4)".
     void N18Click();
     void N19Click();

@@ -139,6 +139,8 @@ class Layouter {
                 return QString::number(pageNumber);
             case FieldKind::DateTime:
                 return dateTime_;
+            case FieldKind::Picture:
+                return QString();
         }
         return QString();
     }
@@ -209,6 +211,10 @@ class Layouter {
         LaidField laid;
         laid.field = &field;
 
+        if (field.kind == FieldKind::Picture) {
+            laid.box = QRectF(field.left, field.top, field.width, field.height);
+            return laid;
+        }
         if (field.autoSize) {
             QString line = text;
             line.replace(QChar::LineSeparator, QLatin1Char(' '));
@@ -239,6 +245,11 @@ class Layouter {
                                    ? text
                                    : font.metrics.elidedText(text, Qt::ElideRight, widthPx),
                                font.metrics));
+                if (field.alignRight) {
+                    TextLine& line = laid.lines.back().line;
+                    line.x = std::max(
+                        0.0, field.width - PxToMm(font.metrics.horizontalAdvance(line.text)));
+                }
             }
             return laid;
         }
@@ -399,6 +410,19 @@ class Paginator {
         }
     }
 
+    // The summary after the last row: on this page when it fits below
+    // what the page holds, else on the next.
+    void AddSummary(const Band& summary) {
+        const std::vector<QString> none;
+        LaidBand band = layouter_.LayOutBand(BandKind::Summary, summary, none, page_number());
+        if (band.height > Room() + kEpsilon && rowsOnPage_ > 0) {
+            ClosePage();
+            OpenPage();
+            band = layouter_.LayOutBand(BandKind::Summary, summary, none, page_number());
+        }
+        Place(band, -1);
+    }
+
   private:
     int page_number() const { return document_.pages.back().number; }
 
@@ -419,6 +443,7 @@ class Paginator {
             out.box = field.box.translated(content_.left(), y_);
             out.font = field.field->font;
             out.opaque = field.field->opaque;
+            out.picture = field.field->picture;
             out.lines.reserve(field.lines.size());
             for (const LaidLine& line : field.lines) {
                 out.lines.push_back(line.line);
@@ -445,7 +470,7 @@ class Paginator {
 std::size_t ValueCount(const ReportDefinition& definition) {
     int count = 0;
     for (const auto* band : {&definition.title, &definition.columnHeader, &definition.detail,
-                             &definition.pageFooter}) {
+                             &definition.summary, &definition.pageFooter}) {
         if (!*band) {
             continue;
         }
@@ -540,6 +565,9 @@ ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSour
             paginator.AddRow(values, document.rowCount);
             ++document.rowCount;
         }
+    }
+    if (definition.summary) {
+        paginator.AddSummary(*definition.summary);
     }
     paginator.ClosePage();
     return document;

@@ -33,6 +33,20 @@ void DrawPage(QPainter& painter, const ReportDocument& document, int index, doub
             if (field.opaque) {
                 painter.fillRect(area, Qt::white);
             }
+            if (!field.picture.isNull() && !field.picture.boundingRect().isEmpty()) {
+                // A picture plays at the device's resolution over its own,
+                // so that factor is taken out of the scale to the box.
+                const QRectF drawn = field.picture.boundingRect();
+                const QPaintDevice& device = *painter.device();
+                painter.save();
+                painter.translate(area.topLeft());
+                painter.scale(area.width() / drawn.width() * field.picture.logicalDpiX() /
+                                  device.logicalDpiX(),
+                              area.height() / drawn.height() * field.picture.logicalDpiY() /
+                                  device.logicalDpiY());
+                painter.drawPicture(-drawn.topLeft(), field.picture);
+                painter.restore();
+            }
             painter.setFont(field.font);
             painter.setPen(Qt::black);
             for (const TextLine& line : field.lines) {

@@ -2,12 +2,13 @@
 
 // The report engine: banded reports laid out on pages in millimetres.
 //
-// A report is a page setup and up to four bands: a title printed once at the
+// A report is a page setup and up to five bands: a title printed once at the
 // top of the first page, a column header at the top of every page, a detail
-// band printed once per data row, and a page footer at the foot of every
-// page, the last one included. Bands hold text fields (fixed captions, data
-// from the current row, the page number, the date and time of the run) and
-// may carry thin rules along their top and bottom edges.
+// band printed once per data row, a summary printed once after the last
+// row, and a page footer at the foot of every page, the last one included.
+// Bands hold text fields (fixed captions, data from the current row, the
+// page number, the date and time of the run) and pictures, and may carry
+// thin rules along their top and bottom edges.
 //
 // A run asks its client for the rows: `beforeRun` once at the start, then
 // `needData` once before the first detail row and once after every printed
@@ -26,6 +27,7 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPicture>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -56,6 +58,7 @@ enum class FieldKind {
     Data,        // the value `data` of the current row
     PageNumber,  // the page's number in decimal
     DateTime,    // the date and time the page is produced at (DateTimeText)
+    Picture,     // `picture`, scaled to fill the field's box
 };
 
 struct Field {
@@ -71,6 +74,8 @@ struct Field {
     double height = 0;
 
     QFont font;  // sized in points
+    // Picture: a drawing whose bounding rectangle is scaled onto the box.
+    QPicture picture;
 
     // Sized to its text: one line, as wide and as high as the text (cut off
     // with "…" at the band's right edge); `width` and `height` are not used.
@@ -83,6 +88,9 @@ struct Field {
     bool grows = false;
     // White, opaque background.
     bool opaque = true;
+    // The text stands flush with the field's right edge (fields of one line
+    // of a fixed size; others stay left-aligned).
+    bool alignRight = false;
 };
 
 struct Band {
@@ -98,6 +106,9 @@ struct ReportDefinition {
     std::optional<Band> title;
     std::optional<Band> columnHeader;
     std::optional<Band> detail;
+    // Printed once after the last detail row, on a new page when it does
+    // not fit on the last one; it neither grows nor is cut.
+    std::optional<Band> summary;
     std::optional<Band> pageFooter;
     double ruleWidth = 0.2;  // millimetres
 };
@@ -110,7 +121,7 @@ struct ReportSource {
 
 // ---- The laid-out pages ---------------------------------------------------------
 
-enum class BandKind { Title, ColumnHeader, Detail, PageFooter };
+enum class BandKind { Title, ColumnHeader, Detail, Summary, PageFooter };
 
 // One line of a field's text. `x` and `baseline` are millimetres from the
 // field's box.
@@ -126,6 +137,7 @@ struct PlacedField {
     QFont font;
     bool opaque = true;
     std::vector<TextLine> lines;
+    QPicture picture;  // drawn into `box` when not null
 
     // The lines joined without breaks (what the field shows).
     QString shownText() const;

@@ -65,55 +65,65 @@ std::size_t SkipBlanks(std::string_view text) {
 
 }  // namespace
 
-bool IsDecimalNumber(std::string_view text) {
+std::optional<DecimalParts> ScanDecimal(std::string_view text) {
+    DecimalParts parts;
     std::size_t i = SkipBlanks(text);
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        parts.negative = text[i] == '-';
         ++i;
     }
     std::size_t end = SkipDigits(text, i);
     if (end == i) {
-        return false;
+        return std::nullopt;
     }
+    parts.whole = text.substr(i, end - i);
     i = end;
     if (i < text.size() && text[i] == '.') {
         end = SkipDigits(text, i + 1);
         if (end == i + 1) {
-            return false;
+            return std::nullopt;
         }
+        parts.fraction = text.substr(i + 1, end - i - 1);
         i = end;
     }
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            parts.exponentNegative = text[i] == '-';
             ++i;
         }
         end = SkipDigits(text, i);
         if (end == i) {
-            return false;
+            return std::nullopt;
         }
+        parts.exponent = text.substr(i, end - i);
         i = end;
     }
-    return i == text.size();
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    return parts;
+}
+
+bool IsDecimalNumber(std::string_view text) {
+    return ScanDecimal(text).has_value();
 }
 
 double ParseDecimal(std::string_view text) {
-    if (!IsDecimalNumber(text)) {
+    const std::optional<DecimalParts> parts = ScanDecimal(text);
+    if (!parts) {
         return 0.0;
     }
-    std::size_t i = SkipBlanks(text);
-    const bool negative = text[i] == '-';
-    if (text[i] == '+' || text[i] == '-') {
-        ++i;
-    }
-    // from_chars takes no "+", so it gets the unsigned part.
+    // from_chars takes no sign "+", so it gets the number from its digits on.
     double value = 0.0;
+    const char* first = parts->whole.data();
     const char* last = text.data() + text.size();
     const std::from_chars_result result =
-        std::from_chars(text.data() + i, last, value, std::chars_format::general);
+        std::from_chars(first, last, value, std::chars_format::general);
     if (result.ec != std::errc() || result.ptr != last) {
         return 0.0;
     }
-    return negative ? -value : value;
+    return parts->negative ? -value : value;
 }
 
 std::vector<std::string> SplitLines(std::string_view content) {

@@ -4,6 +4,7 @@
 // Stored text is GBK: lengths and positions count bytes, comparisons are on
 // unsigned bytes, and trimming removes bytes of code 32 or less.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,20 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 // exponent (e or E, an optional sign, one or more digits). "5." and ".5" are
 // not numbers; "." is the decimal point whatever the locale.
 bool IsDecimalNumber(std::string_view text);
+
+// The parts of a number that IsDecimalNumber accepts, as views into its text.
+struct DecimalParts {
+    bool negative = false;
+    std::string_view whole;     // digits before "."
+    std::string_view fraction;  // digits after "." (none without a ".")
+    bool exponentNegative = false;
+    std::string_view exponent;  // digits of the exponent (none without one)
+};
+
+// Splits `text` into the parts of its number, or nothing when IsDecimalNumber
+// refuses it. The one reader of the number rule: every other reader of
+// numbers takes its parts from here.
+std::optional<DecimalParts> ScanDecimal(std::string_view text);
 
 // The value of a text that IsDecimalNumber accepts; any other text, the
 // empty text included, and a number beyond the range of a double read as 0.

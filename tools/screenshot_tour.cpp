@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QChartView>
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
@@ -35,6 +36,8 @@
 #include "output/print_feed.h"
 #include "output/print_report.h"
 #include "output/printa.h"
+#include "output/summary.h"
+#include "output/summary_form.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
@@ -234,6 +237,24 @@ int main(int argc, char** argv) {
         const QString path = gOut + "/report-page1.png";
         report::RenderPageImage(document, 0, 110).save(path);
         std::printf("%s\n", qPrintable(path));
+    }
+
+    // The summary (报表 - 汇总统计): the window by plan category, the chart of
+    // the provincial funds by department, and the printed pages of that.
+    {
+        TSummaryForm summary(data, ReadSummaryProjects(data, form.listModel()->rows()));
+        summary.show();
+        Save(&summary, "summary-window");
+        summary.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(1);
+        summary.findChild<QComboBox*>(QStringLiteral("ComboBox2"))->setCurrentIndex(3);
+        Save(summary.findChild<QChartView*>(QStringLiteral("Chart1")), "summary-chart");
+        const report::ReportDocument document =
+            report::LayOutReport(summary.definition(), summary.ReportSource());
+        for (std::size_t i = 0; i < document.pages.size(); ++i) {
+            const QString path = gOut + QStringLiteral("/summary-page%1.png").arg(i + 1);
+            report::RenderPageImage(document, static_cast<int>(i), 110).save(path);
+            std::printf("%s\n", qPrintable(path));
+        }
     }
     return 0;
 }

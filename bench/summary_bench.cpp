@@ -1,0 +1,73 @@
+// The summary (报表 - 汇总统计) on stores of 2000 and 20000 projects: reading
+// the shown projects, grouping, and opening the whole window.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include "bench/bench_util.h"
+#include "mainwin/project_list.h"
+#include "output/summary.h"
+#include "output/summary_form.h"
+
+namespace shenbao {
+namespace {
+
+const std::vector<ListRow>& ShownRows(int count) {
+    static std::map<int, std::vector<ListRow>> rows;
+    auto& slot = rows[count];
+    if (slot.empty()) {
+        slot = ReloadList(bench::SampleDir::Of(count).dir());
+    }
+    return slot;
+}
+
+// Reading the main data file of every shown project, once each.
+void BM_SummaryRead(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bench::SampleDir& store = bench::SampleDir::Of(count);
+    const std::vector<ListRow>& rows = ShownRows(count);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadSummaryProjects(store.dir(), rows));
+    }
+    state.counters["projects"] = count;
+}
+BENCHMARK(BM_SummaryRead)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Grouping the read projects by department (the grouping with most groups
+// in the sample) and summing.
+void BM_SummaryGroup(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::vector<SummaryProject> projects =
+        ReadSummaryProjects(bench::SampleDir::Of(count).dir(), ShownRows(count));
+    std::size_t groups = 0;
+    for (auto _ : state) {
+        const SummaryTable table = Summarise(projects, 1);
+        groups = table.rows.size();
+        benchmark::DoNotOptimize(table);
+    }
+    state.counters["groups"] = static_cast<double>(groups);
+}
+BENCHMARK(BM_SummaryGroup)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The command from the menu to the window on the screen: read, group, fill
+// the table, draw the chart, show and paint.
+void BM_SummaryOpen(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const bench::SampleDir& store = bench::SampleDir::Of(count);
+    const std::vector<ListRow>& rows = ShownRows(count);
+    for (auto _ : state) {
+        TSummaryForm form(store.dir(), ReadSummaryProjects(store.dir(), rows));
+        form.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(form.table().total.projects);
+        state.PauseTiming();
+        form.close();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SummaryOpen)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace shenbao

@@ -1,0 +1,363 @@
+#include "output/summary_form.h"
+
+#include <QAbstractTableModel>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "output/summary_chart.h"
+#include "output/summary_report.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/look.h"
+#include "platform/gui/text.h"
+#include "report/preview.h"
+#include "report/printing.h"
+#include "store/io_error.h"
+
+namespace shenbao {
+
+// The table's model: the group rows in their order, then the total row in
+// bold. A click on a column title sorts by it; numbers sort largest first
+// on the first click.
+class SummaryModel : public QAbstractTableModel {
+  public:
+    explicit SummaryModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+    void setTable(const SummaryTable& table) {
+        beginResetModel();
+        header_.clear();
+        for (const std::string& caption : SummaryHeader(table.grouping)) {
+            header_ << FromGbk(caption);
+        }
+        cells_.clear();
+        cells_.reserve(table.rows.size() + 1);
+        for (const SummaryRow& row : table.rows) {
+            cells_.push_back(Texts(row));
+        }
+        cells_.push_back(Texts(table.total));
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(cells_.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : kSummaryColumnCount;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) {
+            return QVariant();
+        }
+        const int column = index.column();
+        switch (role) {
+            case Qt::DisplayRole:
+                return cells_[static_cast<std::size_t>(index.row())].at(column);
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(
+                    Qt::AlignVCenter | (IsNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft));
+            case Qt::FontRole: {
+                QFont font = SongPointFont(9, index.row() == rowCount() - 1);
+                return font;
+            }
+            case Qt::ForegroundRole:
+                return column == kSummaryNoteColumn ? QVariant(kRed) : QVariant(kBlack);
+            default:
+                return QVariant();
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= header_.size()) {
+            return QVariant();
+        }
+        if (role == Qt::DisplayRole) {
+            return header_.at(section);
+        }
+        if (role == Qt::InitialSortOrderRole) {
+            return IsNumberColumn(section) ? Qt::DescendingOrder : Qt::AscendingOrder;
+        }
+        return QVariant();
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+  private:
+    static bool IsNumberColumn(int column) {
+        return column != kSummaryGroupColumn && column != kSummaryNoteColumn;
+    }
+    static QStringList Texts(const SummaryRow& row) {
+        QStringList texts;
+        for (const std::string& cell : SummaryRowCells(row)) {
+            texts << FromGbk(cell);
+        }
+        return texts;
+    }
+
+    QStringList header_;
+    std::vector<QStringList> cells_;
+};
+
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int width) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFixedSize(width, 25);
+    return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+}  // namespace
+
+TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
+                           std::vector<SummaryProject> projects, QWidget* parent)
+    : QDialog(parent), dataDir_(dataDir), projects_(std::move(projects)) {
+    setObjectName(QStringLiteral("SummaryForm"));
+    setWindowTitle(QStringLiteral("汇总统计"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(SongPixelFont(12));
+
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("分组方式"));
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    for (int g = 0; g < kGroupingCount; ++g) {
+        ComboBox1->addItem(QStringLiteral("按") + FromGbk(GroupingName(g)));
+    }
+    ComboBox1->setMaxVisibleItems(kGroupingCount);
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("图表"));
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    for (int c = kSummaryCountColumn; c < kSummaryNoteColumn; ++c) {
+        ComboBox2->addItem(SummaryChartTitle(c));
+    }
+    ComboBox2->setMaxVisibleItems(kSummaryNoteColumn - kSummaryCountColumn);
+    ComboBox2->setCurrentIndex(kSummaryFirstAmountColumn - kSummaryCountColumn);  // 申请经费
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("金额单位：万元"));
+    SetColour(Label1, QPalette::WindowText, kNavy);
+    SetColour(Label2, QPalette::WindowText, kNavy);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    model_ = new SummaryModel(this);
+    StringGrid1 = new QTableView(Splitter1);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(model_);
+    StringGrid1->setFont(SongPointFont(9));
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->setCornerButtonEnabled(false);
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    QHeaderView* titles = StringGrid1->horizontalHeader();
+    titles->setFont(SongPointFont(9));
+    titles->setSectionsClickable(true);
+    titles->setSortIndicatorShown(true);
+    titles->setSortIndicator(kSummaryGroupColumn, Qt::AscendingOrder);
+    titles->setHighlightSections(false);
+    titles->setStretchLastSection(true);
+    // The chart fills its place; with many groups it grows taller than
+    // that and scrolls, so that every bar keeps a readable label.
+    ScrollBox1 = new QScrollArea(Splitter1);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setWidgetResizable(true);
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox1->setMinimumWidth(220);
+    Chart1 = new QChartView(ScrollBox1);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setRenderHint(QPainter::Antialiasing);
+    ScrollBox1->setWidget(Chart1);
+    Splitter1->addWidget(StringGrid1);
+    Splitter1->addWidget(ScrollBox1);
+    Splitter1->setStretchFactor(0, 3);
+    Splitter1->setStretchFactor(1, 2);
+
+    Label4 = MakeLabel(this, "Label4", QString());
+    Button1 = MakeButton(this, "Button1", QStringLiteral("打印预览"), 75);
+    Button2 = MakeButton(this, "Button2", QStringLiteral("打印"), 75);
+    Button3 = MakeButton(this, "Button3", QStringLiteral("输出至文本文件"), 110);
+    Button4 = MakeButton(this, "Button4", QStringLiteral("关闭"), 75);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(6);
+    auto* choices = new QHBoxLayout();
+    choices->addWidget(Label1);
+    choices->addWidget(ComboBox1);
+    choices->addSpacing(16);
+    choices->addWidget(Label2);
+    choices->addWidget(ComboBox2);
+    choices->addStretch(1);
+    choices->addWidget(Label3);
+    layout->addLayout(choices);
+    layout->addWidget(Splitter1, 1);
+    auto* commands = new QHBoxLayout();
+    commands->addWidget(Label4, 1);
+    for (QPushButton* button : {Button1, Button2, Button3, Button4}) {
+        commands->addWidget(button);
+    }
+    layout->addLayout(commands);
+
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TSummaryForm::ComboBox1Change);
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TSummaryForm::ComboBox2Change);
+    connect(titles, &QHeaderView::sortIndicatorChanged, this, &TSummaryForm::StringGrid1SortChange);
+    connect(Button1, &QPushButton::clicked, this, &TSummaryForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TSummaryForm::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TSummaryForm::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TSummaryForm::Button4Click);
+
+    table_ = Summarise(projects_, 0);
+    ShowTable();
+    ShowChart();
+
+    // Within the screen: the program runs on screens of 800 x 600.
+    QSize size(780, 540);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        size = size.boundedTo(area.size() - QSize(16, 48));
+        resize(size);
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    } else {
+        resize(size);
+    }
+    Splitter1->setSizes({size.width() * 3 / 5, size.width() * 2 / 5});
+}
+
+TSummaryForm::~TSummaryForm() = default;
+
+int TSummaryForm::chartColumn() const {
+    return kSummaryCountColumn + std::max(ComboBox2->currentIndex(), 0);
+}
+
+report::ReportDefinition TSummaryForm::definition() const {
+    return SummaryReport(table_, chartColumn());
+}
+
+report::ReportSource TSummaryForm::ReportSource() const {
+    return SummarySource(table_);
+}
+
+void TSummaryForm::ShowTable() {
+    model_->setTable(table_);
+    StringGrid1->resizeColumnsToContents();
+    QHeaderView* titles = StringGrid1->horizontalHeader();
+    titles->resizeSection(kSummaryGroupColumn,
+                          std::clamp(titles->sectionSize(kSummaryGroupColumn), 90, 220));
+    Label4->setText(
+        QStringLiteral("共%1个项目，%2个分组").arg(table_.total.projects).arg(table_.rows.size()));
+}
+
+void TSummaryForm::ShowChart() {
+    QChart* old = Chart1->chart();
+    Chart1->setChart(NewSummaryChart(table_, chartColumn()));
+    Chart1->setMinimumHeight(SummaryChartMinimumHeight(table_.rows.size()));
+    delete old;
+}
+
+void TSummaryForm::ComboBox1Change(int index) {
+    if (index < 0 || index >= kGroupingCount) {
+        return;
+    }
+    const int column = table_.sortColumn;
+    const bool ascending = table_.ascending;
+    table_ = Summarise(projects_, index);
+    SortSummary(table_, column, ascending);
+    ShowTable();
+    ShowChart();
+}
+
+void TSummaryForm::ComboBox2Change(int index) {
+    if (index >= 0) {
+        ShowChart();
+    }
+}
+
+void TSummaryForm::StringGrid1SortChange(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= kSummaryColumnCount) {
+        return;
+    }
+    SortSummary(table_, column, order == Qt::AscendingOrder);
+    ShowTable();
+    ShowChart();
+}
+
+void TSummaryForm::Button1Click() {
+    report::ShowPreview(this, definition(), ReportSource(),
+                        [this](QWidget* window) { PrintSummary(window); });
+}
+
+void TSummaryForm::Button2Click() {
+    PrintSummary(this);
+}
+
+void TSummaryForm::Button3Click() {
+    try {
+        const std::filesystem::path path = WriteSummaryText(dataDir_, table_);
+        ShowMessage(this, QStringLiteral("共输出%1个分组的汇总数据，输出的文本文件为“%2”")
+                              .arg(table_.rows.size())
+                              .arg(FromPath(path)));
+    } catch (const IoError& error) {
+        ShowIoError(this, error);
+    }
+}
+
+void TSummaryForm::Button4Click() {
+    close();
+}
+
+void TSummaryForm::PrintSummary(QWidget* parent) {
+    const report::ReportDefinition report = definition();
+    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
+    if (!printer) {
+        const std::filesystem::path path = dataDir_ / kSummaryPdfName;
+        try {
+            const report::PrintResult result =
+                report::WriteReportPdf(parent, report, ReportSource(), path);
+            if (result.status == report::PrintResult::Failed) {
+                ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(path)));
+            }
+            if (result.status != report::PrintResult::Done) {
+                return;
+            }
+        } catch (const IoError& error) {
+            ShowIoError(parent, error);
+            return;
+        }
+        ShowMessage(
+            parent,
+            QStringLiteral("系统中没有安装打印机，汇总表已输出为PDF文件“%1”").arg(FromPath(path)));
+        return;
+    }
+    const report::PrintResult result =
+        report::PrintReport(parent, report, ReportSource(), *printer);
+    if (result.status == report::PrintResult::Failed) {
+        ShowMessage(parent,
+                    QStringLiteral("无法在打印机“%1”上打印汇总表。").arg(printer->printerName()));
+    }
+}
+
+}  // namespace shenbao

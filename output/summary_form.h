@@ -1,0 +1,80 @@
+#pragma once
+
+// The summary window (unit Summary): the shown projects grouped by one
+// classification, as a table with a total row and as a bar chart beside it;
+// printed through the report engine or written to "tarvok08.txt".
+
+#include <QDialog>
+#include <filesystem>
+#include <vector>
+
+#include "output/summary.h"
+#include "report/report.h"
+
+class QChartView;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QSplitter;
+class QTableView;
+
+namespace shenbao {
+
+class SummaryModel;
+
+class TSummaryForm : public QDialog {
+    Q_OBJECT
+  public:
+    // `projects`: what was read of the shown projects (ReadSummaryProjects),
+    // once for the window's life; regrouping does not read again.
+    TSummaryForm(const std::filesystem::path& dataDir, std::vector<SummaryProject> projects,
+                 QWidget* parent = nullptr);
+    ~TSummaryForm() override;
+
+    // The table as shown: grouping, rows in their shown order, total row.
+    const SummaryTable& table() const { return table_; }
+    // The table column the chart shows (1..8).
+    int chartColumn() const;
+    // The report of the table as shown, and its rows for the engine.
+    report::ReportDefinition definition() const;
+    report::ReportSource ReportSource() const;
+
+  public slots:
+    void ComboBox1Change(int index);  // grouping chosen
+    void ComboBox2Change(int index);  // charted column chosen
+    void StringGrid1SortChange(int column, Qt::SortOrder order);
+    void Button1Click();  // preview
+    void Button2Click();  // print
+    void Button3Click();  // text file
+    void Button4Click();  // close
+
+  private:
+    void ShowTable();
+    void ShowChart();
+    // Prints to the default printer, or into the PDF file when no printer
+    // is installed. Messages go over `parent`.
+    void PrintSummary(QWidget* parent);
+
+    std::filesystem::path dataDir_;
+    std::vector<SummaryProject> projects_;
+    SummaryTable table_;
+
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QTableView* StringGrid1 = nullptr;
+    SummaryModel* model_ = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    QChartView* Chart1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+};
+
+}  // namespace shenbao

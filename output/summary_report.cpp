@@ -1,0 +1,192 @@
+#include "output/summary_report.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "output/summary_chart.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/text.h"
+
+namespace shenbao {
+
+namespace {
+
+// Millimetres: the band is 277 wide (landscape A4 less 10 on each side).
+constexpr double kBandWidth = 277;
+constexpr double kGap = 0.6;
+constexpr std::array<double, kSummaryColumnCount> kWidths = {52, 14, 24, 24, 24,
+                                                             24, 24, 24, 24, 30};
+// The note, left-aligned, keeps its distance from the right-aligned sums.
+constexpr double kNoteLead = 4;
+
+constexpr double kFieldTop = 0.53;
+constexpr double kFieldHeight = 4.50;
+constexpr double kRowHeight = 5.56;
+constexpr double kHeaderHeight = 6.35;
+constexpr double kChartGap = 3;
+
+double ColumnLeft(int column) {
+    double left = 0;
+    for (int c = 0; c < column; ++c) {
+        left += kWidths[static_cast<std::size_t>(c)] + kGap;
+    }
+    return column == kSummaryNoteColumn ? left + kNoteLead : left;
+}
+
+bool IsNumberColumn(int column) {
+    return column != kSummaryGroupColumn && column != kSummaryNoteColumn;
+}
+
+report::Field CellField(const QString& name, int column, const QString& text) {
+    report::Field field;
+    field.name = name;
+    field.kind = report::FieldKind::Text;
+    field.text = text;
+    field.left = ColumnLeft(column);
+    field.top = kFieldTop;
+    field.width = kWidths[static_cast<std::size_t>(column)];
+    field.height = kFieldHeight;
+    field.font = SongPointFont(9);
+    field.alignRight = IsNumberColumn(column);
+    return field;
+}
+
+// Tall enough for a readable bar per group, within one page.
+double ChartHeight(std::size_t groups) {
+    return std::clamp(24.0 + 6.0 * static_cast<double>(groups), 60.0, 150.0);
+}
+
+}  // namespace
+
+QString SummaryTitleField() {
+    return QStringLiteral("Title");
+}
+QString SummaryCaptionField(int column) {
+    return QStringLiteral("Caption%1").arg(column);
+}
+QString SummaryDetailField(int column) {
+    return QStringLiteral("Detail%1").arg(column);
+}
+QString SummaryTotalField(int column) {
+    return QStringLiteral("Total%1").arg(column);
+}
+QString SummaryChartField() {
+    return QStringLiteral("Chart");
+}
+
+QString SummaryReportTitle(int grouping) {
+    return QStringLiteral("澄川省计划项目汇总表（按%1）").arg(FromGbk(GroupingName(grouping)));
+}
+
+report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColumn) {
+    report::ReportDefinition definition;
+    definition.name = SummaryReportTitle(table.grouping);
+    definition.page.paper = QPageSize::A4;
+    definition.page.orientation = QPageLayout::Landscape;
+    definition.page.margins = QMarginsF(10, 10, 10, 10);
+
+    report::Band title;
+    title.height = 10.58;
+    report::Field heading;
+    heading.name = SummaryTitleField();
+    heading.text = definition.name;
+    heading.top = 2.12;
+    heading.font = SongPointFont(16);
+    heading.autoSize = true;
+    heading.centred = true;
+    title.fields.push_back(heading);
+    report::Field unit;
+    unit.name = QStringLiteral("Unit");
+    unit.text = QStringLiteral("金额单位：万元");
+    unit.left = kBandWidth - 25;
+    unit.top = 5.5;
+    unit.font = SongPointFont(9);
+    unit.autoSize = true;
+    title.fields.push_back(unit);
+    definition.title = title;
+
+    report::Band header;
+    header.height = kHeaderHeight;
+    header.ruleTop = true;
+    header.ruleBottom = true;
+    report::Band detail;
+    detail.height = kRowHeight;
+    const SummaryCells captions = SummaryHeader(table.grouping);
+    for (int c = 0; c < kSummaryColumnCount; ++c) {
+        header.fields.push_back(
+            CellField(SummaryCaptionField(c), c, FromGbk(captions[static_cast<std::size_t>(c)])));
+        report::Field data = CellField(SummaryDetailField(c), c, QString());
+        data.kind = report::FieldKind::Data;
+        data.data = c;
+        // A long group value wraps and makes its row taller; nothing is cut.
+        data.grows = c == kSummaryGroupColumn;
+        detail.fields.push_back(data);
+    }
+    definition.columnHeader = header;
+    definition.detail = detail;
+
+    // The total row, ruled off from the groups, and the chart under it.
+    report::Band summary;
+    summary.ruleTop = true;
+    const SummaryCells totals = SummaryRowCells(table.total);
+    for (int c = 0; c < kSummaryColumnCount; ++c) {
+        summary.fields.push_back(
+            CellField(SummaryTotalField(c), c, FromGbk(totals[static_cast<std::size_t>(c)])));
+    }
+    report::Field chart;
+    chart.name = SummaryChartField();
+    chart.kind = report::FieldKind::Picture;
+    chart.top = kHeaderHeight + kChartGap;
+    chart.width = kBandWidth;
+    chart.height = ChartHeight(table.rows.size());
+    chart.picture = SummaryChartPicture(table, chartColumn, QSizeF(chart.width, chart.height));
+    summary.fields.push_back(chart);
+    summary.height = chart.top + chart.height;
+    definition.summary = summary;
+
+    report::Band footer;
+    footer.height = 6.88;
+    footer.ruleTop = true;
+    report::Field page;
+    page.name = QStringLiteral("PageNumber");
+    page.kind = report::FieldKind::PageNumber;
+    page.left = 4.76;
+    page.top = 1.59;
+    page.font = SongPointFont(9);
+    page.autoSize = true;
+    footer.fields.push_back(page);
+    report::Field printedAt;
+    printedAt.name = QStringLiteral("PrintedAt");
+    printedAt.kind = report::FieldKind::DateTime;
+    printedAt.left = 225.95;
+    printedAt.top = 1.06;
+    printedAt.font = SongPointFont(8);
+    printedAt.autoSize = true;
+    footer.fields.push_back(printedAt);
+    definition.pageFooter = footer;
+    return definition;
+}
+
+report::ReportSource SummarySource(const SummaryTable& table) {
+    struct Run {
+        SummaryTable table;
+        std::size_t cursor = 0;
+    };
+    auto run = std::make_shared<Run>(Run{table, 0});
+    report::ReportSource source;
+    source.beforeRun = [run] { run->cursor = 0; };
+    source.needData = [run](std::vector<QString>& values) {
+        if (run->cursor >= run->table.rows.size()) {
+            return false;
+        }
+        const SummaryCells cells = SummaryRowCells(run->table.rows[run->cursor++]);
+        for (std::size_t i = 0; i < cells.size() && i < values.size(); ++i) {
+            values[i] = FromGbk(cells[i]);
+        }
+        return true;
+    };
+    return source;
+}
+
+}  // namespace shenbao
