@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStringList>
 
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
@@ -100,12 +101,25 @@ void TZMainForm::RunOnProgressPanel(const QString& doneText,
     Button3->setEnabled(false);
     ShowProgressPanel();
     Label4->repaint();
-    // A line naming an ID or a name of megabytes is shortened for the eye.
-    const auto show = [this](const std::string& line) {
-        Memo1->appendPlainText(ShortenedText(FromGbk(line.substr(0, 4096)), 300));
+    // Lines reach the log in blocks: a control file naming one project a
+    // hundred thousand times gives as many lines. A line naming an ID or a
+    // name of megabytes is shortened for the eye.
+    QStringList pending;
+    const auto flush = [this, &pending] {
+        if (!pending.isEmpty()) {
+            Memo1->appendPlainText(pending.join(QLatin1Char('\n')));
+            pending.clear();
+        }
+    };
+    const auto show = [&pending, &flush](const std::string& line) {
+        pending.append(ShortenedText(FromGbk(std::string_view(line).substr(0, 4096)), 300));
+        if (pending.size() >= 1000) {
+            flush();
+        }
     };
     try {
         const int count = run(show);
+        flush();
         Label4->setText(doneText.arg(count));
         Label4->repaint();
     } catch (const IoError& error) {

@@ -423,7 +423,7 @@ void TZMainForm::ReportDamagedEntries() {
     for (std::size_t i = 0; i < entries.size() && i < kNamed; ++i) {
         text += QStringLiteral("\n%1（%2）")
                     .arg(ShortenedText(FromGbk(entries[i].id), 60),
-                         IoErrorReason(entries[i].error));
+                         IoErrorReason(entries[i].error, true));
     }
     if (entries.size() > kNamed) {
         text += QStringLiteral("\n……共%1个项目").arg(entries.size());

@@ -94,13 +94,13 @@ QString ShortenedText(const QString& text, int limit) {
     return text.left(head) + gap + text.right(kept - head);
 }
 
-QString IoErrorReason(const IoError& error) {
+QString IoErrorReason(const IoError& error, bool brief) {
     QString reason = ChineseReason(error.errorCode());
     QString system = QString::fromLocal8Bit(error.reason().c_str());
     if (reason.isEmpty()) {
         return system;
     }
-    if (!system.isEmpty()) {
+    if (!system.isEmpty() && !brief) {
         reason += QStringLiteral("（") + system + QStringLiteral("）");
     }
     return reason;
