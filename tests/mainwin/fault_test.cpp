@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "exchange/transfer.h"
 #include "mainwin/list_model.h"
@@ -246,6 +248,8 @@ TEST_F(Faults, DamagedStoreEntries) {
             row.make(store.path(row.id + ".zzj"));
         }
     }
+    TempStore out;
+    WritePathSetting(store.dir(), kExportPathFileName, out.dir().string());
     const std::map<std::string, std::string> stored = Snapshot();
 
     std::vector<std::string> all = {"F0000001", "F0000002"};
@@ -288,6 +292,26 @@ TEST_F(Faults, DamagedStoreEntries) {
                   static_cast<qsizetype>(all.size()) - 2);
         second.hide();
     }
+
+    // Export takes the two projects and nothing of the damaged entries: no
+    // link rides along, and the control file names the two alone.
+    answerer.Ok();
+    form->N31Click();
+    EXPECT_EQ(Find<QLabel>(form.get(), "Label4")->text(), QStringLiteral("成功导出2个项目的数据"));
+    const QStringList log =
+        Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText().split(QLatin1Char('\n'));
+    EXPECT_EQ(log.size(), static_cast<qsizetype>(all.size()));
+    EXPECT_TRUE(log[2].startsWith(QStringLiteral("错误号:421  项目“”的数据文件是一个文件夹")));
+    EXPECT_TRUE(log[4].startsWith(QStringLiteral("错误号:421  项目“”的数据文件是一个符号链接")));
+    EXPECT_EQ(out.Read("vemra.zzj"), "F0000001\r\nF0000002\r\n");
+    std::set<std::string> exported;
+    for (const auto& entry : fs::directory_iterator(out.dir())) {
+        exported.insert(entry.path().filename().string());
+        EXPECT_EQ(entry.symlink_status().type(), fs::file_type::regular);
+    }
+    EXPECT_EQ(exported, (std::set<std::string>{"F0000001.zzj", "F0000001.zj", "F0000002.zzj",
+                                               "F0000002.zj", "vemra.zzj"}));
+    Find<QPushButton>(form.get(), "Button3")->click();
 
     // Delete takes the damaged row out of the index and leaves the entry
     // (no file of the project) where it is.
