@@ -19,6 +19,8 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <set>
 
 #include "exchange/transfer.h"
@@ -406,6 +408,28 @@ TEST_F(Faults, FullDisk) {
     EXPECT_TRUE(answerer.messages().last().contains(QStringLiteral("仍要退出本系统吗?")));
     platform::SetFaultInjector({});
     EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
+// Whatever ends a command is shown in a box of readable size, and the
+// window goes on.
+TEST_F(Faults, AnyFailureEndsTheCommandWithABoxAndTheWindowStays) {
+    const std::string megabyte(1 << 20, 'x');
+    const std::vector<std::pair<std::function<void()>, QString>> rows = {
+        {[] { throw std::bad_alloc(); }, QStringLiteral("内存不足")},
+        {[&] { throw std::runtime_error(megabyte); }, QStringLiteral("xxx……xxx")},
+        {[&] { IoError::ThrowCode(store.path(megabyte), ENAMETOOLONG); },
+         QStringLiteral("文件名太长")},
+    };
+    for (const auto& [command, shown] : rows) {
+        answerer.Ok();
+        EXPECT_FALSE(form->RunGuarded(command));
+        ASSERT_FALSE(answerer.messages().isEmpty());
+        EXPECT_EQ(answerer.icons().last(), QMessageBox::Critical);
+        EXPECT_TRUE(answerer.messages().last().contains(shown));
+        EXPECT_LT(answerer.messages().last().size(), 600);
+        EXPECT_TRUE(form->isVisible());
+    }
     EXPECT_EQ(answerer.unexpected(), 0);
 }
 
