@@ -479,18 +479,34 @@ std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {
     if (kind == EntryKind::Regular) {
         return exact;
     }
-    try {
-        const DirectoryListing listing(dir);
-        if (const DirectoryEntry* entry = listing.Find(name)) {
-            return listing.PathOf(*entry);
+    // One pass over the directory, keeping nothing but the candidates.
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr) {
+        return kind ? std::optional<fs::path>(exact) : std::nullopt;
+    }
+    std::optional<fs::path> regular;
+    std::optional<fs::path> other;
+    while (dirent* entry = ::readdir(d)) {
+        const std::string_view entryName(entry->d_name);
+        if (entryName == name || !EqualIgnoringAsciiCase(entryName, name)) {
+            continue;
         }
-    } catch (const IoError&) {
-        // An unreadable directory: only the exact name can be told.
+        if (KindOfDirent(dir, *entry) == EntryKind::Regular) {
+            regular = dir / entry->d_name;
+            break;
+        }
+        if (!other) {
+            other = dir / entry->d_name;
+        }
+    }
+    ::closedir(d);
+    if (regular) {
+        return regular;
     }
     if (kind) {
         return exact;
     }
-    return std::nullopt;
+    return other;
 }
 
 bool CreateDirectories(const fs::path& path) noexcept {
