@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "platform/gbk.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
+#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 #include "store/text.h"
@@ -226,6 +228,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string listed = (flags & 4) ? input.ConsumeRandomLengthString(64) : std::string();
     const Source source = MakeSource(input, flags);
+
+    // A directory under the control file's name (and no control file beside
+    // it): the import is refused before anything is written.
+    bool controlIsDirectory = false;
+    for (const auto& entry : fs::directory_iterator(SourceDir())) {
+        controlIsDirectory = controlIsDirectory ||
+                             (!source.controlFile && entry.is_directory() &&
+                              entry.path().filename().string().size() == kIndexFileName.size() &&
+                              EndsWithIgnoringCase(entry.path().filename().string(), kIndexFileName));
+    }
+    if (controlIsDirectory) {
+        fuzz::EmptyDirectory(DataDir());
+        int refusals = 0;
+        try {
+            CollectSourceIds(SourceDir());
+        } catch (const IoError& error) {
+            refusals += error.errorCode() == EISDIR ? 1 : 0;
+        }
+        try {
+            RunImport(DataDir(), listed, SourceDir());
+        } catch (const IoError& error) {
+            refusals += error.errorCode() == EISDIR ? 1 : 0;
+        }
+        FUZZ_CHECK(refusals == 2);
+        FUZZ_CHECK(fuzz::Snapshot(DataDir()).empty());
+        return 0;
+    }
 
     std::vector<std::string> sourceIds = CollectSourceIds(SourceDir());
     std::vector<std::string> expected = ExpectedSourceIds(source);

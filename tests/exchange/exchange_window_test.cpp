@@ -353,6 +353,15 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
          0,
          0,
          QStringLiteral("这是一个符号链接，不是普通文件")},
+        {"the control file is a directory",
+         [&](TempStore& m) {
+             project(m, "GOOD0001");
+             fs::create_directory(m.path("Vemra.zzj"));
+         },
+         {},
+         0,
+         0,
+         QStringLiteral("这是一个文件夹，不是文件")},
         {"the control file is a FIFO",
          [&](TempStore& m) {
              project(m, "GOOD0001");
