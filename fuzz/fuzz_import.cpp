@@ -169,12 +169,34 @@ std::vector<std::string> ExpectedSourceIds(const Source& source) {
     return ids;
 }
 
-// Lines that stand for no source ID of their own, or for one named before:
-// they draw no new ID.
-bool DrawsNothing(const std::string& line) {
-    return line.starts_with(Utf8ToGbk("项目“")) &&
-           (line.ends_with(Utf8ToGbk("在引入的目录中重复出现，只引入一次。")) ||
-            line.find(Utf8ToGbk("”的成员文件")) != std::string::npos);
+// What each log line stands for, found by walking the source IDs in order:
+// a source ID gives one line, or a member file's line before its imported
+// line. Repeats and member files' lines draw no new ID.
+enum class Line { Draws, Repeat, Member };
+
+std::vector<Line> ClassifyLines(const std::vector<std::string>& sourceIds,
+                                const ExchangeResult& result) {
+    const std::vector<std::string>& log = result.log;
+    std::vector<Line> lines;
+    std::size_t j = 0;
+    for (const std::string& id : sourceIds) {
+        FUZZ_CHECK(j < log.size());
+        if (log[j] == Utf8ToGbk("项目“") + id + Utf8ToGbk("”在引入的目录中重复出现，只引入一次。")) {
+            lines.push_back(Line::Repeat);
+            ++j;
+            continue;
+        }
+        if (log[j].starts_with(Utf8ToGbk("项目“") + id + Utf8ToGbk("”的成员文件")) &&
+            log[j].ends_with(Utf8ToGbk("，未引入该文件。")) && j + 1 < log.size() &&
+            log[j + 1].starts_with(Utf8ToGbk("ID号为“"))) {
+            lines.push_back(Line::Member);
+            ++j;
+        }
+        lines.push_back(Line::Draws);
+        ++j;
+    }
+    FUZZ_CHECK(j == log.size());
+    return lines;
 }
 
 // Replays the drawing of new IDs over the candidates the run was offered,
@@ -184,12 +206,13 @@ bool DrawsNothing(const std::string& line) {
 // before it, within kImportIdAttempts. (The draws all come before the copies;
 // the log keeps the order of the source IDs.)
 void CheckNewIds(const std::string& listed, const std::vector<std::string>& offered,
-                 const ExchangeResult& result) {
+                 const ExchangeResult& result, const std::vector<Line>& kinds) {
     std::string text = listed;
     std::size_t k = 0;
     const std::string imported = Utf8ToGbk("ID号为“");
-    for (const std::string& line : result.log) {
-        if (DrawsNothing(line)) {
+    for (std::size_t j = 0; j < result.log.size(); ++j) {
+        const std::string& line = result.log[j];
+        if (kinds[j] != Line::Draws) {
             continue;
         }
         std::optional<std::string> fresh;
@@ -256,7 +279,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    std::vector<std::string> sourceIds = CollectSourceIds(SourceDir());
+    const std::vector<std::string> inOrder = CollectSourceIds(SourceDir());
+    std::vector<std::string> sourceIds = inOrder;
     std::vector<std::string> expected = ExpectedSourceIds(source);
     std::sort(sourceIds.begin(), sourceIds.end());
     std::sort(expected.begin(), expected.end());
@@ -308,12 +332,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FUZZ_CHECK(fuzz::Snapshot(SourceDir()) == sourceBefore);
     // One line per source ID, and a line per member file refused.
-    const std::size_t memberLines = static_cast<std::size_t>(
-        std::count_if(result.log.begin(), result.log.end(), [](const std::string& line) {
-            return line.find(Utf8ToGbk("”的成员文件")) != std::string::npos;
-        }));
-    FUZZ_CHECK(result.log.size() == sourceIds.size() + memberLines);
-    CheckNewIds(listed, offered, result);
+    const std::vector<Line> kinds = ClassifyLines(inOrder, result);
+    CheckNewIds(listed, offered, result, kinds);
     // A project named twice comes in once.
     FUZZ_CHECK(result.count <=
                static_cast<int>(std::set<std::string>(sourceIds.begin(), sourceIds.end()).size()));
