@@ -4,12 +4,38 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <exception>
+#include <stdexcept>
 
 #include "mainwin/zmain.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
 
+namespace {
+
+// The last guard of every event: a failure that no command caught is shown
+// and the event dropped, so that it never unwinds through the toolkit and
+// ends the program.
+class Application : public QApplication {
+  public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            shenbao::ShowException(activeWindow(), error);
+        } catch (...) {
+            shenbao::ShowException(activeWindow(), std::runtime_error("unknown failure"));
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("shenbao"));
 
     // Standard buttons and dialogs of the toolkit in Simplified Chinese.
@@ -21,7 +47,13 @@ int main(int argc, char** argv) {
     }
     shenbao::InstallProgramFont();
 
-    shenbao::TZMainForm form;
-    form.showMaximized();
-    return app.exec();
+    try {
+        shenbao::TZMainForm form;
+        form.showMaximized();
+        return app.exec();
+    } catch (const std::exception& error) {
+        // Start-up itself failed (the window could not be made).
+        shenbao::ShowException(nullptr, error);
+        return 1;
+    }
 }

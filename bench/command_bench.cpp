@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "bench/bench_util.h"
@@ -182,6 +183,29 @@ void BM_ImportAll(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// An exchange directory without a control file holding 5000 member files
+// whose main data files are missing: every project is a look-up in one
+// listing of the directory and a 432 line.
+void BM_ImportMemberOnlyFiles(benchmark::State& state) {
+    ScratchDir exchange;
+    for (int i = 0; i < 5000; ++i) {
+        char name[24];
+        std::snprintf(name, sizeof name, "ONLY%04d.zj", i);
+        std::ofstream(exchange.dir() / name) << "members\r\n";
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto target = std::make_unique<ScratchDir>();
+        state.ResumeTiming();
+        ExchangeResult result = RunImport(target->dir(), ListedIds({}), exchange.dir());
+        state.counters["lines"] = static_cast<double>(result.log.size());
+        state.PauseTiming();
+        target.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportMemberOnlyFiles)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // The floor of export and import: the same files copied with plain copies.
 void BM_PlainCopyAll(benchmark::State& state) {

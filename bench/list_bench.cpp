@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "bench/bench_util.h"
@@ -43,6 +44,65 @@ void BM_ReloadListFloor(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ReloadListFloor)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// A store of 2000 projects whose index also names 20000 IDs without files
+// (IDs alone in the list): every missing file is a look-up in one listing of
+// the data directory, not a listing of its own.
+class StoreWithMissingIds {
+  public:
+    StoreWithMissingIds() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "shenbao-missing-XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        dir_ = std::filesystem::path(::mkdtemp(buffer.data())) / "";
+        const bench::SampleDir& sample = bench::SampleDir::Of(2000);
+        std::vector<std::string> ids;
+        for (const std::string& id : sample.ids()) {
+            for (const char* extension : {".zzj", ".zj"}) {
+                std::filesystem::copy_file(sample.dir() / (id + extension), dir_ / (id + extension));
+            }
+            ids.push_back(id);
+        }
+        for (int i = 0; i < 20000; ++i) {
+            char id[16];
+            std::snprintf(id, sizeof id, "MISS%04d", i);
+            ids.emplace_back(id);
+        }
+        SaveIndex(dir_, ids);
+    }
+    ~StoreWithMissingIds() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    const std::filesystem::path& dir() const { return dir_; }
+
+  private:
+    std::filesystem::path dir_;
+};
+
+void BM_ReloadListWithMissingIds(benchmark::State& state) {
+    static const StoreWithMissingIds store;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        rows = ReloadList(store.dir()).size();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+BENCHMARK(BM_ReloadListWithMissingIds)->Unit(benchmark::kMillisecond);
+
+// The same through the window: Refresh as the user presses it.
+void BM_RefreshWithMissingIds(benchmark::State& state) {
+    static const StoreWithMissingIds store;
+    TZMainForm form(FromPath(store.dir()));
+    for (auto _ : state) {
+        form.BitBtn9Click();
+        benchmark::DoNotOptimize(form.projectCount());
+    }
+    state.counters["rows"] = form.projectCount();
+}
+BENCHMARK(BM_RefreshWithMissingIds)->Unit(benchmark::kMillisecond);
 
 // Each sort key on the store's rows in index order.
 void BM_SortList(benchmark::State& state) {

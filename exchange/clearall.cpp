@@ -25,36 +25,30 @@ namespace {
 
 const QString kReturnCaption = QStringLiteral("返回主界面");
 
-// The files of the data directory that are not project data and stay.
-bool IsKeptFile(std::string_view name) {
-    for (std::string_view kept : {kCodeTableFileName, kExportPathFileName, kImportPathFileName}) {
-        if (EqualIgnoringAsciiCase(name, kept)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 bool ClearStoreFiles(const fs::path& dataDir) {
-    const fs::path index = dataDir / std::string(kIndexFileName);
+    const fs::path index = IndexFilePath(dataDir);
     std::optional<std::string> content = platform::ReadFileIfExists(index);
     if (!content) {
         return false;
     }
+    // The data directory listed once for all lines. The store's own files
+    // (the index, the code table, the path settings, the print feed) are no
+    // project's, whatever a line says.
+    const platform::DirectoryListing listing(dataDir);
     for (const std::string& line : SplitLines(*content)) {
+        if (IsReservedId(line)) {
+            continue;
+        }
         for (std::string_view extension : {kMainFileExtension, kMemberFileExtension}) {
             std::string name = line;
             name.append(extension);
-            if (IsKeptFile(name)) {
-                continue;
-            }
             if (!FileInDirectory(dataDir, name)) {
                 continue;
             }
-            if (std::optional<fs::path> path = platform::FindFile(dataDir, name)) {
-                platform::RemoveFile(*path);
+            if (const platform::DirectoryEntry* entry = listing.Find(name)) {
+                platform::RemoveFile(listing.PathOf(*entry));
             }
         }
     }

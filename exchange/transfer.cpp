@@ -27,19 +27,33 @@ fs::path WithoutTrailingSeparator(const fs::path& dir) {
     return dir.parent_path();
 }
 
-// The subdirectory `name` of `parent`, or one whose name differs only in
-// letter case when that exists instead.
+// The entry `name` of `parent` (a directory, or a link where one is
+// expected), also when the medium holds it in another letter case; the exact
+// path when there is none.
 fs::path SubdirectoryIgnoringCase(const fs::path& parent, const std::string& name) {
     fs::path exact = parent / name;
-    if (platform::DirectoryExists(exact)) {
+    if (platform::EntryKindOf(exact)) {
         return exact;
     }
-    std::error_code ec;
-    for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (EqualIgnoringAsciiCase(entry, name) && platform::DirectoryExists(it->path())) {
-            return it->path();
+    try {
+        const platform::DirectoryListing listing(parent);
+        const platform::DirectoryEntry* link = nullptr;
+        for (const platform::DirectoryEntry& entry : listing.entries()) {
+            if (!EqualIgnoringAsciiCase(entry.name, name)) {
+                continue;
+            }
+            if (entry.kind == platform::EntryKind::Directory) {
+                return listing.PathOf(entry);
+            }
+            if (entry.kind == platform::EntryKind::Link && link == nullptr) {
+                link = &entry;
+            }
         }
+        if (link != nullptr) {
+            return listing.PathOf(*link);
+        }
+    } catch (const IoError&) {
+        // No medium, or an unreadable one: the exact name.
     }
     return exact;
 }
@@ -63,23 +77,88 @@ std::string G(std::string_view utf8) {
     return Utf8ToGbk(utf8);
 }
 
-// The file `id` + `extension` in the exchange directory `dir`, found also
-// under another letter case; nothing when the ID could name a file outside
-// the directory or no such file is there. IDs are GBK text: the name is
-// looked for with the ID's own bytes, as export writes it, and then in
-// UTF-8, as a medium mounted with a converting character set shows it.
-std::optional<fs::path> SourceFile(const fs::path& dir, std::string_view id,
-                                   std::string_view extension) {
+// The entry of `id` + `extension` in the exchange directory `listing`,
+// found also under another letter case; null when the ID could name a file
+// outside the directory or no such entry is there. IDs are GBK text: the
+// name is looked for with the ID's own bytes, as export writes it, and then
+// in UTF-8, as a medium mounted with a converting character set shows it.
+const platform::DirectoryEntry* SourceEntry(const platform::DirectoryListing& listing,
+                                            std::string_view id, std::string_view extension) {
     for (std::string name : {std::string(id), GbkToUtf8(id)}) {
         name.append(extension);
-        if (!FileInDirectory(dir, name)) {
-            return std::nullopt;
+        if (!FileInDirectory(listing.directory(), name)) {
+            return nullptr;
         }
-        if (std::optional<fs::path> found = platform::FindFile(dir, name)) {
-            return found;
+        if (name.size() > kMaxFileNameLength) {
+            continue;  // no file has such a name
+        }
+        if (const platform::DirectoryEntry* entry = listing.Find(name)) {
+            return entry;
         }
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+// One file a run copies: its name where it was found and its bytes.
+struct TakenFile {
+    std::string name;
+    std::string content;
+};
+
+enum class Take { Taken, Missing, Refused };
+
+// Reads the entry `entry` (null: nothing there) of `listing` into `file`.
+// An entry that is no regular file or too large is refused without being
+// read, and `refusal` gets the reason's errno; other failures throw.
+Take TakeEntry(const platform::DirectoryListing& listing, const platform::DirectoryEntry* entry,
+               TakenFile& file, int& refusal) {
+    if (entry == nullptr) {
+        return Take::Missing;
+    }
+    try {
+        std::optional<std::string> content = platform::ReadEntry(listing, *entry);
+        if (!content) {
+            return Take::Missing;  // gone since the listing
+        }
+        file = {entry->name, std::move(*content)};
+        return Take::Taken;
+    } catch (const IoError& error) {
+        if (!platform::IsUnreadableEntry(error.errorCode())) {
+            throw;
+        }
+        refusal = error.errorCode();
+        return Take::Refused;
+    }
+}
+
+// A store file of `id`, as TakeEntry takes it; an ID too long to name a file
+// is refused.
+Take TakeStoreFile(const platform::DirectoryListing& listing, std::string_view id,
+                   std::string_view extension, TakenFile& file, int& refusal) {
+    const platform::DirectoryEntry* entry = nullptr;
+    try {
+        entry = FindProjectEntry(listing, id, extension);
+    } catch (const IoError& error) {
+        refusal = error.errorCode();
+        return Take::Refused;
+    }
+    return TakeEntry(listing, entry, file, refusal);
+}
+
+// Why a file was refused, for a log line (GBK).
+std::string RefusalText(int errorCode) {
+    switch (errorCode) {
+        case EISDIR:
+            return Utf8ToGbk("是一个文件夹");
+        case ELOOP:
+            return Utf8ToGbk("是一个符号链接");
+        case EFBIG:
+            return Utf8ToGbk("太大（超过64MB）");
+        case ENAMETOOLONG:
+            return Utf8ToGbk("的名称太长");
+        default:
+            return Utf8ToGbk("不是普通文件");
+    }
 }
 
 // The list's ID column as text, answering whether a candidate ID occurs in it
@@ -168,19 +247,34 @@ std::vector<std::string> CheckFloppyForExport() {
                            G("K的空间，请换一片空软盘作为数据导出盘!"));
     }
     // The drive's root cannot be made; SEND only on a medium that is there,
-    // never in the bare mount point.
+    // never in the bare mount point. A SEND that is a link is not used: it
+    // could lead anywhere off the disk.
     const fs::path send = FloppySendDirectory();
-    if (!platform::DirectoryExists(send) &&
-        !(free >= 0 && platform::DirectoryExists(drive) && platform::CreateDirectories(send))) {
+    const std::optional<platform::EntryKind> kind = platform::EntryKindOf(send);
+    const bool ready = kind ? kind == platform::EntryKind::Directory
+                            : free >= 0 && platform::DirectoryExists(drive) &&
+                                  platform::CreateDirectories(send);
+    if (!ready) {
         problems.push_back(G("在A：上创建\\Send失败！"));
     }
     return problems;
 }
 
-fs::path FloppyImportDirectory() {
+std::vector<std::string> CheckFloppyForImport() {
+    if (platform::MediumFreeSpace(platform::MapDrivePath("A:\\")) < 0) {
+        return {G("驱动器A：中没有软盘，请插入数据盘后再引入！")};
+    }
+    return {};
+}
+
+fs::path FloppyImportDirectory(std::string* refusal) {
     fs::path send = FloppySendDirectory();
-    if (platform::DirectoryExists(send)) {
+    const std::optional<platform::EntryKind> kind = platform::EntryKindOf(send);
+    if (kind == platform::EntryKind::Directory) {
         return send;
+    }
+    if (kind == platform::EntryKind::Link && refusal != nullptr) {
+        *refusal = G("A:\\SEND是一个符号链接，不从中引入；改从A:\\引入。");
     }
     return platform::MapDrivePath("A:\\");
 }
@@ -196,38 +290,71 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
         throw IoError(destination / std::string(kIndexFileName), 0,
                       "导出路径不能是本系统的数据目录");
     }
+    const platform::DirectoryListing store(dataDir);
     ExchangeResult result;
     platform::FileBatch batch;
     for (const ListRow& row : rows) {
         const std::string id(Trim(row[0]));
         const std::string& name = row[2];
-        std::optional<fs::path> main = FindProjectFile(dataDir, id, kMainFileExtension);
-        if (!main) {
+        TakenFile main;
+        int refusal = 0;
+        const Take taken = IsReservedId(id)
+                               ? Take::Missing
+                               : TakeStoreFile(store, id, kMainFileExtension, main, refusal);
+        if (taken == Take::Missing) {
             Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
+            continue;
+        }
+        if (taken == Take::Refused) {
+            Log(result, sink,
+                G("错误号:421  项目“") + name + G("”的数据文件") + RefusalText(refusal) +
+                    G("，未导出！"));
             continue;
         }
         result.ids.push_back(id);
         ++result.count;
-        batch.Copy(*main, destination / main->filename());
-        if (std::optional<fs::path> member = FindProjectFile(dataDir, id, kMemberFileExtension)) {
-            batch.Copy(*member, destination / member->filename());
+        batch.Replace(destination / main.name, main.content);
+        TakenFile member;
+        if (TakeStoreFile(store, id, kMemberFileExtension, member, refusal) == Take::Taken) {
+            batch.Replace(destination / member.name, member.content);
+        } else if (refusal != 0) {
+            Log(result, sink,
+                G("项目“") + name + G("”的成员文件") + RefusalText(refusal) + G("，未导出该文件。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
     }
-    // The control file names only projects whose files are on the disk.
+    // The control file names only projects whose files are on the disk, and
+    // is written last, under the name it has there.
     batch.Commit();
-    platform::ReplaceFile(destination / std::string(kIndexFileName), FormatIdList(result.ids));
+    fs::path control = destination / std::string(kIndexFileName);
+    if (std::optional<fs::path> found = platform::FindFile(destination, kIndexFileName);
+        found && platform::EntryKindOf(*found) == platform::EntryKind::Regular) {
+        control = *found;
+    }
+    platform::ReplaceFile(control, FormatIdList(result.ids));
     return result;
 }
 
 // ---- Import ------------------------------------------------------------------------
 
-std::vector<std::string> CollectSourceIds(const fs::path& source) {
-    if (std::optional<fs::path> control = platform::FindFile(source, kIndexFileName)) {
-        return ParseIdList(platform::ReadFile(*control));
+namespace {
+
+std::vector<std::string> CollectSourceIds(const platform::DirectoryListing& media) {
+    if (const platform::DirectoryEntry* control = media.Find(kIndexFileName)) {
+        // A control file that is no regular file stops the import.
+        if (std::optional<std::string> content = platform::ReadEntry(media, *control)) {
+            return ParseIdList(*content);
+        }
     }
     std::vector<std::string> ids;
-    for (const std::string& name : platform::ListFilesWithExtension(source, kMemberFileExtension)) {
+    for (const platform::DirectoryEntry& entry : media.entries()) {
+        std::string_view name(entry.name);
+        if (name.front() == '.' || entry.kind == platform::EntryKind::Directory ||
+            name.size() < kMemberFileExtension.size() ||
+            !EqualIgnoringAsciiCase(name.substr(name.size() - kMemberFileExtension.size()),
+                                    kMemberFileExtension)) {
+            continue;  // hidden, a directory, or no member file's name
+        }
         std::string_view trimmed = Trim(name);
         std::string_view stem = trimmed.substr(0, trimmed.find('.'));
         if (!stem.empty()) {
@@ -239,56 +366,107 @@ std::vector<std::string> CollectSourceIds(const fs::path& source) {
     return ids;
 }
 
+}  // namespace
+
+std::vector<std::string> CollectSourceIds(const fs::path& source) {
+    return CollectSourceIds(platform::DirectoryListing(source));
+}
+
 ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::path& source,
                          const LogSink& sink, const IdGenerator& generate) {
     RequireDirectory(source);
-    const std::vector<std::string> sourceIds = CollectSourceIds(source);
+    const platform::DirectoryListing media(source);
+    const std::vector<std::string> sourceIds = CollectSourceIds(media);
+
+    // A project named twice (the same ID, or another spelling of it that
+    // finds the same main data file) is taken once.
+    std::vector<bool> repeated(sourceIds.size(), false);
+    {
+        std::unordered_set<std::string_view> ids;
+        std::unordered_set<const platform::DirectoryEntry*> files;
+        for (std::size_t i = 0; i < sourceIds.size(); ++i) {
+            const platform::DirectoryEntry* main =
+                SourceEntry(media, sourceIds[i], kMainFileExtension);
+            repeated[i] = !ids.insert(sourceIds[i]).second ||
+                          (main != nullptr && !files.insert(main).second);
+        }
+    }
 
     // New IDs for all source IDs first, each tested against the list and the
     // IDs drawn before it (added to the list's text as the list would hold them).
     TakenIds taken(std::move(listed));
-    std::vector<std::optional<std::string>> newIds;
-    newIds.reserve(sourceIds.size());
+    std::vector<std::optional<std::string>> newIds(sourceIds.size());
     for (std::size_t i = 0; i < sourceIds.size(); ++i) {
-        std::optional<std::string> fresh;
+        if (repeated[i]) {
+            continue;
+        }
         for (int attempt = 0; attempt < kImportIdAttempts; ++attempt) {
             std::string candidate = generate ? generate() : GenerateProjectId();
-            if (FileInDirectory(dataDir, candidate) && !taken.Contains(candidate)) {
+            if (FileInDirectory(dataDir, candidate) && !IsReservedId(candidate) &&
+                !taken.Contains(candidate)) {
                 taken.Add(candidate);
-                fresh = std::move(candidate);
+                newIds[i] = std::move(candidate);
                 break;
             }
         }
-        newIds.push_back(std::move(fresh));
     }
 
     ExchangeResult result;
     platform::FileBatch batch;
-    for (std::size_t i = 0; i < sourceIds.size(); ++i) {
-        const std::string& sourceId = sourceIds[i];
-        if (!newIds[i]) {
-            Log(result, sink,
-                G("错误号:408   未能为项目“") + sourceId + G("”产生一个唯一的ID号，未引入！"));
-            continue;
+    try {
+        for (std::size_t i = 0; i < sourceIds.size(); ++i) {
+            const std::string& sourceId = sourceIds[i];
+            if (repeated[i]) {
+                Log(result, sink, G("项目“") + sourceId + G("”在引入的目录中重复出现，只引入一次。"));
+                continue;
+            }
+            if (!newIds[i]) {
+                Log(result, sink,
+                    G("错误号:408   未能为项目“") + sourceId + G("”产生一个唯一的ID号，未引入！"));
+                continue;
+            }
+            const std::string& newId = *newIds[i];
+            TakenFile main;
+            int refusal = 0;
+            const Take got = IsReservedId(sourceId)
+                                 ? Take::Missing
+                                 : TakeEntry(media, SourceEntry(media, sourceId, kMainFileExtension),
+                                             main, refusal);
+            if (got == Take::Missing) {
+                Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
+                continue;
+            }
+            if (got == Take::Refused) {
+                Log(result, sink,
+                    G("错误号:432  项目“") + sourceId + G("”的数据文件") + RefusalText(refusal) +
+                        G("，未引入！"));
+                continue;
+            }
+            result.ids.push_back(newId);
+            ++result.count;
+            batch.Replace(dataDir / (newId + std::string(kMainFileExtension)), main.content);
+            TakenFile member;
+            if (TakeEntry(media, SourceEntry(media, sourceId, kMemberFileExtension), member,
+                          refusal) == Take::Taken) {
+                batch.Replace(dataDir / (newId + std::string(kMemberFileExtension)),
+                              member.content);
+            } else if (refusal != 0) {
+                Log(result, sink,
+                    G("项目“") + sourceId + G("”的成员文件") + RefusalText(refusal) +
+                        G("，未引入该文件。"));
+            }
+            Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
         }
-        const std::string& newId = *newIds[i];
-        std::optional<fs::path> main = SourceFile(source, sourceId, kMainFileExtension);
-        if (!main) {
-            Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
-            continue;
+        if (result.count > 0) {
+            // The index names the new projects only once their files are on the disk.
+            batch.Commit();
+            AppendIndex(dataDir, result.ids);
         }
-        result.ids.push_back(newId);
-        ++result.count;
-        batch.Copy(*main, dataDir / (newId + std::string(kMainFileExtension)));
-        if (std::optional<fs::path> member = SourceFile(source, sourceId, kMemberFileExtension)) {
-            batch.Copy(*member, dataDir / (newId + std::string(kMemberFileExtension)));
-        }
-        Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
-    }
-    if (result.count > 0) {
-        // The index names the new projects only once their files are on the disk.
-        batch.Commit();
-        AppendIndex(dataDir, result.ids);
+    } catch (...) {
+        // A failed import takes back every file it wrote: none stays in the
+        // store that the index does not name.
+        batch.RemoveWritten();
+        throw;
     }
     return result;
 }

@@ -48,16 +48,23 @@ std::filesystem::path ExchangeDirectory(std::string_view pathText,
 // ---- The floppy ------------------------------------------------------------------
 
 // A:\SEND\ on the floppy, under the letter case the medium holds it in when
-// a directory of that name exists in another case.
+// a directory (or a link) of that name exists in another case.
 std::filesystem::path FloppySendDirectory();
 
 // The messages (GBK) that stop an export to the floppy: too little free
-// space on A:, and a SEND directory that is missing and cannot be created.
-// Both may come. Empty: go ahead; the SEND directory then exists.
+// space on A:, and a SEND directory that is missing and cannot be created
+// (or is a link, which is never written through). Both may come. Empty: go
+// ahead; the SEND directory then exists.
 std::vector<std::string> CheckFloppyForExport();
 
-// Where the floppy import reads: A:\SEND\ when it exists, otherwise A:\.
-std::filesystem::path FloppyImportDirectory();
+// The message (GBK) that stops an import from the floppy: nothing is mounted
+// at the drive (no disk). Empty: go ahead.
+std::vector<std::string> CheckFloppyForImport();
+
+// Where the floppy import reads: A:\SEND\ when it is a directory, otherwise
+// A:\. A SEND that is a link is not followed; `refusal` then gets the log
+// line (GBK) that says so.
+std::filesystem::path FloppyImportDirectory(std::string* refusal = nullptr);
 
 // ---- The runs --------------------------------------------------------------------
 
@@ -78,27 +85,39 @@ struct ExchangeResult {
 
 // Copies the project data files of `rows` (ID in column 0, name in column 2)
 // from `dataDir` into `destination`, replacing files of the same name, and
-// writes the control file listing the exported IDs. A project without its
-// main data file gets the 421 log line and is left out. Throws IoError when
-// the destination is no directory, is the data directory itself, or a file
-// cannot be copied or written; files copied until then stay.
+// writes the control file listing the exported IDs, last. Every file is
+// written under a temporary name and renamed, so no name holds half a file.
+// A project without its main data file (or with a reserved ID) gets the 421
+// log line and is left out; one whose main data file is no regular file or
+// too large gets a 421 line saying so and is left out; a member file of that
+// kind is left out with a line of its own. Throws IoError when the
+// destination is no directory, is the data directory itself, or a file
+// cannot be read or written; files copied until then stay.
 ExchangeResult RunExport(const std::filesystem::path& dataDir, const std::vector<ListRow>& rows,
                          const std::filesystem::path& destination, const LogSink& sink = {});
 
 // The source IDs of an exchange directory: the trimmed non-empty lines of its
-// control file, or without one the stems of its member files ("*.zj"), in
-// listing order. Throws IoError when the directory cannot be read.
+// control file (in any letter case), or without one the stems of the visible
+// entries named "*.zj" that are not directories, in listing order. Throws
+// IoError when the directory cannot be read or the control file is no
+// regular file or too large.
 std::vector<std::string> CollectSourceIds(const std::filesystem::path& source);
 
 // Takes the projects of `source` into `dataDir` under new IDs: each new ID is
 // drawn with `generate` until it occurs neither in `listed` (the list's ID
-// column as ListedIds gives it) nor among the IDs drawn before; the files are
-// copied under it and the new IDs are appended to the index file. A source ID
-// that names no file inside `source` or whose main data file is missing gets
-// the 432 log line; one for which no new ID turns up within 16000 candidates
-// gets a log line of its own; neither is imported. Throws IoError when the
-// source is no directory or a file cannot be read or written; files copied
-// until then stay, but the index is only appended at the end.
+// column as ListedIds gives it) nor among the IDs drawn before (and is no
+// reserved ID); the files are copied under it and the new IDs are appended
+// to the index file. The source directory is listed once. A source ID that
+// repeats an earlier one (or finds the same main data file) gets a log line
+// and is taken once, drawing no ID. A source ID that names no file inside
+// `source`, is reserved or whose main data file is missing gets the 432 log
+// line; one whose main data file is no regular file (a link, directory, FIFO,
+// device, socket) or too large gets a 432 line saying so; one for which no
+// new ID turns up within 16000 candidates gets a log line of its own; none
+// of them is imported. A member file of that kind is left out with a line.
+// Throws IoError when the source is no directory or a file cannot be read or
+// written; the files this run wrote are then removed again, so no file stays
+// in the store that the index does not name.
 ExchangeResult RunImport(const std::filesystem::path& dataDir, std::string listed,
                          const std::filesystem::path& source, const LogSink& sink = {},
                          const IdGenerator& generate = {});

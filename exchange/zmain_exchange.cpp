@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStringList>
 
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
@@ -100,17 +101,40 @@ void TZMainForm::RunOnProgressPanel(const QString& doneText,
     Button3->setEnabled(false);
     ShowProgressPanel();
     Label4->repaint();
+    // Lines reach the log in blocks: a control file naming one project a
+    // hundred thousand times gives as many lines. A line naming an ID or a
+    // name of megabytes is shortened for the eye.
+    QStringList pending;
+    const auto flush = [this, &pending] {
+        if (!pending.isEmpty()) {
+            Memo1->appendPlainText(pending.join(QLatin1Char('\n')));
+            pending.clear();
+        }
+    };
+    const auto show = [&pending, &flush](const std::string& line) {
+        pending.append(ShortenedText(FromGbk(std::string_view(line).substr(0, 4096)), 300));
+        if (pending.size() >= 1000) {
+            flush();
+        }
+    };
     try {
-        const int count =
-            run([this](const std::string& line) { Memo1->appendPlainText(FromGbk(line)); });
+        const int count = run(show);
+        flush();
         Label4->setText(doneText.arg(count));
         Label4->repaint();
     } catch (const IoError& error) {
         HideProgressPanel();
         ShowIoError(this, error);
+        ReportDamagedEntries();
+        return;
+    } catch (const std::exception& error) {
+        HideProgressPanel();
+        ShowException(this, error);
+        ReportDamagedEntries();
         return;
     }
     Button3->setEnabled(true);
+    ReportDamagedEntries();
 }
 
 // ---- Export ------------------------------------------------------------------------
@@ -159,11 +183,25 @@ void TZMainForm::N41Click() {
 void TZMainForm::ImportProjects(const QString& source) {
     Label4->setText(QStringLiteral("正在引入数据，请稍候......"));
     const bool floppy = source.toUpper().startsWith(QStringLiteral("A:"));
+    if (floppy) {
+        // No disk: stop as export does, rather than read the bare mount point.
+        const std::vector<std::string> problems = CheckFloppyForImport();
+        for (const std::string& problem : problems) {
+            ShowMessage(this, FromGbk(problem));
+        }
+        if (!problems.empty()) {
+            return;
+        }
+    }
     RunOnProgressPanel(QStringLiteral("成功引入%1个项目的数据"), [&](const LogSink& sink) {
         ReloadList();
+        std::string refusal;
         const std::filesystem::path directory =
-            floppy ? FloppyImportDirectory()
+            floppy ? FloppyImportDirectory(&refusal)
                    : ChosenDirectory(source, dataDir_, kImportPathFileName);
+        if (!refusal.empty()) {
+            sink(refusal);
+        }
         const ExchangeResult result =
             RunImport(dataDir_, ListedIds(model_->rows()), directory, sink);
         if (result.count > 0) {

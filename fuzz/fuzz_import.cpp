@@ -1,15 +1,18 @@
 // The import of an exchange directory. The input makes a source directory:
-// a control file (under either letter case) or none, and a few files and
-// directories with names from the input. CollectSourceIds must take the
-// control file's IDs or the member files' stems; RunImport into a fresh
-// scratch data directory must read only from the two directories, write
-// only into the data directory, leave the source as it was, and leave the
-// data directory holding just the imported projects and the index.
+// a control file (under either letter case) or none, and a few files,
+// directories, FIFOs and links out of the directory, with names from the
+// input. CollectSourceIds must take the control file's IDs or the member
+// entries' stems; RunImport into a fresh scratch data directory must read
+// only from the two directories (never through a link), write only into the
+// data directory, leave the source as it was, take a project named twice
+// once, and leave the data directory holding just the imported projects and
+// the index.
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +28,7 @@
 #include "platform/gbk.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
+#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 #include "store/text.h"
@@ -50,7 +54,20 @@ bool SafeName(const std::string& name) {
            name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-constexpr const char* kExtensions[] = {".zj", ".zzj", ".ZJ", ".Zzj", "", "/"};
+// "/" makes a directory, "@" a link to a file outside, "|" a FIFO, each
+// under a main data file's name ("@" and "|" also under a member file's).
+constexpr const char* kExtensions[] = {".zj", ".zzj", ".ZJ", ".Zzj", "", "/", "@", "|", "@zj", "|zj"};
+
+// A file outside the source that no import may read.
+constexpr std::string_view kSecret = "outside the exchange directory";
+const fs::path& SecretFile() {
+    static const fs::path path = [] {
+        const fs::path dir = fuzz::MakeScratchDirectory("outside");
+        fuzz::WriteBytes(dir / "secret", kSecret);
+        return dir / "secret";
+    }();
+    return path;
+}
 
 bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
     if (text.size() < tail.size()) {
@@ -68,6 +85,8 @@ struct Source {
     std::string controlText;
     // Regular files: name -> content.
     std::vector<std::pair<std::string, std::string>> files;
+    // Links and FIFOs.
+    std::vector<std::string> others;
 };
 
 Source MakeSource(FuzzedDataProvider& input, std::uint8_t flags) {
@@ -85,6 +104,23 @@ Source MakeSource(FuzzedDataProvider& input, std::uint8_t flags) {
         if (extension == "/") {
             // A directory where a main data file or the control file could be.
             ::mkdir((SourceDir() / (name + std::string(kMainFileExtension))).c_str(), 0755);
+            continue;
+        }
+        if (extension.front() == '@' || extension.front() == '|') {
+            const std::string_view tail =
+                extension.size() > 1 ? kMemberFileExtension : kMainFileExtension;
+            const fs::path entry = SourceDir() / (name + std::string(tail));
+            if (SafeName(entry.filename().string()) &&
+                !(entry.filename().string().size() == kIndexFileName.size() &&
+                  EndsWithIgnoringCase(entry.filename().string(), kIndexFileName)) &&
+                !fs::exists(fs::symlink_status(entry))) {
+                if (extension.front() == '@') {
+                    ::symlink(SecretFile().c_str(), entry.c_str());
+                } else {
+                    ::mkfifo(entry.c_str(), 0644);
+                }
+                source.others.push_back(entry.filename().string());
+            }
             continue;
         }
         name.append(extension);
@@ -110,13 +146,17 @@ Source MakeSource(FuzzedDataProvider& input, std::uint8_t flags) {
 }
 
 // The IDs the source should give: the control file's lines, or the stems of
-// the regular, visible member files.
+// the visible member entries that are no directories.
 std::vector<std::string> ExpectedSourceIds(const Source& source) {
     if (source.controlFile) {
         return ParseIdList(source.controlText);
     }
-    std::vector<std::string> ids;
+    std::vector<std::string> names = source.others;
     for (const auto& [name, content] : source.files) {
+        names.push_back(name);
+    }
+    std::vector<std::string> ids;
+    for (const std::string& name : names) {
         if (name.front() == '.' || !EndsWithIgnoringCase(name, kMemberFileExtension)) {
             continue;
         }
@@ -129,20 +169,56 @@ std::vector<std::string> ExpectedSourceIds(const Source& source) {
     return ids;
 }
 
+// What each log line stands for, found by walking the source IDs in order:
+// a source ID gives one line, or a member file's line before its imported
+// line. Repeats and member files' lines draw no new ID.
+enum class Line { Draws, Repeat, Member };
+
+std::vector<Line> ClassifyLines(const std::vector<std::string>& sourceIds,
+                                const ExchangeResult& result) {
+    const std::vector<std::string>& log = result.log;
+    std::vector<Line> lines;
+    std::size_t j = 0;
+    for (const std::string& id : sourceIds) {
+        FUZZ_CHECK(j < log.size());
+        if (log[j] == Utf8ToGbk("项目“") + id + Utf8ToGbk("”在引入的目录中重复出现，只引入一次。")) {
+            lines.push_back(Line::Repeat);
+            ++j;
+            continue;
+        }
+        if (log[j].starts_with(Utf8ToGbk("项目“") + id + Utf8ToGbk("”的成员文件")) &&
+            log[j].ends_with(Utf8ToGbk("，未引入该文件。")) && j + 1 < log.size() &&
+            log[j + 1].starts_with(Utf8ToGbk("ID号为“"))) {
+            lines.push_back(Line::Member);
+            ++j;
+        }
+        lines.push_back(Line::Draws);
+        ++j;
+    }
+    FUZZ_CHECK(j == log.size());
+    return lines;
+}
+
 // Replays the drawing of new IDs over the candidates the run was offered,
-// with a plain search of the list text: each source ID takes the first
-// candidate that names a file in the data directory and occurs nowhere in
-// the list or among the IDs taken before it, within kImportIdAttempts.
+// with a plain search of the list text: each source ID named for the first
+// time takes the first candidate that names a file in the data directory,
+// is no reserved ID and occurs nowhere in the list or among the IDs taken
+// before it, within kImportIdAttempts. (The draws all come before the copies;
+// the log keeps the order of the source IDs.)
 void CheckNewIds(const std::string& listed, const std::vector<std::string>& offered,
-                 const ExchangeResult& result) {
+                 const ExchangeResult& result, const std::vector<Line>& kinds) {
     std::string text = listed;
     std::size_t k = 0;
     const std::string imported = Utf8ToGbk("ID号为“");
-    for (const std::string& line : result.log) {
+    for (std::size_t j = 0; j < result.log.size(); ++j) {
+        const std::string& line = result.log[j];
+        if (kinds[j] != Line::Draws) {
+            continue;
+        }
         std::optional<std::string> fresh;
         for (int attempt = 0; attempt < kImportIdAttempts && k < offered.size(); ++attempt) {
             const std::string& candidate = offered[k++];
-            if (FileInDirectory(DataDir(), candidate) &&
+            if (FileInDirectory(DataDir(), candidate) && !IsReservedId(candidate) &&
                 text.find(candidate) == std::string::npos) {
                 text.append(candidate);
                 text.append(kCrLf);
@@ -176,7 +252,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string listed = (flags & 4) ? input.ConsumeRandomLengthString(64) : std::string();
     const Source source = MakeSource(input, flags);
 
-    std::vector<std::string> sourceIds = CollectSourceIds(SourceDir());
+    // A directory under the control file's name (and no control file beside
+    // it): the import is refused before anything is written.
+    bool controlIsDirectory = false;
+    for (const auto& entry : fs::directory_iterator(SourceDir())) {
+        controlIsDirectory = controlIsDirectory ||
+                             (!source.controlFile && entry.is_directory() &&
+                              entry.path().filename().string().size() == kIndexFileName.size() &&
+                              EndsWithIgnoringCase(entry.path().filename().string(), kIndexFileName));
+    }
+    if (controlIsDirectory) {
+        fuzz::EmptyDirectory(DataDir());
+        int refusals = 0;
+        try {
+            CollectSourceIds(SourceDir());
+        } catch (const IoError& error) {
+            refusals += error.errorCode() == EISDIR ? 1 : 0;
+        }
+        try {
+            RunImport(DataDir(), listed, SourceDir());
+        } catch (const IoError& error) {
+            refusals += error.errorCode() == EISDIR ? 1 : 0;
+        }
+        FUZZ_CHECK(refusals == 2);
+        FUZZ_CHECK(fuzz::Snapshot(DataDir()).empty());
+        return 0;
+    }
+
+    const std::vector<std::string> inOrder = CollectSourceIds(SourceDir());
+    std::vector<std::string> sourceIds = inOrder;
     std::vector<std::string> expected = ExpectedSourceIds(source);
     std::sort(sourceIds.begin(), sourceIds.end());
     std::sort(expected.begin(), expected.end());
@@ -208,7 +312,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(Inside(DataDir(), path));
                 break;
             case platform::FileOperation::List:
-                FUZZ_CHECK(path == SourceDir());
+                FUZZ_CHECK(path == SourceDir() || path == DataDir());
                 break;
             case platform::FileOperation::Remove:
             case platform::FileOperation::CreateDirectory:
@@ -227,8 +331,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     FUZZ_CHECK(fuzz::Snapshot(SourceDir()) == sourceBefore);
-    FUZZ_CHECK(result.log.size() == sourceIds.size());
-    CheckNewIds(listed, offered, result);
+    // One line per source ID, and a line per member file refused.
+    const std::vector<Line> kinds = ClassifyLines(inOrder, result);
+    CheckNewIds(listed, offered, result, kinds);
+    // A project named twice comes in once.
+    FUZZ_CHECK(result.count <=
+               static_cast<int>(std::set<std::string>(sourceIds.begin(), sourceIds.end()).size()));
     FUZZ_CHECK(result.count == static_cast<int>(result.ids.size()));
     FUZZ_CHECK(std::set<std::string>(result.ids.begin(), result.ids.end()).size() ==
                result.ids.size());
@@ -247,6 +355,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto after = fuzz::Snapshot(DataDir());
     for (const auto& [name, content] : after) {
         FUZZ_CHECK(allowed.count(name) == 1);
+        FUZZ_CHECK(content != kSecret);
     }
     if (candidates.empty()) {
         // Real IDs: every one is listed in the index and has its main file,

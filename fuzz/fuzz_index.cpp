@@ -100,7 +100,9 @@ void CheckClearing(std::string_view content) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         for (const char* extension : {".zzj", ".zj"}) {
             const std::string name = lines[i] + extension;
-            named.insert(name);
+            if (!IsReservedId(lines[i])) {
+                named.insert(name);  // a reserved line names no project's file
+            }
             if (i < 8 && InsideName(name) && !fs::exists(fs::symlink_status(dir / name))) {
                 fuzz::WriteBytes(dir / name, "project");
             }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/platform.h"
 #include "store/codec.h"
 #include "store/io_error.h"
 #include "store/project_record.h"
@@ -61,9 +62,13 @@ void CheckFuzzedId(const std::string& id) {
         }
         ProjectReadResult read = ReadProjectRecord(DataDir(), id);
         FUZZ_CHECK(read.status == ProjectReadStatus::MainFileMissing || fields.has_value());
-    } catch (const IoError&) {
+        // Read through one listing of the directory, as the list reads, the
+        // fields are the same.
+        FUZZ_CHECK(ReadMainFields(platform::DirectoryListing(DataDir()), id) == fields);
+    } catch (const IoError& error) {
         // A name too long for the file system is refused by the system.
         FUZZ_CHECK(id.size() > 200);
+        FUZZ_CHECK(platform::IsUnreadableEntry(error.errorCode()));
     }
 }
 

@@ -23,6 +23,12 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::ToolTipRole && cell.size() < 12) {
             return {};  // short cells are shown whole
         }
+        // A cell of megabytes (a damaged index line) would take seconds to
+        // lay out at every repaint; no column shows more than its start.
+        constexpr std::size_t kShownBytes = 2048;
+        if (cell.size() > kShownBytes) {
+            return FromGbk(std::string_view(cell).substr(0, kShownBytes)) + QStringLiteral("……");
+        }
         return FromGbk(cell);
     }
     return {};

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/gbk.h"
+#include "platform/platform.h"
 #include "store/index_file.h"
 #include "store/text.h"
 
@@ -26,16 +27,36 @@ const ListRow& ListHeader() {
     return header;
 }
 
-ListRow LoadProjectRow(const fs::path& dataDir, std::string_view id) {
+namespace {
+
+ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
+                std::vector<DamagedEntry>* damaged) {
     ListRow row;
     row[0] = std::string(id);
-    std::optional<std::array<std::string, kFieldCount>> fields = ReadMainFields(dataDir, id);
+    std::optional<std::array<std::string, kFieldCount>> fields;
+    try {
+        fields = ReadMainFields(listing, id);
+    } catch (const IoError& error) {
+        if (!platform::IsUnreadableEntry(error.errorCode())) {
+            throw;
+        }
+        if (damaged != nullptr) {
+            damaged->push_back({std::string(id), error});
+        }
+    }
     if (fields) {
         for (std::size_t c = 0; c < kListFields.size(); ++c) {
             row[c + 1] = std::move((*fields)[kListFields[c]]);
         }
     }
     return row;
+}
+
+}  // namespace
+
+ListRow LoadProjectRow(const fs::path& dataDir, std::string_view id,
+                       std::vector<DamagedEntry>* damaged) {
+    return LoadRow(platform::DirectoryListing(dataDir), id, damaged);
 }
 
 std::vector<ListRow> IdRows(const std::vector<std::string>& ids) {
@@ -46,15 +67,26 @@ std::vector<ListRow> IdRows(const std::vector<std::string>& ids) {
     return rows;
 }
 
-void FillRows(const fs::path& dataDir, std::vector<ListRow>& rows) {
+std::vector<std::string> StoredProjectIds(const fs::path& dataDir) {
+    std::vector<std::string> ids = LoadIndex(dataDir);
+    std::erase_if(ids, [](const std::string& id) { return IsReservedId(id); });
+    return ids;
+}
+
+void FillRows(const fs::path& dataDir, std::vector<ListRow>& rows,
+              std::vector<DamagedEntry>* damaged) {
+    if (rows.empty()) {
+        return;
+    }
+    const platform::DirectoryListing listing(dataDir);
     for (ListRow& row : rows) {
-        row = LoadProjectRow(dataDir, row[0]);
+        row = LoadRow(listing, row[0], damaged);
     }
 }
 
-std::vector<ListRow> ReloadList(const fs::path& dataDir) {
-    std::vector<ListRow> rows = IdRows(LoadIndex(dataDir));
-    FillRows(dataDir, rows);
+std::vector<ListRow> ReloadList(const fs::path& dataDir, std::vector<DamagedEntry>* damaged) {
+    std::vector<ListRow> rows = IdRows(StoredProjectIds(dataDir));
+    FillRows(dataDir, rows, damaged);
     return rows;
 }
 

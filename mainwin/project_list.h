@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/io_error.h"
 #include "store/project_record.h"
 
 namespace shenbao {
@@ -34,20 +35,39 @@ inline constexpr std::array<std::size_t, kListColumnCount - 1> kListFields = {
     Field::DepartmentName,  Field::PlanCategory,    Field::Applicant,
     Field::FundsProvincial, Field::ApplicationDate, Field::ProjectField};
 
+// An entry of the data directory that stands under a project's name but is
+// no file the list can read (a directory, link, FIFO, device or socket, a
+// file too large to be a project's, or a name too long for any file; see
+// platform::IsUnreadableEntry). The project's row shows its ID alone.
+struct DamagedEntry {
+    std::string id;
+    IoError error;
+};
+
 // The row of a project: the ID as given (untrimmed) in column 0 and the nine
-// list fields from its main data file; the ID alone when the file is missing.
-ListRow LoadProjectRow(const std::filesystem::path& dataDir, std::string_view id);
+// list fields from its main data file; the ID alone when the file is missing
+// or damaged (then added to `damaged`, when given). Throws IoError for other
+// failures.
+ListRow LoadProjectRow(const std::filesystem::path& dataDir, std::string_view id,
+                       std::vector<DamagedEntry>* damaged = nullptr);
 
 // Rows holding only the given IDs in column 0.
 std::vector<ListRow> IdRows(const std::vector<std::string>& ids);
 
-// Loads every row of `rows` from its ID in column 0, as LoadProjectRow does.
-// Throws IoError; the rows loaded until then keep their new contents.
-void FillRows(const std::filesystem::path& dataDir, std::vector<ListRow>& rows);
+// The IDs of the index file that are project IDs: all but the reserved ones
+// (IsReservedId), in index order.
+std::vector<std::string> StoredProjectIds(const std::filesystem::path& dataDir);
 
-// Every project of the index file, in index order, each row loaded as
-// LoadProjectRow does. Throws IoError.
-std::vector<ListRow> ReloadList(const std::filesystem::path& dataDir);
+// Loads every row of `rows` from its ID in column 0, as LoadProjectRow does,
+// with the data directory listed once for all of them. Throws IoError; the
+// rows loaded until then keep their new contents.
+void FillRows(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
+              std::vector<DamagedEntry>* damaged = nullptr);
+
+// Every project of the index file (StoredProjectIds), in index order, each
+// row loaded as LoadProjectRow does. Throws IoError.
+std::vector<ListRow> ReloadList(const std::filesystem::path& dataDir,
+                                std::vector<DamagedEntry>* damaged = nullptr);
 
 // "库中共有 N 个项目，当前为第 M 个".
 QString StatusText(std::size_t projectCount, std::size_t currentRow);

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "mainwin/app_icon.h"
 #include "mainwin/first.h"
@@ -365,10 +366,10 @@ void TZMainForm::ReplaceRows(std::vector<ListRow> rows) {
 
 void TZMainForm::ReloadList() {
     ApplyColumnWidths();
-    std::vector<ListRow> rows = IdRows(LoadIndex(dataDir_));
+    std::vector<ListRow> rows = IdRows(StoredProjectIds(dataDir_));
     const std::size_t n = rows.size();
     try {
-        FillRows(dataDir_, rows);
+        FillRows(dataDir_, rows, &damaged_);
     } catch (const IoError&) {
         ReplaceRows(std::move(rows));
         StatusText1->setText(StatusText(n, n > 0 ? 1 : 0));
@@ -379,7 +380,7 @@ void TZMainForm::ReloadList() {
 }
 
 void TZMainForm::LoadProjectRow(const std::string& id, int r) {
-    model_->setRow(r - 1, shenbao::LoadProjectRow(dataDir_, id));
+    model_->setRow(r - 1, shenbao::LoadProjectRow(dataDir_, id, &damaged_));
 }
 
 void TZMainForm::ShowPosition() {
@@ -396,13 +397,45 @@ void TZMainForm::SortList(int key) {
 }
 
 bool TZMainForm::RunGuarded(const std::function<void()>& command) {
+    bool done = false;
     try {
         command();
-        return true;
+        done = true;
     } catch (const IoError& error) {
         ShowIoError(this, error);
-        return false;
+    } catch (const std::exception& error) {
+        ShowException(this, error);
     }
+    ReportDamagedEntries();
+    return done;
+}
+
+void TZMainForm::ReportDamagedEntries() {
+    if (damaged_.empty()) {
+        return;
+    }
+    // The same entry met by two reloads of one command is named once.
+    std::vector<DamagedEntry> entries;
+    for (DamagedEntry& entry : damaged_) {
+        const bool seen = std::any_of(entries.begin(), entries.end(), [&](const DamagedEntry& e) {
+            return e.id == entry.id;
+        });
+        if (!seen) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    damaged_.clear();
+    constexpr std::size_t kNamed = 10;
+    QString text = QStringLiteral("以下项目的数据文件不能读取，列表中只显示其ID号：");
+    for (std::size_t i = 0; i < entries.size() && i < kNamed; ++i) {
+        text += QStringLiteral("\n%1（%2）")
+                    .arg(ShortenedText(FromGbk(entries[i].id), 60),
+                         IoErrorReason(entries[i].error, true));
+    }
+    if (entries.size() > kNamed) {
+        text += QStringLiteral("\n……共%1个项目").arg(entries.size());
+    }
+    ShowMessage(this, text);
 }
 
 void TZMainForm::StringGrid1Click() {
@@ -501,7 +534,8 @@ bool TZMainForm::FormCloseQuery() {
     if (!AskYesNo(this, QStringLiteral("您真的要退出本系统吗?"))) {
         return false;
     }
-    return RunGuarded([this] {
+    bool saved = false;
+    try {
         ReloadList();
         std::vector<std::string> ids;
         ids.reserve(model_->rows().size());
@@ -509,7 +543,22 @@ bool TZMainForm::FormCloseQuery() {
             ids.push_back(row[0]);
         }
         SaveIndex(dataDir_, ids);
-    });
+        saved = true;
+    } catch (const IoError& error) {
+        ShowIoError(this, error);
+    } catch (const std::exception& error) {
+        ShowException(this, error);
+    }
+    // Damaged entries change nothing of the index written here; the user
+    // is leaving.
+    damaged_.clear();
+    if (saved) {
+        return true;
+    }
+    // The index on the disk is the one before: a failed write never
+    // touches it. Whether to stay (and try again) is the user's choice.
+    return AskYesNo(this, QStringLiteral("项目索引文件未能保存，磁盘上原有的索引文件保持不变。\n"
+                                         "仍要退出本系统吗?"));
 }
 
 void TZMainForm::BitBtn8Click() {

@@ -66,8 +66,13 @@ class TZMainForm : public QMainWindow {
     void LoadAndSortAtStartUp();
 
     // Runs `command`, showing a failed file operation in the standard error
-    // box. False when it failed.
+    // box (any other exception in a box of its own; the window stays). Then
+    // shows the damaged entries the command met, in one box. False when it
+    // failed.
     bool RunGuarded(const std::function<void()>& command);
+    // Shows the damaged entries that the list met since the last report in
+    // one box, and forgets them. Nothing when there were none.
+    void ReportDamagedEntries();
 
     // ---- Query (query/zmain_query.cpp) ------------------------------------------
     void ShowQueryPanel();
@@ -170,6 +175,8 @@ class TZMainForm : public QMainWindow {
     void OpenQuery(int column, int editWidth, bool range, const QString& prompt);
 
     std::filesystem::path dataDir_;
+    // Entries met by reloads of the current command, reported at its end.
+    std::vector<DamagedEntry> damaged_;
     bool startedUp_ = false;
     bool showPositionBlocked_ = false;
 

@@ -38,18 +38,28 @@ void RunEditor(TZMainForm* form, const std::string& id, const char* recordState,
     editor.exec();
 }
 
-// Deletes the file `id` + `extension` in the data directory, if there is one
-// (under any letter case of its name).
-// An ID that could name a file elsewhere names none.
-void RemoveProjectFile(const std::filesystem::path& dataDir, const std::string& id,
-                       std::string_view extension) {
-    std::optional<std::filesystem::path> path =
-        FileInDirectory(dataDir, id + std::string(extension));
-    if (path) {
-        path = platform::FindFile(dataDir, path->filename().string());
+// Deletes the two files of `id` in the data directory, where there are any
+// (under any letter case of their names). An ID that could name a file
+// elsewhere names none, and a reserved ID (the store's own files) none
+// either.
+void RemoveProjectFiles(const std::filesystem::path& dataDir, const std::string& id) {
+    if (IsReservedId(id)) {
+        return;
     }
-    if (path) {
-        platform::RemoveFile(*path);
+    platform::DirectoryListing listing;
+    try {
+        listing = platform::DirectoryListing(dataDir);
+    } catch (const IoError&) {
+        return;  // nothing can be deleted; no message, as for any file left
+    }
+    for (std::string_view extension : {kMainFileExtension, kMemberFileExtension}) {
+        std::optional<std::filesystem::path> path =
+            FileInDirectory(dataDir, id + std::string(extension));
+        const platform::DirectoryEntry* entry =
+            path ? listing.Find(path->filename().string()) : nullptr;
+        if (entry != nullptr) {
+            platform::RemoveFile(listing.PathOf(*entry));
+        }
     }
 }
 
@@ -133,8 +143,7 @@ void TZMainForm::BitBtn2Click() {
             throw;
         }
         ReloadList();
-        RemoveProjectFile(dataDir_, id, kMainFileExtension);
-        RemoveProjectFile(dataDir_, id, kMemberFileExtension);
+        RemoveProjectFiles(dataDir_, id);
     });
 }
 

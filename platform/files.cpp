@@ -105,7 +105,71 @@ void SetFaultInjector(FaultInjector injector) {
     Injector() = std::move(injector);
 }
 
-bool ReadFileInto(const fs::path& path, std::string& content) {
+std::optional<EntryKind> EntryKindOf(const fs::path& path) noexcept {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::Regular;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return EntryKind::Directory;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return EntryKind::Link;
+    }
+    return EntryKind::Special;
+}
+
+bool IsUnreadableEntry(int errorCode) noexcept {
+    return errorCode == EISDIR || errorCode == ELOOP || errorCode == ENXIO || errorCode == EFBIG ||
+           errorCode == ENAMETOOLONG;
+}
+
+void ThrowNotARegularFile(const fs::path& path, EntryKind kind) {
+    switch (kind) {
+        case EntryKind::Directory:
+            IoError::ThrowCode(path, EISDIR);
+        case EntryKind::Link:
+            throw IoError(path, ELOOP, "a symbolic link, not read");
+        case EntryKind::Special:
+        case EntryKind::Regular:
+            break;
+    }
+    throw IoError(path, ENXIO, "not a regular file (FIFO, device or socket)");
+}
+
+namespace {
+
+[[noreturn]] void ThrowTooLarge(const fs::path& path) {
+    throw IoError(path, EFBIG, "larger than 64 MiB, too large for a store file");
+}
+
+// The kind a read meets at `path`: the entry itself, or with Links::Follow
+// what a link leads to. Nothing when there is nothing.
+std::optional<EntryKind> KindForReading(const fs::path& path, Links links) {
+    struct stat st {};
+    const int rc =
+        links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    if (rc != 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        IoError::ThrowErrno(path);
+    }
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::Regular;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return EntryKind::Directory;
+    }
+    return S_ISLNK(st.st_mode) ? EntryKind::Link : EntryKind::Special;
+}
+
+}  // namespace
+
+bool ReadFileInto(const fs::path& path, std::string& content, Links links) {
     content.clear();
     if (int fault = InjectedFault(FileOperation::Read, path)) {
         if (fault == ENOENT) {
@@ -113,10 +177,26 @@ bool ReadFileInto(const fs::path& path, std::string& content) {
         }
         IoError::ThrowCode(path, fault);
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Nothing but a regular file is opened; the flags keep a FIFO or device
+    // put in its place meanwhile from blocking the open or being read.
+    const std::optional<EntryKind> kind = KindForReading(path, links);
+    if (!kind) {
+        return false;
+    }
+    if (*kind != EntryKind::Regular) {
+        ThrowNotARegularFile(path, *kind);
+    }
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (links == Links::Refuse) {
+        flags |= O_NOFOLLOW;
+    }
+    int fd = ::open(path.c_str(), flags);
     if (fd < 0) {
         if (errno == ENOENT) {
             return false;
+        }
+        if (errno == ELOOP && links == Links::Refuse) {
+            ThrowNotARegularFile(path, EntryKind::Link);
         }
         IoError::ThrowErrno(path);
     }
@@ -125,18 +205,26 @@ bool ReadFileInto(const fs::path& path, std::string& content) {
     if (::fstat(fd, &st) != 0) {
         IoError::ThrowErrno(path);
     }
-    if (S_ISDIR(st.st_mode)) {
-        IoError::ThrowCode(path, EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        ThrowNotARegularFile(path, S_ISDIR(st.st_mode) ? EntryKind::Directory : EntryKind::Special);
+    }
+    if (st.st_size > kMaxFileSize) {
+        ThrowTooLarge(path);
     }
     // Read straight into the string, in blocks of at most kBlock bytes; a
-    // file that grows meanwhile is read to its new end. On a failure the
-    // string is cut to what was read.
+    // file that grows meanwhile is read to its new end, up to the limit. On a
+    // failure the string is cut to what was read.
     constexpr std::size_t kBlock = std::size_t{1} << 20;
+    constexpr std::size_t kLimit = static_cast<std::size_t>(kMaxFileSize);
     std::size_t used = 0;
     content.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
     for (;;) {
         if (used == content.size()) {
-            content.resize(content.size() * 2);
+            if (used > kLimit) {
+                content.resize(used);
+                ThrowTooLarge(path);
+            }
+            content.resize(std::min(content.size() * 2, kLimit + 1));
         }
         if (used > 0) {
             if (int fault = InjectedFault(FileOperation::ReadOn, path)) {
@@ -160,22 +248,25 @@ bool ReadFileInto(const fs::path& path, std::string& content) {
         used += static_cast<std::size_t>(n);
     }
     content.resize(used);
+    if (used > kLimit) {
+        ThrowTooLarge(path);
+    }
     if (file.close() != 0) {
         IoError::ThrowErrno(path);
     }
     return true;
 }
 
-std::optional<std::string> ReadFileIfExists(const fs::path& path) {
+std::optional<std::string> ReadFileIfExists(const fs::path& path, Links links) {
     std::string content;
-    if (!ReadFileInto(path, content)) {
+    if (!ReadFileInto(path, content, links)) {
         return std::nullopt;
     }
     return content;
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::optional<std::string> content = ReadFileIfExists(path);
+std::string ReadFile(const fs::path& path, Links links) {
+    std::optional<std::string> content = ReadFileIfExists(path, links);
     if (!content) {
         IoError::ThrowCode(path, ENOENT);
     }
@@ -213,7 +304,9 @@ void WriteAndRename(const fs::path& path, std::string_view content, bool flush) 
         mode_t mask = ::umask(0);
         ::umask(mask);
         struct stat old {};
-        mode_t mode = (::stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : (0666 & ~mask);
+        mode_t mode = (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                          ? (old.st_mode & 07777)
+                          : (0666 & ~mask);
         ::fchmod(fd, mode);
         WriteAll(fd, content, path);
         if (flush && ::fsync(fd) != 0) {
@@ -234,33 +327,6 @@ void WriteAndRename(const fs::path& path, std::string_view content, bool flush) 
     }
 }
 
-// Writes `content` as `path` when no file of that name exists yet: with no
-// old file to keep whole, the file is written in place, and removed again if
-// the write fails. False (nothing done) when the name is taken.
-bool WriteNew(const fs::path& path, std::string_view content) {
-    if (int fault = InjectedFault(FileOperation::Write, path)) {
-        IoError::ThrowCode(path, fault);
-    }
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST) {
-            return false;
-        }
-        IoError::ThrowErrno(path);
-    }
-    try {
-        FileDescriptor file(fd);
-        WriteAll(fd, content, path);
-        if (file.close() != 0) {
-            IoError::ThrowErrno(path);
-        }
-    } catch (...) {
-        ::unlink(path.c_str());
-        throw;
-    }
-    return true;
-}
-
 }  // namespace
 
 void ReplaceFile(const fs::path& path, std::string_view content) {
@@ -268,9 +334,8 @@ void ReplaceFile(const fs::path& path, std::string_view content) {
 }
 
 void FileBatch::Replace(const fs::path& path, std::string_view content) {
-    if (!WriteNew(path, content)) {
-        WriteAndRename(path, content, false);
-    }
+    WriteAndRename(path, content, false);
+    written_.push_back(path);
     fs::path dir = path.parent_path();
     if (std::find(directories_.begin(), directories_.end(), dir) == directories_.end()) {
         directories_.push_back(dir);
@@ -296,6 +361,14 @@ void FileBatch::Commit() {
     directories_.clear();
 }
 
+void FileBatch::RemoveWritten() noexcept {
+    for (auto it = written_.rbegin(); it != written_.rend(); ++it) {
+        ::unlink(it->c_str());
+    }
+    written_.clear();
+    directories_.clear();
+}
+
 void CopyFileReplacing(const fs::path& from, const fs::path& to) {
     ReplaceFile(to, ReadFile(from));
 }
@@ -307,27 +380,133 @@ bool RemoveFile(const fs::path& path) noexcept {
     return ::unlink(path.c_str()) == 0;
 }
 
+namespace {
+
+// `name` with ASCII letters in lower case: the key of case-blind look-ups.
+std::string FoldCase(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
+EntryKind KindOfDirent(const fs::path& dir, const dirent& entry) {
+    switch (entry.d_type) {
+        case DT_REG:
+            return EntryKind::Regular;
+        case DT_DIR:
+            return EntryKind::Directory;
+        case DT_LNK:
+            return EntryKind::Link;
+        case DT_UNKNOWN:
+            // Some file systems do not say; ask the entry itself.
+            return EntryKindOf(dir / entry.d_name).value_or(EntryKind::Special);
+        default:
+            return EntryKind::Special;
+    }
+}
+
+}  // namespace
+
+DirectoryListing::DirectoryListing(const fs::path& dir) : dir_(dir) {
+    if (int fault = InjectedFault(FileOperation::List, dir)) {
+        IoError::ThrowCode(dir, fault);
+    }
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr) {
+        IoError::ThrowErrno(dir);
+    }
+    int readError = 0;
+    for (;;) {
+        errno = 0;
+        dirent* entry = ::readdir(d);
+        if (entry == nullptr) {
+            readError = errno;
+            break;
+        }
+        std::string_view name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        byFoldedName_[FoldCase(name)].push_back(entries_.size());
+        entries_.push_back({std::string(name), KindOfDirent(dir, *entry)});
+    }
+    ::closedir(d);
+    if (readError != 0) {
+        IoError::ThrowCode(dir, readError);
+    }
+}
+
+const DirectoryEntry* DirectoryListing::Find(std::string_view name) const {
+    auto it = byFoldedName_.find(FoldCase(name));
+    if (it == byFoldedName_.end()) {
+        return nullptr;
+    }
+    const DirectoryEntry* exact = nullptr;
+    const DirectoryEntry* regular = nullptr;
+    for (std::size_t i : it->second) {
+        const DirectoryEntry& entry = entries_[i];
+        const bool same = entry.name == name;
+        if (same && entry.kind == EntryKind::Regular) {
+            return &entry;
+        }
+        if (same) {
+            exact = &entry;
+        } else if (regular == nullptr && entry.kind == EntryKind::Regular) {
+            regular = &entry;
+        }
+    }
+    if (regular != nullptr) {
+        return regular;
+    }
+    return exact != nullptr ? exact : &entries_[it->second.front()];
+}
+
+std::optional<std::string> ReadEntry(const DirectoryListing& listing, const DirectoryEntry& entry) {
+    const fs::path path = listing.PathOf(entry);
+    if (entry.kind != EntryKind::Regular) {
+        ThrowNotARegularFile(path, entry.kind);
+    }
+    return ReadFileIfExists(path);
+}
+
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {
     fs::path exact = dir / fs::path(std::string(name));
-    if (FileExists(exact)) {
+    const std::optional<EntryKind> kind = EntryKindOf(exact);
+    if (kind == EntryKind::Regular) {
         return exact;
     }
-    DIR* d = ::opendir(dir.c_str());
+    // One pass over the directory, keeping nothing but the candidates.
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (d == nullptr) {
-        return std::nullopt;
+        return kind ? std::optional<fs::path>(exact) : std::nullopt;
     }
-    std::optional<fs::path> found;
+    std::optional<fs::path> regular;
+    std::optional<fs::path> other;
     while (dirent* entry = ::readdir(d)) {
-        if (EqualIgnoringAsciiCase(entry->d_name, name)) {
-            fs::path candidate = dir / entry->d_name;
-            if (FileExists(candidate)) {
-                found = candidate;
-                break;
-            }
+        const std::string_view entryName(entry->d_name);
+        if (entryName == name || !EqualIgnoringAsciiCase(entryName, name)) {
+            continue;
+        }
+        if (KindOfDirent(dir, *entry) == EntryKind::Regular) {
+            regular = dir / entry->d_name;
+            break;
+        }
+        if (!other) {
+            other = dir / entry->d_name;
         }
     }
     ::closedir(d);
-    return found;
+    if (regular) {
+        return regular;
+    }
+    if (kind) {
+        return exact;
+    }
+    return other;
 }
 
 bool CreateDirectories(const fs::path& path) noexcept {
@@ -363,8 +542,7 @@ std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string
         if (!EndsWithIgnoringCase(name, extension)) {
             continue;
         }
-        struct stat st {};
-        if (::stat((dir / entry->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (KindOfDirent(dir, *entry) != EntryKind::Regular) {
             continue;
         }
         names.emplace_back(name);

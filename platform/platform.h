@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace shenbao::platform {
@@ -55,35 +56,66 @@ void PrepareDataDirectory(const fs::path& programDir, const fs::path& dataDir,
 // True when `path` names an existing regular file (following links).
 bool FileExists(const fs::path& path) noexcept;
 
+// The largest file the program reads: 64 MiB. A project file holds a few
+// kilobytes and an index of 20000 IDs 200 KB; a file near this size is no
+// store or exchange file, and reading it whole would only exhaust memory.
+inline constexpr std::int64_t kMaxFileSize = std::int64_t{64} << 20;
+
+// What stands under a name in a directory (the entry itself, links not
+// followed).
+enum class EntryKind { Regular, Directory, Link, Special /* FIFO, device, socket */ };
+
+// The kind of the entry `path`, or nothing when there is none.
+std::optional<EntryKind> EntryKindOf(const fs::path& path) noexcept;
+
+// The errno values of the IoError thrown for an entry this layer will not
+// read as a file: EISDIR (a directory), ELOOP (a symbolic link), ENXIO (a
+// FIFO, device or socket), EFBIG (larger than kMaxFileSize), ENAMETOOLONG
+// (a name too long for a file). Such an entry under a project's name is a
+// damaged entry, not a failure of the command.
+bool IsUnreadableEntry(int errorCode) noexcept;
+
+// Throws the IoError of an entry of `kind` that is not a regular file.
+[[noreturn]] void ThrowNotARegularFile(const fs::path& path, EntryKind kind);
+
+// Whether a symbolic link at the end of a path is followed. Store and
+// exchange files never are: a link in an exchange directory could lead
+// anywhere. Only the code table supplied with the program may be one.
+enum class Links { Refuse, Follow };
+
+// Every read opens the file without blocking (a FIFO never hangs the
+// program), takes regular files only and refuses one larger than
+// kMaxFileSize, before reading anything (see IsUnreadableEntry).
+
 // Whole content of a file. Throws IoError when it cannot be opened or read.
-std::string ReadFile(const fs::path& path);
+std::string ReadFile(const fs::path& path, Links links = Links::Refuse);
 
 // Whole content of a file, or nothing when the file does not exist (also when
 // it disappears between a directory listing and the open). Other failures
 // throw IoError.
-std::optional<std::string> ReadFileIfExists(const fs::path& path);
+std::optional<std::string> ReadFileIfExists(const fs::path& path, Links links = Links::Refuse);
 
 // Reads the whole of `path` into `content` (replacing what it held); false
 // when the file does not exist. When a read fails part-way, `content` keeps
 // the bytes read before the failure and IoError is thrown.
-bool ReadFileInto(const fs::path& path, std::string& content);
+bool ReadFileInto(const fs::path& path, std::string& content, Links links = Links::Refuse);
 
 // Replaces (or creates) `path` with `content` safely: the bytes go to a
 // temporary file in the same directory, are flushed to disk, and the temporary
 // file is then renamed over `path`. If anything fails the old file is left
-// whole, the temporary file is removed and IoError is thrown.
+// whole, the temporary file is removed and IoError is thrown. A link at
+// `path` is replaced, never written through.
 void ReplaceFile(const fs::path& path, std::string_view content);
 
 // Copies `from` to `to` byte for byte, replacing `to` safely as ReplaceFile.
 void CopyFileReplacing(const fs::path& from, const fs::path& to);
 
 // Replaces or copies many files, flushing them to disk once at the end
-// instead of file by file. A file that replaces another is written to a
-// temporary file and renamed into place, so the old one stays whole until
-// the new one is complete; a file with a new name is written in place and
-// removed again if its write fails. Only the flush is shared. Until Commit() returns, a crash may
-// lose files of the batch, so whatever refers to them (an index, a control file) is written after
-// it.
+// instead of file by file. Every file is written under a temporary name and
+// renamed into place, so no name ever holds a half-written file; only the
+// flush is shared. Until Commit() returns, a crash may lose files of the
+// batch, so whatever refers to them (an index, a control file) is written
+// after it.
 class FileBatch {
   public:
     // Writes `content` as `path` (temporary file and rename, no flush yet).
@@ -93,18 +125,64 @@ class FileBatch {
     // Flushes every file of the batch and the directories that hold them.
     // Throws IoError.
     void Commit();
+    // Removes every file the batch has written (a run that failed takes its
+    // files back). Never throws.
+    void RemoveWritten() noexcept;
+    // The files written, in order.
+    const std::vector<fs::path>& written() const { return written_; }
 
   private:
     std::vector<fs::path> directories_;
+    std::vector<fs::path> written_;
 };
 
 // Deletes a file; true when it existed and is gone. Never throws.
 bool RemoveFile(const fs::path& path) noexcept;
 
-// Finds `name` in `dir`: the exact name when it exists, otherwise a regular
-// file whose name differs only in ASCII letter case (media written on systems
-// that ignore case). Nothing when neither exists or the directory is unreadable.
+// Finds `name` in `dir` as DirectoryListing::Find does: the regular file of
+// that exact name, otherwise one whose name differs only in ASCII letter
+// case (media written on systems that ignore case), otherwise an entry of
+// another kind under the name (which a read then refuses). Nothing when
+// there is none or the directory is unreadable. For one name; a command that
+// looks up many names lists the directory once instead.
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name);
+
+// One entry of a directory.
+struct DirectoryEntry {
+    std::string name;
+    EntryKind kind;
+};
+
+// The entries of a directory, listed once and then looked up by name with
+// ASCII letter case ignored. A command that looks up many names (every
+// project of the list, every file of an exchange directory) lists the
+// directory once, so a missing name costs a look-up, not another listing.
+class DirectoryListing {
+  public:
+    DirectoryListing() = default;
+    // Lists `dir` ("." and ".." left out). Throws IoError when it cannot be
+    // read.
+    explicit DirectoryListing(const fs::path& dir);
+
+    const fs::path& directory() const { return dir_; }
+    // In the order of the system's listing.
+    const std::vector<DirectoryEntry>& entries() const { return entries_; }
+    // The entry that stands for `name`: a regular file of exactly that name,
+    // else a regular file whose name differs only in ASCII letter case, else
+    // an entry of another kind under the name or a variant of it. Nothing
+    // when there is none.
+    const DirectoryEntry* Find(std::string_view name) const;
+    fs::path PathOf(const DirectoryEntry& entry) const { return dir_ / entry.name; }
+
+  private:
+    fs::path dir_;
+    std::vector<DirectoryEntry> entries_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName_;
+};
+
+// Reads the entry `entry` of `listing` as ReadFileIfExists does; an entry
+// that is not a regular file is refused without being opened.
+std::optional<std::string> ReadEntry(const DirectoryListing& listing, const DirectoryEntry& entry);
 
 // ---- Directories -------------------------------------------------------------
 

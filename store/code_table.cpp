@@ -56,7 +56,9 @@ std::optional<std::vector<std::string>> ReadCodeSection(const fs::path& dataDir,
     if (!path) {
         return std::nullopt;
     }
-    std::optional<std::string> content = platform::ReadFileIfExists(*path);
+    // Supplied with the program, the code table may be installed as a link.
+    std::optional<std::string> content =
+        platform::ReadFileIfExists(*path, platform::Links::Follow);
     if (!content) {
         return std::nullopt;
     }

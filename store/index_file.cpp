@@ -32,8 +32,22 @@ std::string FormatIdList(const std::vector<std::string>& ids) {
     return text;
 }
 
+bool IsReservedId(std::string_view id) {
+    const std::string_view stem = Trim(id);
+    for (std::string_view reserved : {"vemra", "_SysCode", "_DataOut", "_DataIn", "tarvok07"}) {
+        if (EqualIgnoringAsciiCase(stem, reserved)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+fs::path IndexFilePath(const fs::path& dataDir) {
+    return platform::FindFile(dataDir, kIndexFileName).value_or(dataDir / kIndexFileName);
+}
+
 std::vector<std::string> LoadIndex(const fs::path& dataDir) {
-    const fs::path path = dataDir / kIndexFileName;
+    const fs::path path = IndexFilePath(dataDir);
     std::optional<std::string> content = platform::ReadFileIfExists(path);
     if (!content) {
         platform::ReplaceFile(path, {});
@@ -43,11 +57,11 @@ std::vector<std::string> LoadIndex(const fs::path& dataDir) {
 }
 
 void SaveIndex(const fs::path& dataDir, const std::vector<std::string>& ids) {
-    platform::ReplaceFile(dataDir / kIndexFileName, FormatIdList(ids));
+    platform::ReplaceFile(IndexFilePath(dataDir), FormatIdList(ids));
 }
 
 void AppendIndex(const fs::path& dataDir, const std::vector<std::string>& ids) {
-    const fs::path path = dataDir / kIndexFileName;
+    const fs::path path = IndexFilePath(dataDir);
     std::string content = platform::ReadFileIfExists(path).value_or(std::string());
     if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
         content.append(kCrLf);

@@ -21,6 +21,17 @@ std::vector<std::string> ParseIdList(std::string_view content);
 // Every ID line of `ids` followed by CR LF, texts unchanged.
 std::string FormatIdList(const std::vector<std::string>& ids);
 
+// Whether `id` (trimmed, letter case ignored) is the stem of one of the
+// store's own files: vemra, _SysCode, _DataOut, _DataIn, tarvok07. Such an ID
+// is never a project's: its files would be the index, the code table, a path
+// setting or the print feed. It is not listed, deleted, exported or imported.
+bool IsReservedId(std::string_view id);
+
+// The index file of `dataDir`: "vemra.zzj", or the file of that name in
+// another letter case when the store holds it so (a store copied from a
+// system that ignores case). It is read and written under that name.
+std::filesystem::path IndexFilePath(const std::filesystem::path& dataDir);
+
 // Reads the index file of `dataDir`. A missing file is created empty and
 // gives an empty list. Every ID in the file is returned; there is no cap.
 std::vector<std::string> LoadIndex(const std::filesystem::path& dataDir);

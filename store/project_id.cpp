@@ -3,6 +3,8 @@
 #include <mutex>
 #include <random>
 
+#include "store/index_file.h"
+
 namespace shenbao {
 
 namespace {
@@ -107,7 +109,7 @@ std::string ListedText(std::string_view header, const std::vector<std::string>& 
 std::optional<std::string> NewProjectId(std::string_view listed) {
     for (int attempt = 1; attempt <= kNewIdAttempts; ++attempt) {
         std::string candidate = GenerateProjectId();
-        if (listed.find(candidate) == std::string_view::npos) {
+        if (listed.find(candidate) == std::string_view::npos && !IsReservedId(candidate)) {
             return candidate;
         }
     }

@@ -128,6 +128,21 @@ std::string StoredLine(std::string_view joined) {
     return line;
 }
 
+// The text a stored file holds, decoded.
+std::string DecodeStored(const std::string& content) {
+    // A stored file is one line; only a file broken into several lines needs
+    // its lines joined first.
+    std::string_view line(content);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    if (std::memchr(line.data(), '\r', line.size()) == nullptr &&
+        std::memchr(line.data(), '\n', line.size()) == nullptr) {
+        return DecodeField(line);
+    }
+    return DecodeField(JoinLines(content));
+}
+
 // The decoded text of the file `id` + `extension`, or nothing when it is
 // missing. The exact name is tried first; other letter cases only when it
 // is not there.
@@ -148,17 +163,7 @@ std::optional<std::string> ReadStoredText(const fs::path& dataDir, std::string_v
     if (!content) {
         return std::nullopt;
     }
-    // A stored file is one line; only a file broken into several lines needs
-    // its lines joined first.
-    std::string_view line(*content);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-        line.remove_suffix(1);
-    }
-    if (std::memchr(line.data(), '\r', line.size()) == nullptr &&
-        std::memchr(line.data(), '\n', line.size()) == nullptr) {
-        return DecodeField(line);
-    }
-    return DecodeField(JoinLines(*content));
+    return DecodeStored(*content);
 }
 
 }  // namespace
@@ -169,6 +174,33 @@ void WriteProjectRecord(const fs::path& dataDir, std::string_view id,
     fs::path memberPath = RequireProjectFile(dataDir, id, kMemberFileExtension);
     platform::ReplaceFile(mainPath, StoredLine(JoinMainText(record)));
     platform::ReplaceFile(memberPath, StoredLine(JoinMemberText(record)));
+}
+
+const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
+                                                std::string_view id, std::string_view extension) {
+    const std::optional<fs::path> path = ProjectFilePath(listing.directory(), id, extension);
+    if (!path) {
+        return nullptr;
+    }
+    const std::string name = path->filename().string();
+    if (name.size() > kMaxFileNameLength) {
+        // No file can have such a name: the ID cannot be a project's.
+        throw IoError(*path, ENAMETOOLONG, std::strerror(ENAMETOOLONG));
+    }
+    return listing.Find(name);
+}
+
+std::optional<std::array<std::string, kFieldCount>> ReadMainFields(
+    const platform::DirectoryListing& listing, std::string_view id) {
+    const platform::DirectoryEntry* entry = FindProjectEntry(listing, id, kMainFileExtension);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::string> content = platform::ReadEntry(listing, *entry);
+    if (!content) {
+        return std::nullopt;
+    }
+    return ParseMainText(DecodeStored(*content));
 }
 
 ProjectReadResult ReadProjectRecord(const fs::path& dataDir, std::string_view id) {

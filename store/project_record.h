@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace shenbao {
 
 inline constexpr std::size_t kFieldCount = 38;
@@ -22,6 +24,8 @@ inline constexpr std::string_view kFieldSeparator = "~@~";
 inline constexpr std::string_view kRowTerminator = "^#^";
 inline constexpr std::string_view kMainFileExtension = ".zzj";
 inline constexpr std::string_view kMemberFileExtension = ".zj";
+// The longest file name the file systems take, in bytes.
+inline constexpr std::size_t kMaxFileNameLength = 255;
 
 // Field numbers of a project record, in file order.
 namespace Field {
@@ -125,6 +129,19 @@ std::optional<std::filesystem::path> FindProjectFile(const std::filesystem::path
 // Throws IoError (also for an ID that names no file in the data directory).
 void WriteProjectRecord(const std::filesystem::path& dataDir, std::string_view id,
                         const TProjectRecord& record);
+
+// The entry of the file `id` + `extension` in `listing` (a directory listed
+// once for a whole command), found as platform::FindFile finds names; null
+// when there is none or the ID names no file inside the directory. Throws
+// IoError (ENAMETOOLONG) when the name is too long to be a file's.
+const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
+                                                std::string_view id, std::string_view extension);
+
+// ReadMainFields through a listing of the data directory. An entry that is
+// not a regular file, or is too large, is refused without being read:
+// IoError with a code of platform::IsUnreadableEntry.
+std::optional<std::array<std::string, kFieldCount>> ReadMainFields(
+    const platform::DirectoryListing& listing, std::string_view id);
 
 enum class ProjectReadStatus {
     Complete,           // both files read

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 #include <cerrno>
+#include <new>
 
 #include "platform/gui/text.h"
 #include "store/io_error.h"
@@ -36,14 +38,32 @@ QString ChineseReason(int code) {
             return QStringLiteral("文件名不合法");
         case EDQUOT:
             return QStringLiteral("磁盘配额已用完");
+        case ELOOP:
+            return QStringLiteral("这是一个符号链接，不是普通文件");
+        case ENXIO:
+            return QStringLiteral("这不是普通文件（管道、设备或套接字）");
+        case ENAMETOOLONG:
+            return QStringLiteral("文件名太长");
         default:
             return QString();
     }
 }
 
+// The longest line a box shows whole.
+constexpr int kLineLimit = 200;
+
+// `text` with every over-long line shortened in the middle.
+QString ShortenedLines(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        line = ShortenedText(line, kLineLimit);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 int Show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
          QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
-    QMessageBox box(icon, title, text, buttons, parent);
+    QMessageBox box(icon, title, ShortenedLines(text), buttons, parent);
     box.setDefaultButton(defaultButton);
     return box.exec();
 }
@@ -64,15 +84,50 @@ bool AskYesNo(QWidget* parent, const QString& text) {
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-QString IoErrorText(const IoError& error) {
+QString ShortenedText(const QString& text, int limit) {
+    const QString gap = QStringLiteral("……");
+    if (text.size() <= limit || limit <= gap.size()) {
+        return text;
+    }
+    const int kept = limit - static_cast<int>(gap.size());
+    const int head = kept / 2;
+    return text.left(head) + gap + text.right(kept - head);
+}
+
+QString IoErrorReason(const IoError& error, bool brief) {
     QString reason = ChineseReason(error.errorCode());
     QString system = QString::fromLocal8Bit(error.reason().c_str());
     if (reason.isEmpty()) {
-        reason = system;
-    } else if (!system.isEmpty()) {
+        return system;
+    }
+    if (!system.isEmpty() && !brief) {
         reason += QStringLiteral("（") + system + QStringLiteral("）");
     }
-    return QStringLiteral("文件读写出错：\n%1\n\n原因：%2").arg(FromPath(error.path()), reason);
+    return reason;
+}
+
+QString IoErrorText(const IoError& error) {
+    // A path is cut before it is converted: it may be megabytes long.
+    const std::string& native = error.path().native();
+    constexpr std::size_t kPathBytes = 4 * kLineLimit;
+    QString path = native.size() <= kPathBytes
+                       ? FromPath(error.path())
+                       : FromPath(native.substr(0, kPathBytes / 2)) + QStringLiteral("……") +
+                             FromPath(native.substr(native.size() - kPathBytes / 2));
+    return QStringLiteral("文件读写出错：\n%1\n\n原因：%2")
+        .arg(ShortenedText(path, kLineLimit), IoErrorReason(error));
+}
+
+QString ExceptionText(const std::exception& error) {
+    QString what = dynamic_cast<const std::bad_alloc*>(&error) != nullptr
+                       ? QStringLiteral("内存不足")
+                       : QString::fromLocal8Bit(error.what());
+    return QStringLiteral("程序内部出错，本次操作未能完成：\n%1").arg(ShortenedText(what, kLineLimit));
+}
+
+void ShowException(QWidget* parent, const std::exception& error) {
+    Show(parent, QMessageBox::Critical, QStringLiteral("错误"), ExceptionText(error),
+         QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void ShowIoError(QWidget* parent, const IoError& error) {

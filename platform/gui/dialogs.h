@@ -5,6 +5,7 @@
 // box, and the error box for a failed file operation.
 
 #include <QString>
+#include <exception>
 
 class QWidget;
 
@@ -25,6 +26,23 @@ bool AskYesNo(QWidget* parent, const QString& text);
 void ShowIoError(QWidget* parent, const IoError& error);
 
 // The text ShowIoError shows, in Chinese where the reason is a common one.
+// A long path is shortened in the middle.
 QString IoErrorText(const IoError& error);
+
+// The reason of a failed file operation as ShowIoError names it: in Chinese
+// with the system's own words after it; `brief`: the Chinese words alone
+// where there are any.
+QString IoErrorReason(const IoError& error, bool brief = false);
+
+// Box for any other failure that ended a command: what went wrong; the
+// program goes on.
+void ShowException(QWidget* parent, const std::exception& error);
+QString ExceptionText(const std::exception& error);
+
+// `text` when it has at most `limit` characters, otherwise its beginning
+// and end with "……" between them, `limit` characters in all. Every box
+// shortens its lines so: a path or ID of megabytes would take minutes to
+// lay out and could not be read anyway.
+QString ShortenedText(const QString& text, int limit);
 
 }  // namespace shenbao

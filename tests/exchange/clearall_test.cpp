@@ -52,10 +52,11 @@ TEST(ClearStore, ListedProjectsAreRemovedUnderAnyLetterCase) {
     TempStore store;
     store.AddProject("AAAA1111", SampleRecord("甲"));
     fs::rename(store.path("AAAA1111.zzj"), store.path("aaaa1111.ZZJ"));
-    store.Write("vemra.zzj", "AAAA1111\r\n");
+    store.Write("VEMRA.ZZJ", "AAAA1111\r\n");  // the index too
     EXPECT_TRUE(ClearStoreFiles(store.dir()));
     EXPECT_FALSE(store.Exists("aaaa1111.ZZJ"));
     EXPECT_FALSE(store.Exists("AAAA1111.zj"));
+    EXPECT_FALSE(store.Exists("VEMRA.ZZJ"));
 }
 
 TEST(ClearStore, WithoutIndexDeletesNothing) {
@@ -76,7 +77,9 @@ TEST(ClearStore, LinesAreTakenAsTheyStandAndNeverLeadOutside) {
     root.Write("x.zzj", "outside");
     root.Write("data/_SysCode.zzj", "code table");
     root.Write("data/_DataIn.zzj", "c:\\\r\n");
-    root.Write("data/vemra.zzj", " AAAA1111 \r\n\r\n../x\r\n_SysCode\r\n_DataIn\r\n/etc/x\r\n");
+    root.Write("data/tarvok07.zzj", "print feed");
+    root.Write("data/vemra.zzj",
+               " AAAA1111 \r\n\r\n../x\r\n_SysCode\r\n_DataIn\r\n/etc/x\r\nTARVOK07\r\n");
     EXPECT_TRUE(ClearStoreFiles(data));
     EXPECT_TRUE(root.Exists("data/AAAA1111.zzj"));
     EXPECT_FALSE(root.Exists("data/.zzj"));
@@ -84,6 +87,7 @@ TEST(ClearStore, LinesAreTakenAsTheyStandAndNeverLeadOutside) {
     EXPECT_TRUE(root.Exists("x.zzj"));
     EXPECT_TRUE(root.Exists("data/_SysCode.zzj"));
     EXPECT_TRUE(root.Exists("data/_DataIn.zzj"));
+    EXPECT_TRUE(root.Exists("data/tarvok07.zzj"));
     EXPECT_FALSE(root.Exists("data/vemra.zzj"));
 }
 

@@ -9,8 +9,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QRegularExpression>
 #include <QTest>
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <set>
 
 #include "exchange/transfer.h"
 #include "mainwin/list_model.h"
@@ -214,6 +220,16 @@ TEST_F(ExchangeCommands, ImportAppendsNewProjectsToTheListAndKeepsQueryButtons) 
 TEST_F(ExchangeCommands, FloppyImportReadsSendOrElseTheRoot) {
     floppy_.AddProject("ROOT0001", SampleRecord("软盘根目录项目"));
     Start();
+    // Nothing mounted at the drive: the files lying in the bare mount point
+    // are not the disk's, and the import stops as export does.
+    answers_.Ok();
+    form_->N61Click();
+    EXPECT_EQ(answers_.messages(),
+              QStringList{QStringLiteral("驱动器A：中没有软盘，请插入数据盘后再引入！")});
+    EXPECT_FALSE(Panel()->isVisible());
+    EXPECT_EQ(form_->projectCount(), 3);
+
+    platform::SetFreeSpaceOverride(1400000);  // a disk is in the drive
     form_->N61Click();
     EXPECT_EQ(Label(), QStringLiteral("成功引入1个项目的数据"));
     EXPECT_EQ(Cell(*form_, 4, 2), QStringLiteral("软盘根目录项目"));
@@ -224,6 +240,204 @@ TEST_F(ExchangeCommands, FloppyImportReadsSendOrElseTheRoot) {
     form_->N61Click();
     EXPECT_EQ(Label(), QStringLiteral("成功引入1个项目的数据"));
     EXPECT_EQ(Cell(*form_, 5, 2), QStringLiteral("软盘发送目录项目"));
+}
+
+// Hostile entries of an import directory, one row each, through the real
+// command: what the user is shown and what the store holds afterwards.
+// Nothing is read through a link, nothing hangs on a FIFO or exhausts the
+// memory, and a project named twice comes in once.
+TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
+    TempStore outside;
+    outside.Write("passwd", "root:x:0:0:outside");
+    const std::string main = store_.Read("AAAA1111.zzj");
+    const std::string members = store_.Read("AAAA1111.zj");
+    const auto project = [&](TempStore& media, const std::string& id) {
+        media.Write(id + ".zzj", main);
+        media.Write(id + ".zj", members);
+    };
+    const auto link = [&](TempStore& media, const std::string& name) {
+        fs::create_symlink(outside.path("passwd"), media.path(name));
+    };
+    const QString done = QStringLiteral("ID号为“NEW”的项目引入完毕。");
+    struct Row {
+        const char* what;
+        std::function<void(TempStore&)> make;
+        QStringList log;  // new IDs written as NEW
+        int imported;
+        int memberFiles;
+        QString error;  // instead of a log: the error box holds this
+    };
+    const std::vector<Row> rows = {
+        {"main data file and member file are links out of the directory",
+         [&](TempStore& m) {
+             link(m, "EVIL0001.zzj");
+             link(m, "EVIL0001.zj");
+             project(m, "GOOD0001");
+             m.Write("vemra.zzj", "EVIL0001\r\nGOOD0001\r\n");
+         },
+         {QStringLiteral("错误号:432  项目“EVIL0001”的数据文件是一个符号链接，未引入！"), done},
+         1,
+         1,
+         {}},
+        {"only the member file is a link",
+         [&](TempStore& m) {
+             m.Write("LINK0001.zzj", main);
+             link(m, "LINK0001.zj");
+             m.Write("vemra.zzj", "LINK0001\r\n");
+         },
+         {QStringLiteral("项目“LINK0001”的成员文件是一个符号链接，未引入该文件。"), done},
+         1,
+         0,
+         {}},
+        {"a FIFO, a directory and a sparse 64 GiB file as main data files",
+         [&](TempStore& m) {
+             ASSERT_EQ(::mkfifo(m.path("FIFO0001.zzj").c_str(), 0644), 0);
+             fs::create_directory(m.path("DIRS0001.zzj"));
+             std::ofstream(m.path("HUGE0001.zzj")).put('x');
+             fs::resize_file(m.path("HUGE0001.zzj"), std::uintmax_t{64} << 30);
+             project(m, "GOOD0001");
+             m.Write("vemra.zzj", "FIFO0001\r\nDIRS0001\r\nHUGE0001\r\nGOOD0001\r\n");
+         },
+         {QStringLiteral("错误号:432  项目“FIFO0001”的数据文件不是普通文件，未引入！"),
+          QStringLiteral("错误号:432  项目“DIRS0001”的数据文件是一个文件夹，未引入！"),
+          QStringLiteral("错误号:432  项目“HUGE0001”的数据文件太大（超过64MB），未引入！"), done},
+         1,
+         1,
+         {}},
+        {"one project named again and again, also in another letter case",
+         [&](TempStore& m) {
+             project(m, "ONCE0001");
+             std::string control;
+             for (int i = 0; i < 1000; ++i) {
+                 control += "ONCE0001\r\n";
+             }
+             m.Write("vemra.zzj", "once0001\r\n" + control);
+         },
+         [] {
+             QStringList log{QStringLiteral("ID号为“NEW”的项目引入完毕。")};
+             for (int i = 0; i < 1000; ++i) {
+                 log << QStringLiteral("项目“ONCE0001”在引入的目录中重复出现，只引入一次。");
+             }
+             return log;
+         }(),
+         1,
+         1,
+         {}},
+        {"the store's own files named as projects",
+         [&](TempStore& m) {
+             m.Write("_SysCode.zzj", "not a project");
+             m.Write("tarvok07.zzj", "not a project");
+             m.Write("vemra.zzj", "vemra\r\n_SYSCODE\r\ntarvok07\r\n");
+         },
+         {QStringLiteral("错误号:432  未找到项目“vemra”的数据文件！"),
+          QStringLiteral("错误号:432  未找到项目“_SYSCODE”的数据文件！"),
+          QStringLiteral("错误号:432  未找到项目“tarvok07”的数据文件！")},
+         0,
+         0,
+         {}},
+        {"without a control file, two member files of one stem",
+         [&](TempStore& m) {
+             project(m, "STEM0001");
+             m.Write("STEM0001.old.zj", members);
+         },
+         {QStringLiteral("项目“STEM0001”在引入的目录中重复出现，只引入一次。"), done},
+         1,
+         1,
+         {}},
+        {"the control file is a link",
+         [&](TempStore& m) {
+             project(m, "GOOD0001");
+             link(m, "VEMRA.ZZJ");
+         },
+         {},
+         0,
+         0,
+         QStringLiteral("这是一个符号链接，不是普通文件")},
+        {"the control file is a directory",
+         [&](TempStore& m) {
+             project(m, "GOOD0001");
+             fs::create_directory(m.path("Vemra.zzj"));
+         },
+         {},
+         0,
+         0,
+         QStringLiteral("这是一个文件夹，不是文件")},
+        {"the control file is a FIFO",
+         [&](TempStore& m) {
+             project(m, "GOOD0001");
+             ASSERT_EQ(::mkfifo(m.path("vemra.zzj").c_str(), 0644), 0);
+         },
+         {},
+         0,
+         0,
+         QStringLiteral("这不是普通文件（管道、设备或套接字）")},
+    };
+
+    Start();
+    const QRegularExpression newId(QStringLiteral("ID号为“[0-9A-Z]{8}”"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempStore media;
+        row.make(media);
+        WritePathSetting(store_.dir(), kImportPathFileName, media.dir().string());
+        const std::vector<std::string> indexBefore = LoadIndex(store_.dir());
+        std::set<std::string> filesBefore;
+        for (const auto& entry : fs::directory_iterator(store_.dir())) {
+            filesBefore.insert(entry.path().filename().string());
+        }
+        const qsizetype boxes = answers_.messages().size();
+        if (!row.error.isEmpty()) {
+            answers_.Ok();
+        }
+        form_->N8Click();
+        if (row.error.isEmpty()) {
+            EXPECT_EQ(Label(), QStringLiteral("成功引入%1个项目的数据").arg(row.imported));
+            QStringList log = Log();
+            for (QString& line : log) {
+                line.replace(newId, QStringLiteral("ID号为“NEW”"));
+            }
+            QStringList expected = row.log;
+            if (std::string_view(row.what).starts_with("without a control file")) {
+                log.sort();  // in the order of the directory listing
+                expected.sort();
+            }
+            EXPECT_EQ(log, expected);
+            EXPECT_EQ(answers_.messages().size(), boxes);
+            QTest::mouseClick(Find<QPushButton>("Button3"), Qt::LeftButton);
+        } else {
+            ASSERT_EQ(answers_.messages().size(), boxes + 1);
+            EXPECT_TRUE(answers_.messages().last().contains(row.error))
+                << answers_.messages().last().toStdString();
+            EXPECT_TRUE(answers_.messages().last().contains(QStringLiteral("vemra.zzj"),
+                                                            Qt::CaseInsensitive));
+        }
+        EXPECT_FALSE(Panel()->isVisible());
+        // On the disk: the index gained the imported projects, the store
+        // their files (copies of the source's regular files), nothing else.
+        const std::vector<std::string> indexAfter = LoadIndex(store_.dir());
+        EXPECT_EQ(indexAfter.size(), indexBefore.size() + static_cast<std::size_t>(row.imported));
+        int mains = 0, memberFiles = 0;
+        for (const auto& entry : fs::directory_iterator(store_.dir())) {
+            const std::string name = entry.path().filename().string();
+            if (filesBefore.count(name) != 0 || name == "vemra.zzj") {
+                continue;
+            }
+            const std::string content = store_.Read(name);
+            EXPECT_EQ(entry.symlink_status().type(), fs::file_type::regular) << name;
+            if (name.ends_with(".zzj")) {
+                ++mains;
+                EXPECT_EQ(content, main) << name;
+            } else {
+                ++memberFiles;
+                EXPECT_EQ(content, members) << name;
+            }
+        }
+        EXPECT_EQ(mains, row.imported);
+        EXPECT_EQ(memberFiles, row.memberFiles);
+        EXPECT_EQ(form_->projectCount(), static_cast<int>(indexAfter.size()));
+    }
+    EXPECT_EQ(outside.Read("passwd"), "root:x:0:0:outside");
+    EXPECT_EQ(answers_.unexpected(), 0);
 }
 
 TEST_F(ExchangeCommands, ExportAfterAQueryTakesOnlyTheShownProjects) {

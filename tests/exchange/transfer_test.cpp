@@ -148,6 +148,12 @@ TEST_F(Floppy, AnEmptyMountPointIsADriveWithoutDisk) {
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_EQ(GbkToUtf8(problems[0]), "软盘上仅有0K的空间，请换一片空软盘作为数据导出盘!");
     EXPECT_FALSE(fs::exists(disk_.path("SEND")));
+    // Import stops there too, instead of reading stray files of the mount point.
+    problems = CheckFloppyForImport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "驱动器A：中没有软盘，请插入数据盘后再引入！");
+    platform::SetFreeSpaceOverride(0);  // a full disk is still a disk
+    EXPECT_EQ(CheckFloppyForImport(), V{});
 }
 
 TEST_F(Floppy, SendIsFoundInAnyLetterCaseAndImportFallsBackToTheRoot) {
@@ -158,6 +164,20 @@ TEST_F(Floppy, SendIsFoundInAnyLetterCaseAndImportFallsBackToTheRoot) {
     platform::SetFreeSpaceOverride(1400000);
     EXPECT_EQ(CheckFloppyForExport(), V{});
     EXPECT_FALSE(fs::exists(disk_.path("SEND")));
+
+    // A SEND that is a link could lead off the disk: export does not write
+    // through it, import reads the root and says why.
+    TempStore elsewhere;
+    fs::remove(disk_.path("send"));
+    fs::create_directory_symlink(elsewhere.dir(), disk_.path("Send"));
+    EXPECT_EQ(FloppySendDirectory(), disk_.path("Send"));
+    V problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]), "在A：上创建\\Send失败！");
+    std::string refusal;
+    EXPECT_EQ(FloppyImportDirectory(&refusal), disk_.dir());
+    EXPECT_EQ(GbkToUtf8(refusal), "A:\\SEND是一个符号链接，不从中引入；改从A:\\引入。");
+    EXPECT_TRUE(fs::is_empty(elsewhere.dir()));
 }
 
 // ---- Export ------------------------------------------------------------------------

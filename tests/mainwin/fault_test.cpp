@@ -6,15 +6,26 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <csignal>
+#include <fstream>
+#include <functional>
 #include <map>
+#include <new>
+#include <stdexcept>
+#include <set>
 
+#include "exchange/transfer.h"
 #include "mainwin/list_model.h"
+#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 
@@ -65,12 +76,20 @@ class Faults : public ::testing::Test {
         });
     }
 
-    // Every file of the store with its bytes.
+    // Every file of the store with its bytes; other entries, and files too
+    // large to read, by their kind and size.
     std::map<std::string, std::string> Snapshot() const {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(store.dir())) {
             const std::string name = entry.path().filename().string();
-            files[name] = store.Read(name);
+            const fs::file_status status = entry.symlink_status();
+            if (status.type() != fs::file_type::regular) {
+                files[name] = "<kind " + std::to_string(static_cast<int>(status.type())) + ">";
+            } else if (entry.file_size() > (1u << 20)) {
+                files[name] = "<size " + std::to_string(entry.file_size()) + ">";
+            } else {
+                files[name] = store.Read(name);
+            }
         }
         return files;
     }
@@ -130,10 +149,12 @@ TEST_F(Faults, ReadOnlyDataDirectoryRefusesEveryChangeWithAMessage) {
     Find<QAction>(form.get(), "N16")->trigger();
     ExpectErrorBox(4, QStringLiteral("tarvok07.txt"));
 
-    // Leaving: the index cannot be rewritten, so the program stays.
-    answerer.Yes().Ok();
+    // Leaving: the index cannot be rewritten; the user is asked whether to
+    // leave all the same, and may stay.
+    answerer.Yes().Ok().No();
     EXPECT_FALSE(form->close());
     ExpectErrorBox(6, QStringLiteral("vemra.zzj"));
+    EXPECT_TRUE(answerer.messages()[7].contains(QStringLiteral("仍要退出本系统吗?")));
     EXPECT_TRUE(form->isVisible());
 
     platform::SetFaultInjector({});
@@ -187,6 +208,229 @@ TEST_F(Faults, WriteFailingPartWayKeepsTheStoredProjectWhole) {
     EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("文件太大")));
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(Cell(*form, 1, 2), QStringLiteral("第一个项目"));
+}
+
+// Entries of the data directory under a project's name that are no file
+// the list can read, one row each: the list shows the ID alone and one box
+// names them; nothing hangs, nothing is deleted that is not the project's,
+// and the program can be closed.
+TEST_F(Faults, DamagedStoreEntries) {
+    TempStore outside;
+    outside.Write("passwd", "root:x:0:0:outside");
+    const std::string longId(300, 'L');
+    const std::string hugeId(1 << 20, 'M');  // an index line of a megabyte
+    struct Row {
+        const char* what;
+        std::string id;
+        std::function<void(const fs::path&)> make;  // gets the main data file's path
+        QString reason;  // empty: the ID is no project's and is not listed
+    };
+    const std::vector<Row> rows = {
+        {"a directory", "D0000001", [](const fs::path& p) { fs::create_directory(p); },
+         QStringLiteral("这是一个文件夹，不是文件")},
+        {"a FIFO", "P0000001", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
+         QStringLiteral("这不是普通文件（管道、设备或套接字）")},
+        {"a link out of the store", "L0000001",
+         [&](const fs::path& p) { fs::create_symlink(outside.path("passwd"), p); },
+         QStringLiteral("这是一个符号链接，不是普通文件")},
+        {"a sparse file of 64 GiB", "H0000001",
+         [](const fs::path& p) {
+             std::ofstream(p).put('x');
+             fs::resize_file(p, std::uintmax_t{64} << 30);
+         },
+         QStringLiteral("文件太大")},
+        {"an ID too long for a file name", longId, [](const fs::path&) {},
+         QStringLiteral("文件名太长")},
+        {"an ID of a megabyte", hugeId, [](const fs::path&) {}, QStringLiteral("文件名太长")},
+        {"the index's own name", "vemra", [](const fs::path&) {}, {}},
+        {"the code table's name", "_SYSCODE", [](const fs::path&) {}, {}},
+    };
+    for (const Row& row : rows) {
+        if (row.id.size() < 200) {
+            row.make(store.path(row.id + ".zzj"));
+        }
+    }
+    TempStore out;
+    WritePathSetting(store.dir(), kExportPathFileName, out.dir().string());
+    const std::map<std::string, std::string> stored = Snapshot();
+
+    std::vector<std::string> all = {"F0000001", "F0000002"};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SaveIndex(store.dir(), {"F0000001", row.id, "F0000002"});
+        const qsizetype boxes = answerer.messages().size();
+        if (!row.reason.isEmpty()) {
+            answerer.Ok();
+        }
+        Find<QPushButton>(form.get(), "BitBtn9")->click();  // 刷新
+        if (row.reason.isEmpty()) {
+            EXPECT_EQ(answerer.messages().size(), boxes);
+            EXPECT_EQ(form->projectCount(), 2);
+            continue;
+        }
+        all.push_back(row.id);
+        ASSERT_EQ(answerer.messages().size(), boxes + 1);
+        const QString& box = answerer.messages().last();
+        EXPECT_TRUE(box.startsWith(QStringLiteral("以下项目的数据文件不能读取，列表中只显示其ID号：")));
+        EXPECT_TRUE(box.contains(row.reason)) << box.toStdString();
+        EXPECT_TRUE(box.contains(FromGbk(row.id.substr(0, 8)))) << box.toStdString();
+        EXPECT_LT(box.size(), 400);
+        ASSERT_EQ(form->projectCount(), 3);
+        EXPECT_EQ(Cell(*form, 2, 0), FromGbk(row.id));
+        EXPECT_EQ(Cell(*form, 2, 2), QString());
+        EXPECT_EQ(Cell(*form, 3, 2), QStringLiteral("第二个项目"));
+    }
+
+    // All at once, at start-up: one box for the whole command.
+    SaveIndex(store.dir(), all);
+    {
+        answerer.Then(testing::ClickSplash()).Ok();
+        TZMainForm second(FromPath(store.dir()));
+        second.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+        EXPECT_EQ(second.projectCount(), static_cast<int>(all.size()));
+        // The heading and one line for each damaged entry.
+        EXPECT_EQ(answerer.messages().last().count(QLatin1Char('\n')),
+                  static_cast<qsizetype>(all.size()) - 2);
+        second.hide();
+    }
+
+    // Export takes the two projects and nothing of the damaged entries: no
+    // link rides along, and the control file names the two alone.
+    answerer.Ok();
+    form->N31Click();
+    EXPECT_EQ(Find<QLabel>(form.get(), "Label4")->text(), QStringLiteral("成功导出2个项目的数据"));
+    const QStringList log =
+        Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText().split(QLatin1Char('\n'));
+    EXPECT_EQ(log.size(), static_cast<qsizetype>(all.size()));
+    EXPECT_TRUE(log[2].startsWith(QStringLiteral("错误号:421  项目“”的数据文件是一个文件夹")));
+    EXPECT_TRUE(log[4].startsWith(QStringLiteral("错误号:421  项目“”的数据文件是一个符号链接")));
+    EXPECT_EQ(out.Read("vemra.zzj"), "F0000001\r\nF0000002\r\n");
+    std::set<std::string> exported;
+    for (const auto& entry : fs::directory_iterator(out.dir())) {
+        exported.insert(entry.path().filename().string());
+        EXPECT_EQ(entry.symlink_status().type(), fs::file_type::regular);
+    }
+    EXPECT_EQ(exported, (std::set<std::string>{"F0000001.zzj", "F0000001.zj", "F0000002.zzj",
+                                               "F0000002.zj", "vemra.zzj"}));
+    Find<QPushButton>(form.get(), "Button3")->click();
+
+    // Delete takes the damaged row out of the index and leaves the entry
+    // (no file of the project) where it is.
+    answerer.Ok();
+    Find<QPushButton>(form.get(), "BitBtn9")->click();
+    form->setCurrentRow(3);
+    answerer.Yes().Ok();
+    Find<QPushButton>(form.get(), "BitBtn2")->click();
+    EXPECT_EQ(LoadIndex(store.dir()).size(), all.size() - 1);
+    EXPECT_EQ(Cell(*form, 3, 0), FromGbk(all[3]));
+
+    // Leaving works and rewrites the index; every entry stays as it was.
+    answerer.Yes();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(LoadIndex(store.dir()).size(), all.size() - 1);
+    std::map<std::string, std::string> after = Snapshot();
+    after.erase("vemra.zzj");
+    std::map<std::string, std::string> expected = stored;
+    expected.erase("vemra.zzj");
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(outside.Read("passwd"), "root:x:0:0:outside");
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
+// The disk fills in the middle of a command, one row for each write that
+// fails: the user gets the error box, the store keeps exactly what it held
+// (an import takes back the files it copied), and the program can be left.
+TEST_F(Faults, FullDisk) {
+    TempStore media;
+    std::string control;
+    for (int i = 0; i < 10; ++i) {
+        const std::string id = "M000000" + std::to_string(i);
+        media.AddProject(id, SampleRecord("引入项目"));
+        control += id + "\r\n";
+    }
+    media.Write("vemra.zzj", control);
+    WritePathSetting(store.dir(), kImportPathFileName, media.dir().string());
+    before = Snapshot();
+
+    const fs::path dir = store.dir();
+    int writes = 0;
+    int failAt = 0;
+    platform::SetFaultInjector([&](FileOperation operation, const fs::path& path) {
+        if (operation == FileOperation::Write && Inside(path, dir) && ++writes >= failAt) {
+            return ENOSPC;
+        }
+        return 0;
+    });
+    struct Row {
+        const char* what;
+        int failAt;  // the write that finds the disk full
+        const char* button;  // of the tool row; none: the import
+        QString file;        // named in the error box
+    };
+    const std::vector<Row> rows = {
+        {"import, at its first file", 1, nullptr, QStringLiteral(".zzj")},
+        {"import, after three projects", 7, nullptr, QStringLiteral(".zzj")},
+        {"import, at a member file", 8, nullptr, QStringLiteral(".zj")},
+        {"import, at the index", 21, nullptr, QStringLiteral("vemra.zzj")},
+        {"add", 1, "BitBtn1", QStringLiteral("vemra.zzj")},
+        {"delete", 1, "BitBtn2", QStringLiteral("vemra.zzj")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        writes = 0;
+        failAt = row.failAt;
+        const qsizetype boxes = answerer.messages().size();
+        if (row.button == nullptr) {
+            answerer.Ok();
+            form->N8Click();
+        } else {
+            if (std::string_view(row.button) == "BitBtn2") {
+                answerer.Yes();
+            }
+            answerer.Ok();
+            Find<QPushButton>(form.get(), row.button)->click();
+        }
+        ASSERT_GT(answerer.messages().size(), boxes);
+        ExpectErrorBox(static_cast<int>(answerer.messages().size()) - 1, row.file);
+        EXPECT_TRUE(answerer.messages().last().contains(QStringLiteral("磁盘空间已满")));
+        EXPECT_FALSE(Find<QFrame>(form.get(), "Panel4")->isVisible());
+        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(form->projectCount(), 2);
+    }
+
+    // Leaving: the index cannot be written; asked, the user leaves, and the
+    // old index is still whole on the disk.
+    writes = 0;
+    failAt = 1;
+    answerer.Yes().Ok().Yes();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(answerer.messages().last().contains(QStringLiteral("仍要退出本系统吗?")));
+    platform::SetFaultInjector({});
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
+// Whatever ends a command is shown in a box of readable size, and the
+// window goes on.
+TEST_F(Faults, AnyFailureEndsTheCommandWithABoxAndTheWindowStays) {
+    const std::string megabyte(1 << 20, 'x');
+    const std::vector<std::pair<std::function<void()>, QString>> rows = {
+        {[] { throw std::bad_alloc(); }, QStringLiteral("内存不足")},
+        {[&] { throw std::runtime_error(megabyte); }, QStringLiteral("xxx……xxx")},
+        {[&] { IoError::ThrowCode(store.path(megabyte), ENAMETOOLONG); },
+         QStringLiteral("文件名太长")},
+    };
+    for (const auto& [command, shown] : rows) {
+        answerer.Ok();
+        EXPECT_FALSE(form->RunGuarded(command));
+        ASSERT_FALSE(answerer.messages().isEmpty());
+        EXPECT_EQ(answerer.icons().last(), QMessageBox::Critical);
+        EXPECT_TRUE(answerer.messages().last().contains(shown));
+        EXPECT_LT(answerer.messages().last().size(), 600);
+        EXPECT_TRUE(form->isVisible());
+    }
+    EXPECT_EQ(answerer.unexpected(), 0);
 }
 
 TEST_F(Faults, ExchangeDirectoryDisappearingDuringExportStopsWithAMessage) {

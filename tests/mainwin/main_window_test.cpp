@@ -428,14 +428,20 @@ TEST(CloseSequence, AFileErrorKeepsTheProgramRunning) {
     // The index can no longer be read: it has become a directory.
     std::filesystem::remove(store.path("vemra.zzj"));
     std::filesystem::create_directory(store.path("vemra.zzj"));
-    answerer.Yes().Ok();
+    // Asked whether to leave all the same, the user stays.
+    answerer.Yes().Ok().No();
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    ASSERT_EQ(answerer.messages().size(), 2);
+    ASSERT_EQ(answerer.messages().size(), 3);
     EXPECT_TRUE(answerer.messages()[1].contains(QStringLiteral("vemra.zzj")));
     EXPECT_EQ(answerer.icons()[1], QMessageBox::Critical);
+    EXPECT_EQ(answerer.icons()[2], QMessageBox::Question);
     // The list keeps what it showed.
     EXPECT_EQ(form->projectCount(), 1);
+    // Asked again, the user leaves; the directory is left as it was.
+    answerer.Yes().Ok().Yes();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(std::filesystem::is_directory(store.path("vemra.zzj")));
 }
 
 }  // namespace

@@ -6,8 +6,14 @@
 #include <optional>
 #include <random>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <random>
 
 #include "platform/gbk.h"
@@ -211,6 +217,24 @@ TEST(FileBatch, WritesNewAndReplacesOldFilesAndCommits) {
     EXPECT_EQ(ReadFile(store.path("copy.zzj")), "new file");
     const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 3) << "no temporary files are left";
+
+    // A run that fails takes back what its batch wrote.
+    FileBatch failed;
+    failed.Replace(store.path("taken-back.zzj"), "x");
+    EXPECT_EQ(failed.written(), std::vector<fs::path>{store.path("taken-back.zzj")});
+    failed.RemoveWritten();
+    EXPECT_FALSE(FileExists(store.path("taken-back.zzj")));
+    EXPECT_EQ(EntryCount(store.dir()), 3);
+
+    // A link under a written name is replaced, never written through.
+    TempStore outside;
+    outside.Write("target", "outside");
+    fs::create_symlink(outside.path("target"), store.path("link.zzj"));
+    FileBatch overLink;
+    overLink.Replace(store.path("link.zzj"), "inside");
+    overLink.Commit();
+    EXPECT_EQ(EntryKindOf(store.path("link.zzj")), EntryKind::Regular);
+    EXPECT_EQ(outside.Read("target"), "outside");
 }
 
 // A batch write that fails part-way leaves neither a half-written new file
@@ -231,6 +255,29 @@ TEST(FileBatch, WriteFailingPartWayLeavesNoHalfFile) {
     EXPECT_EQ(ReadFile(store.path("old.zzj")), old);
     const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 1);
+
+    // A process killed in the middle of the write (here by the file size
+    // signal) leaves at most a hidden temporary file, never a part of a file
+    // under its final name.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit small{1000, RLIM_INFINITY};
+        ::signal(SIGXFSZ, SIG_DFL);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        FileBatch killed;
+        killed.Replace(store.path("new.zzj"), std::string(5000, 'n'));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_FALSE(EntryKindOf(store.path("new.zzj")));
+    for (const auto& entry : fs::directory_iterator(store.dir())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "old.zzj" || name.starts_with(".new.zzj.")) << name;
+    }
 }
 
 TEST(ReplaceFile, ReadOnlyDirectoryThrowsAndKeepsTheFile) {
@@ -249,8 +296,60 @@ TEST(Files, ReadingMissingAndUnreadableFiles) {
     TempStore store;
     EXPECT_FALSE(ReadFileIfExists(store.path("none")).has_value());
     EXPECT_THROW(ReadFile(store.path("none")), IoError);
-    fs::create_directory(store.path("dir"));
-    EXPECT_THROW(ReadFileIfExists(store.path("dir")), IoError);
+    EXPECT_FALSE(FileExists(store.path("none")));
+    EXPECT_FALSE(EntryKindOf(store.path("none")));
+
+    // What may stand under a file's name: each is refused before anything is
+    // read (a FIFO would block the open, a sparse file of 64 GiB exhaust
+    // memory), with its own reason.
+    TempStore outside;
+    outside.Write("secret", "not for the program");
+    const std::string longName(300, 'L');
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        int error;
+        std::optional<EntryKind> kind;
+    };
+    const Row rows[] = {
+        {"dir", [](const fs::path& p) { fs::create_directory(p); }, EISDIR, EntryKind::Directory},
+        {"link", [&](const fs::path& p) { fs::create_symlink(outside.path("secret"), p); }, ELOOP,
+         EntryKind::Link},
+        {"fifo", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, ENXIO,
+         EntryKind::Special},
+        {"huge",
+         [](const fs::path& p) {
+             std::ofstream(p).put('x');
+             fs::resize_file(p, std::uintmax_t{64} << 30);  // sparse: costs no disk
+         },
+         EFBIG, EntryKind::Regular},
+        {"just-too-large",
+         [](const fs::path& p) {
+             std::ofstream(p).put('x');
+             fs::resize_file(p, static_cast<std::uintmax_t>(kMaxFileSize) + 1);
+         },
+         EFBIG, EntryKind::Regular},
+        {longName.c_str(), [](const fs::path&) {}, ENAMETOOLONG, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        const fs::path path = store.path(row.name);
+        row.make(path);
+        std::string content = "left over";
+        try {
+            ReadFileInto(path, content);
+            ADD_FAILURE() << row.name << " was read";
+        } catch (const IoError& error) {
+            EXPECT_EQ(error.errorCode(), row.error) << row.name;
+            EXPECT_TRUE(IsUnreadableEntry(error.errorCode())) << row.name;
+            EXPECT_EQ(error.path(), path);
+        }
+        EXPECT_TRUE(content.empty()) << row.name;
+        EXPECT_EQ(EntryKindOf(path), row.kind) << row.name;
+    }
+    EXPECT_FALSE(IsUnreadableEntry(EACCES));
+    EXPECT_FALSE(IsUnreadableEntry(ENOSPC));
+    // Only where links are wanted (the code table) is one followed.
+    EXPECT_EQ(ReadFile(store.path("link"), Links::Follow), "not for the program");
     EXPECT_FALSE(FileExists(store.path("dir")));
     EXPECT_TRUE(DirectoryExists(store.path("dir")));
 }
@@ -288,6 +387,31 @@ TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
     EXPECT_EQ(FindFile(store.dir(), "vemra.zzj")->filename(), "vemra.zzj");
     EXPECT_FALSE(FindFile(store.dir(), "other.zzj"));
     EXPECT_FALSE(FindFile(store.path("missing"), "vemra.zzj"));
+
+    // A listing answers the same for every name; a regular file wins over
+    // an entry of another kind under the exact name, which is still found
+    // (and refused by a read) when nothing else is there.
+    fs::create_directory(store.path("abcd.zzj"));
+    ReplaceFile(store.path("ABCD.ZZJ"), "file");
+    fs::create_directory(store.path("DIRONLY.zzj"));
+    ASSERT_EQ(::mkfifo(store.path("fifo.zj").c_str(), 0644), 0);
+    const DirectoryListing listing(store.dir());
+    EXPECT_EQ(listing.entries().size(), 6u);
+    const std::map<std::string, std::optional<std::string>> lookups = {
+        {"vemra.zzj", "vemra.zzj"},     {"VEMRA.ZZJ", "VEMRA.ZZJ"}, {"abcd.zzj", "ABCD.ZZJ"},
+        {"dironly.ZZJ", "DIRONLY.zzj"}, {"FIFO.ZJ", "fifo.zj"},     {"none.zzj", std::nullopt},
+    };
+    for (const auto& [name, expected] : lookups) {
+        const DirectoryEntry* entry = listing.Find(name);
+        EXPECT_EQ(entry ? std::optional<std::string>(entry->name) : std::nullopt, expected) << name;
+        const std::optional<fs::path> path = FindFile(store.dir(), name);
+        EXPECT_EQ(path ? std::optional<std::string>(path->filename()) : std::nullopt, expected)
+            << name;
+    }
+    EXPECT_EQ(listing.Find("FIFO.ZJ")->kind, EntryKind::Special);
+    EXPECT_THROW(ReadEntry(listing, *listing.Find("FIFO.ZJ")), IoError);
+    EXPECT_EQ(ReadEntry(listing, *listing.Find("abcd.zzj")), "file");
+    EXPECT_THROW(DirectoryListing(store.path("missing")), IoError);
 }
 
 TEST(Directories, ListingFindsOrdinaryVisibleFilesByExtensionIgnoringCase) {

@@ -50,6 +50,30 @@ TEST(IndexFile, SaveWritesEveryTextUnchangedWithCrLf) {
     EXPECT_EQ(store.Read("vemra.zzj"), "");
 }
 
+// A store copied from a system that ignores letter case: its index is read,
+// rewritten and appended to under the name it has; no second one appears.
+TEST(IndexFile, IndexUnderAnotherLetterCaseIsTheIndex) {
+    for (const char* name : {"VEMRA.ZZJ", "Vemra.zzj"}) {
+        TempStore store;
+        store.Write(name, "AAAA1111\r\n");
+        EXPECT_EQ(LoadIndex(store.dir()), V{"AAAA1111"}) << name;
+        SaveIndex(store.dir(), {"AAAA1111", "BBBB2222"});
+        AppendIndex(store.dir(), {"CCCC3333"});
+        EXPECT_EQ(store.Read(name), "AAAA1111\r\nBBBB2222\r\nCCCC3333\r\n") << name;
+        EXPECT_FALSE(store.Exists("vemra.zzj")) << name;
+        EXPECT_EQ(IndexFilePath(store.dir()), store.path(name));
+    }
+}
+
+TEST(IndexFile, StemsOfTheStoresOwnFilesAreNoProjectIds) {
+    for (const char* id : {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07"}) {
+        EXPECT_TRUE(IsReservedId(id)) << id;
+    }
+    for (const char* id : {"vemra1", "_Sys", "TARVOK08", "AAAA1111", "vemra.zzj"}) {
+        EXPECT_FALSE(IsReservedId(id)) << id;
+    }
+}
+
 TEST(IndexFile, AppendKeepsTheLastStoredIdOnItsOwnLine) {
     TempStore store;
     AppendIndex(store.dir(), {"NEW00001"});
