@@ -5,6 +5,7 @@
 
 #include "platform/gbk.h"
 #include "platform/platform.h"
+#include "store/io_error.h"
 #include "store/text.h"
 
 namespace shenbao {
@@ -75,8 +76,24 @@ std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dat
                                                 const std::vector<ListRow>& rows) {
     std::vector<SummaryProject> projects;
     projects.reserve(rows.size());
+    if (rows.empty()) {
+        return projects;
+    }
+    // One listing for all projects: a missing file costs a look-up, not a
+    // scan of the directory.
+    const platform::DirectoryListing listing(dataDir);
     for (const ListRow& row : rows) {
-        const auto fields = ReadMainFields(dataDir, row[0]);
+        std::optional<std::array<std::string, kFieldCount>> fields;
+        try {
+            fields = ReadMainFields(listing, row[0]);
+        } catch (const IoError& error) {
+            // A damaged entry under the project's name (a directory, a link,
+            // a FIFO, a file far too large) counts as no data file, as the
+            // list shows it: the ID alone.
+            if (!platform::IsUnreadableEntry(error.errorCode())) {
+                throw;
+            }
+        }
         projects.push_back(fields ? SummaryProjectOf(*fields) : SummaryProject());
     }
     return projects;

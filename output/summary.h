@@ -69,7 +69,8 @@ struct SummaryProject {
 SummaryProject SummaryProjectOf(const std::array<std::string, kFieldCount>& fields);
 
 // Reads the main data file of the project of every row (ID in column 0), in
-// row order, once each. Throws IoError.
+// row order, once each; a missing or damaged file (one the list shows as the
+// ID alone) gives a project without file. Throws IoError for other failures.
 std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dataDir,
                                                 const std::vector<ListRow>& rows);
 

@@ -184,6 +184,11 @@ TEST(Summary, SumsMatchFiguresWorkedOutByHand) {
         ReadSummaryProjects(store.dir(), form->listModel()->rows());
     SummaryTable table = Summarise(all, 0);
     EXPECT_EQ(Table(table), (std::vector<Row>{kKeyProjects, kSpark, kUnfilled, kTotal}));
+    // A directory under the missing project's file name counts as no file,
+    // not as a failure of the summary.
+    std::filesystem::create_directory(store.path(std::string(kMissingId) + ".zzj"));
+    EXPECT_EQ(Table(Summarise(ReadSummaryProjects(store.dir(), form->listModel()->rows()), 0)),
+              (std::vector<Row>{kKeyProjects, kSpark, kUnfilled, kTotal}));
 
     // Sorted by a column the rows change places, the total stays apart;
     // 20.0001 ranks above 20.
