@@ -7,6 +7,7 @@
 
 #include "platform/gbk.h"
 #include "platform/platform.h"
+#include "store/import_journal.h"
 #include "store/index_file.h"
 #include "store/io_error.h"
 #include "store/project_id.h"
@@ -409,6 +410,20 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
                 break;
             }
         }
+    }
+
+    // Until the index names them, the files about to be written are listed in
+    // the import's journal: a run killed half-way leaves nothing the next
+    // start could not take back.
+    std::vector<std::string> drawn;
+    for (const std::optional<std::string>& id : newIds) {
+        if (id) {
+            drawn.push_back(*id);
+        }
+    }
+    std::optional<ImportJournal> journal;
+    if (!drawn.empty()) {
+        journal.emplace(dataDir, drawn);
     }
 
     ExchangeResult result;

@@ -29,6 +29,7 @@
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
+#include "store/import_journal.h"
 #include "store/index_file.h"
 #include "store/io_error.h"
 #include "store/project_id.h"
@@ -516,6 +517,9 @@ void TZMainForm::RunStartUp() {
 }
 
 void TZMainForm::LoadAndSortAtStartUp() {
+    // What a run that was killed half-way left behind goes first: it is no
+    // part of the store.
+    RecoverInterruptedWork(dataDir_);
     RunGuarded([this] {
         ReloadList();
         SortList(0);

@@ -61,8 +61,8 @@ class TZMainForm : public QMainWindow {
     void ShowPosition();
     // Sorts the list by key 0..8; the status line is left as it is.
     void SortList(int key);
-    // Start-up without the splash: reload and sort by project ID. Shows an
-    // I/O error in the standard box.
+    // Start-up without the splash: tidy up after a run that was killed,
+    // reload and sort by project ID. Shows an I/O error in the standard box.
     void LoadAndSortAtStartUp();
 
     // Runs `command`, showing a failed file operation in the standard error

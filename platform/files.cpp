@@ -1,15 +1,18 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 #include "store/io_error.h"
@@ -378,6 +381,89 @@ bool RemoveFile(const fs::path& path) noexcept {
         return false;
     }
     return ::unlink(path.c_str()) == 0;
+}
+
+namespace {
+
+// Whether `name` is one WriteAndRename makes for a file the program writes:
+// "." + the final name + "." + the six characters mkstemp puts in.
+bool IsTemporaryName(std::string_view name) {
+    constexpr std::size_t kSuffix = 7;  // ".XXXXXX"
+    if (name.size() < 1 + kSuffix + 1 || name.front() != '.' ||
+        name[name.size() - kSuffix] != '.') {
+        return false;
+    }
+    for (char c : name.substr(name.size() - kSuffix + 1)) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+            return false;
+        }
+    }
+    const std::string_view final = name.substr(1, name.size() - 1 - kSuffix);
+    for (std::string_view ending : {".zzj", ".zj", ".txt", ".pdf"}) {
+        if (EndsWithIgnoringCase(final, ending) && final.size() > ending.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::size_t RemoveStaleTemporaries(const fs::path& dir) noexcept {
+    constexpr time_t kStaleSeconds = 60;
+    const time_t now = ::time(nullptr);
+    std::size_t removed = 0;
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) {
+        return 0;
+    }
+    while (dirent* entry = ::readdir(d)) {
+        if (!IsTemporaryName(entry->d_name)) {
+            continue;
+        }
+        const fs::path path = dir / entry->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            now - st.st_mtime >= kStaleSeconds && RemoveFile(path)) {
+            ++removed;
+        }
+    }
+    ::closedir(d);
+    return removed;
+}
+
+std::optional<FileLock> FileLock::TryLock(const fs::path& path) noexcept {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return FileLock(fd);
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);  // releases the lock
+    }
 }
 
 namespace {

@@ -139,6 +139,34 @@ class FileBatch {
 // Deletes a file; true when it existed and is gone. Never throws.
 bool RemoveFile(const fs::path& path) noexcept;
 
+// Removes the temporary files that replacements in `dir` left behind when
+// the program was killed before renaming them (hidden files named after a
+// store file: ".NAME.zzj.XXXXXX" and the like, for the endings the program
+// writes), once they are a minute old: a younger one may belong to a write
+// of another copy of the program that is still going on. Nothing else is
+// touched. Returns how many were removed; never throws.
+std::size_t RemoveStaleTemporaries(const fs::path& dir) noexcept;
+
+// An advisory lock (flock) on an existing regular file, held while the object
+// lives. Another copy of the program running at the same time can thus tell
+// that the file is in use.
+class FileLock {
+  public:
+    // Locks `path` without waiting. Nothing when the file is missing, is no
+    // regular file, or another process holds the lock.
+    static std::optional<FileLock> TryLock(const fs::path& path) noexcept;
+
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+
+  private:
+    explicit FileLock(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
 // Finds `name` in `dir` as DirectoryListing::Find does: the regular file of
 // that exact name, otherwise one whose name differs only in ASCII letter
 // case (media written on systems that ignore case), otherwise an entry of

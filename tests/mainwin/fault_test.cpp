@@ -369,10 +369,11 @@ TEST_F(Faults, FullDisk) {
         QString file;        // named in the error box
     };
     const std::vector<Row> rows = {
-        {"import, at its first file", 1, nullptr, QStringLiteral(".zzj")},
-        {"import, after three projects", 7, nullptr, QStringLiteral(".zzj")},
-        {"import, at a member file", 8, nullptr, QStringLiteral(".zj")},
-        {"import, at the index", 21, nullptr, QStringLiteral("vemra.zzj")},
+        {"import, at its journal", 1, nullptr, QStringLiteral("_Import.zzj")},
+        {"import, at its first file", 2, nullptr, QStringLiteral(".zzj")},
+        {"import, after three projects", 8, nullptr, QStringLiteral(".zzj")},
+        {"import, at a member file", 9, nullptr, QStringLiteral(".zj")},
+        {"import, at the index", 22, nullptr, QStringLiteral("vemra.zzj")},
         {"add", 1, "BitBtn1", QStringLiteral("vemra.zzj")},
         {"delete", 1, "BitBtn2", QStringLiteral("vemra.zzj")},
     };

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <set>
 
 #include "store/store.h"
@@ -8,8 +12,10 @@
 namespace shenbao {
 namespace {
 
+using testing::SampleRecord;
 using testing::TempStore;
 using V = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 TEST(IndexFile, MissingFileIsCreatedEmpty) {
     TempStore store;
@@ -66,7 +72,7 @@ TEST(IndexFile, IndexUnderAnotherLetterCaseIsTheIndex) {
 }
 
 TEST(IndexFile, StemsOfTheStoresOwnFilesAreNoProjectIds) {
-    for (const char* id : {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07"}) {
+    for (const char* id : {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07", "_import"}) {
         EXPECT_TRUE(IsReservedId(id)) << id;
     }
     for (const char* id : {"vemra1", "_Sys", "TARVOK08", "AAAA1111", "vemra.zzj"}) {
@@ -83,6 +89,74 @@ TEST(IndexFile, AppendKeepsTheLastStoredIdOnItsOwnLine) {
     store.Write("vemra.zzj", "HANDMADE");  // edited by hand, no final line end
     AppendIndex(store.dir(), {"NEW00004"});
     EXPECT_EQ(LoadIndex(store.dir()), (V{"HANDMADE", "NEW00004"}));
+}
+
+TEST(IndexFile, AnImportKilledBeforeItsIndexLinesIsTakenBackAtTheNextStart) {
+    TempStore store;
+    store.AddProject("OLD00001", SampleRecord("旧"));
+    SaveIndex(store.dir(), {"OLD00001"});
+    const std::string oldFile = store.Read("OLD00001.zzj");
+
+    // An import killed (kill -9) after copying three files, before the index
+    // received its IDs.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ImportJournal journal(store.dir(), {"NEW00001", "NEW00002", "NEW00003"});
+        platform::FileBatch batch;
+        batch.Replace(store.path("NEW00001.zzj"), "1");
+        batch.Replace(store.path("NEW00001.zj"), "1");
+        batch.Replace(store.path("NEW00002.zzj"), "2");
+        ::raise(SIGKILL);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(store.Exists("NEW00001.zzj"));
+    ASSERT_TRUE(store.Exists("_Import.zzj"));
+
+    // Left-over temporaries of replacements: one old enough to be stale, one
+    // that may belong to a write still going on, and hidden files that are
+    // none of the program's.
+    store.Write(".NEW00009.zzj.Ab12Cd", "stale");
+    fs::last_write_time(store.path(".NEW00009.zzj.Ab12Cd"),
+                        fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    store.Write(".NEW00008.zj.Xy34Zw", "young");
+    store.Write(".profile", "user's");
+    store.Write(".notes.txt", "user's");
+
+    // Another copy of the program holds a journal: its import is running.
+    {
+        TempStore other;
+        other.Write("NEW00005.zzj", "copied");
+        ImportJournal running(other.dir(), {"NEW00005"});
+        const RecoveredFiles none = RecoverInterruptedWork(other.dir());
+        EXPECT_EQ(none.importFiles, 0u);
+        EXPECT_TRUE(other.Exists("NEW00005.zzj"));
+        EXPECT_TRUE(other.Exists("_Import.zzj"));
+    }
+
+    const RecoveredFiles recovered = RecoverInterruptedWork(store.dir());
+    EXPECT_EQ(recovered.importFiles, 3u);
+    EXPECT_EQ(recovered.temporaries, 1u);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(store.dir())) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"OLD00001.zzj", "OLD00001.zj", "vemra.zzj",
+                                            ".NEW00008.zj.Xy34Zw", ".profile", ".notes.txt"}));
+    EXPECT_EQ(store.Read("OLD00001.zzj"), oldFile);
+    EXPECT_EQ(LoadIndex(store.dir()), V{"OLD00001"});
+
+    // Killed after the index received the IDs: the journal goes, the
+    // projects stay.
+    store.Write("NEW00006.zzj", "6");
+    AppendIndex(store.dir(), {"NEW00006"});
+    store.Write("_Import.zzj", "NEW00006\r\n");
+    EXPECT_EQ(RecoverInterruptedWork(store.dir()).importFiles, 0u);
+    EXPECT_TRUE(store.Exists("NEW00006.zzj"));
+    EXPECT_FALSE(store.Exists("_Import.zzj"));
 }
 
 TEST(ProjectId, ShapeOfGeneratedIds) {
