@@ -96,8 +96,12 @@ QChart* NewSummaryChart(const SummaryTable& table, int column) {
     auto* values = new QValueAxis();
     // Room beyond the longest bar for its label, also in a narrow chart.
     const double margin = std::max(high - low, 1.0) * 0.3;
-    values->setRange(low < 0 ? low - margin : 0, high > 0 || low == 0 ? high + margin : 0);
-    values->applyNiceNumbers();
+    if (low == 0 && high == 0) {
+        values->setRange(0, 1);  // nothing to show: a plain scale, not tenths
+    } else {
+        values->setRange(low < 0 ? low - margin : 0, high > 0 || low == 0 ? high + margin : 0);
+        values->applyNiceNumbers();
+    }
     values->setLabelFormat(QStringLiteral("%.10g"));
     values->setLabelsFont(SongPointFont(8));
     chart->addAxis(values, Qt::AlignBottom);
