@@ -27,6 +27,36 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 }  // namespace
 
+void PrintOrWritePdf(QWidget* parent, const report::ReportDefinition& definition,
+                     const report::ReportSource& source, const std::filesystem::path& pdfPath,
+                     const QString& what) {
+    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
+    if (!printer) {
+        try {
+            const report::PrintResult result =
+                report::WriteReportPdf(parent, definition, source, pdfPath);
+            if (result.status == report::PrintResult::Failed) {
+                ShowMessage(parent,
+                            QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(pdfPath)));
+            }
+            if (result.status != report::PrintResult::Done) {
+                return;
+            }
+        } catch (const IoError& error) {
+            ShowIoError(parent, error);
+            return;
+        }
+        ShowMessage(parent, QStringLiteral("系统中没有安装打印机，%1已输出为PDF文件“%2”")
+                                .arg(what, FromPath(pdfPath)));
+        return;
+    }
+    const report::PrintResult result = report::PrintReport(parent, definition, source, *printer);
+    if (result.status == report::PrintResult::Failed) {
+        ShowMessage(parent, QStringLiteral("无法在打印机“%1”上打印%2。")
+                                .arg(printer->printerName(), what));
+    }
+}
+
 TPrintAForm::TPrintAForm(const std::filesystem::path& dataDir, int projectRows, QWidget* parent)
     : QDialog(parent), dataDir_(dataDir), definition_(ProjectListReport()) {
     setObjectName(QStringLiteral("PrintAForm"));
@@ -105,32 +135,8 @@ void TPrintAForm::Button3Click() {
 }
 
 void TPrintAForm::PrintList(QWidget* parent) {
-    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
-    if (!printer) {
-        const std::filesystem::path path = dataDir_ / kPrintPdfName;
-        try {
-            const report::PrintResult result =
-                report::WriteReportPdf(parent, definition_, ReportSource(), path);
-            if (result.status == report::PrintResult::Failed) {
-                ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(path)));
-            }
-            if (result.status != report::PrintResult::Done) {
-                return;
-            }
-        } catch (const IoError& error) {
-            ShowIoError(parent, error);
-            return;
-        }
-        ShowMessage(parent, QStringLiteral("系统中没有安装打印机，项目清单已输出为PDF文件“%1”")
-                                .arg(FromPath(path)));
-        return;
-    }
-    const report::PrintResult result =
-        report::PrintReport(parent, definition_, ReportSource(), *printer);
-    if (result.status == report::PrintResult::Failed) {
-        ShowMessage(parent,
-                    QStringLiteral("无法在打印机“%1”上打印项目清单。").arg(printer->printerName()));
-    }
+    PrintOrWritePdf(parent, definition_, ReportSource(), dataDir_ / kPrintPdfName,
+                    QStringLiteral("项目清单"));
 }
 
 }  // namespace shenbao

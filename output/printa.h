@@ -18,6 +18,14 @@ namespace shenbao {
 // line's seven printed fields as display text.
 report::ReportSource FeedSource(PrintFeedCursor& feed);
 
+// Prints `definition` on the default printer, or, when no printer is
+// installed, writes it into the PDF file `pdfPath` and says where. Failures
+// are shown over `parent`; `what` names the printout in the messages
+// ("项目清单", "汇总表").
+void PrintOrWritePdf(QWidget* parent, const report::ReportDefinition& definition,
+                     const report::ReportSource& source, const std::filesystem::path& pdfPath,
+                     const QString& what);
+
 class TPrintAForm : public QDialog {
     Q_OBJECT
   public:

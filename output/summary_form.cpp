@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "output/printa.h"
 #include "output/summary_chart.h"
 #include "output/summary_report.h"
 #include "platform/gui/dialogs.h"
@@ -330,34 +331,8 @@ void TSummaryForm::Button4Click() {
 }
 
 void TSummaryForm::PrintSummary(QWidget* parent) {
-    const report::ReportDefinition report = definition();
-    const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
-    if (!printer) {
-        const std::filesystem::path path = dataDir_ / kSummaryPdfName;
-        try {
-            const report::PrintResult result =
-                report::WriteReportPdf(parent, report, ReportSource(), path);
-            if (result.status == report::PrintResult::Failed) {
-                ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(path)));
-            }
-            if (result.status != report::PrintResult::Done) {
-                return;
-            }
-        } catch (const IoError& error) {
-            ShowIoError(parent, error);
-            return;
-        }
-        ShowMessage(
-            parent,
-            QStringLiteral("系统中没有安装打印机，汇总表已输出为PDF文件“%1”").arg(FromPath(path)));
-        return;
-    }
-    const report::PrintResult result =
-        report::PrintReport(parent, report, ReportSource(), *printer);
-    if (result.status == report::PrintResult::Failed) {
-        ShowMessage(parent,
-                    QStringLiteral("无法在打印机“%1”上打印汇总表。").arg(printer->printerName()));
-    }
+    PrintOrWritePdf(parent, definition(), ReportSource(), dataDir_ / kSummaryPdfName,
+                    QStringLiteral("汇总表"));
 }
 
 }  // namespace shenbao
