@@ -60,7 +60,8 @@ class StoreWithMissingIds {
         std::vector<std::string> ids;
         for (const std::string& id : sample.ids()) {
             for (const char* extension : {".zzj", ".zj"}) {
-                std::filesystem::copy_file(sample.dir() / (id + extension), dir_ / (id + extension));
+                std::filesystem::copy_file(sample.dir() / (id + extension),
+                                           dir_ / (id + extension));
             }
             ids.push_back(id);
         }

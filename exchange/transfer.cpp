@@ -252,9 +252,9 @@ std::vector<std::string> CheckFloppyForExport() {
     // could lead anywhere off the disk.
     const fs::path send = FloppySendDirectory();
     const std::optional<platform::EntryKind> kind = platform::EntryKindOf(send);
-    const bool ready = kind ? kind == platform::EntryKind::Directory
-                            : free >= 0 && platform::DirectoryExists(drive) &&
-                                  platform::CreateDirectories(send);
+    const bool ready =
+        kind ? kind == platform::EntryKind::Directory
+             : free >= 0 && platform::DirectoryExists(drive) && platform::CreateDirectories(send);
     if (!ready) {
         problems.push_back(G("在A：上创建\\Send失败！"));
     }
@@ -320,7 +320,8 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
             batch.Replace(destination / member.name, member.content);
         } else if (refusal != 0) {
             Log(result, sink,
-                G("项目“") + name + G("”的成员文件") + RefusalText(refusal) + G("，未导出该文件。"));
+                G("项目“") + name + G("”的成员文件") + RefusalText(refusal) +
+                    G("，未导出该文件。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
     }
@@ -388,8 +389,8 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
         for (std::size_t i = 0; i < sourceIds.size(); ++i) {
             const platform::DirectoryEntry* main =
                 SourceEntry(media, sourceIds[i], kMainFileExtension);
-            repeated[i] = !ids.insert(sourceIds[i]).second ||
-                          (main != nullptr && !files.insert(main).second);
+            repeated[i] =
+                !ids.insert(sourceIds[i]).second || (main != nullptr && !files.insert(main).second);
         }
     }
 
@@ -432,7 +433,8 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
         for (std::size_t i = 0; i < sourceIds.size(); ++i) {
             const std::string& sourceId = sourceIds[i];
             if (repeated[i]) {
-                Log(result, sink, G("项目“") + sourceId + G("”在引入的目录中重复出现，只引入一次。"));
+                Log(result, sink,
+                    G("项目“") + sourceId + G("”在引入的目录中重复出现，只引入一次。"));
                 continue;
             }
             if (!newIds[i]) {
@@ -443,10 +445,11 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
             const std::string& newId = *newIds[i];
             TakenFile main;
             int refusal = 0;
-            const Take got = IsReservedId(sourceId)
-                                 ? Take::Missing
-                                 : TakeEntry(media, SourceEntry(media, sourceId, kMainFileExtension),
-                                             main, refusal);
+            const Take got =
+                IsReservedId(sourceId)
+                    ? Take::Missing
+                    : TakeEntry(media, SourceEntry(media, sourceId, kMainFileExtension), main,
+                                refusal);
             if (got == Take::Missing) {
                 Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
                 continue;

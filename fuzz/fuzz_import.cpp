@@ -56,7 +56,8 @@ bool SafeName(const std::string& name) {
 
 // "/" makes a directory, "@" a link to a file outside, "|" a FIFO, each
 // under a main data file's name ("@" and "|" also under a member file's).
-constexpr const char* kExtensions[] = {".zj", ".zzj", ".ZJ", ".Zzj", "", "/", "@", "|", "@zj", "|zj"};
+constexpr const char* kExtensions[] = {".zj", ".zzj", ".ZJ", ".Zzj", "",
+                                       "/",   "@",    "|",   "@zj",  "|zj"};
 
 // A file outside the source that no import may read.
 constexpr std::string_view kSecret = "outside the exchange directory";
@@ -181,7 +182,8 @@ std::vector<Line> ClassifyLines(const std::vector<std::string>& sourceIds,
     std::size_t j = 0;
     for (const std::string& id : sourceIds) {
         FUZZ_CHECK(j < log.size());
-        if (log[j] == Utf8ToGbk("项目“") + id + Utf8ToGbk("”在引入的目录中重复出现，只引入一次。")) {
+        if (log[j] ==
+            Utf8ToGbk("项目“") + id + Utf8ToGbk("”在引入的目录中重复出现，只引入一次。")) {
             lines.push_back(Line::Repeat);
             ++j;
             continue;
@@ -256,10 +258,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // it): the import is refused before anything is written.
     bool controlIsDirectory = false;
     for (const auto& entry : fs::directory_iterator(SourceDir())) {
-        controlIsDirectory = controlIsDirectory ||
-                             (!source.controlFile && entry.is_directory() &&
-                              entry.path().filename().string().size() == kIndexFileName.size() &&
-                              EndsWithIgnoringCase(entry.path().filename().string(), kIndexFileName));
+        controlIsDirectory =
+            controlIsDirectory ||
+            (!source.controlFile && entry.is_directory() &&
+             entry.path().filename().string().size() == kIndexFileName.size() &&
+             EndsWithIgnoringCase(entry.path().filename().string(), kIndexFileName));
     }
     if (controlIsDirectory) {
         fuzz::EmptyDirectory(DataDir());

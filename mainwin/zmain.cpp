@@ -418,9 +418,8 @@ void TZMainForm::ReportDamagedEntries() {
     // The same entry met by two reloads of one command is named once.
     std::vector<DamagedEntry> entries;
     for (DamagedEntry& entry : damaged_) {
-        const bool seen = std::any_of(entries.begin(), entries.end(), [&](const DamagedEntry& e) {
-            return e.id == entry.id;
-        });
+        const bool seen = std::any_of(entries.begin(), entries.end(),
+                                      [&](const DamagedEntry& e) { return e.id == entry.id; });
         if (!seen) {
             entries.push_back(std::move(entry));
         }

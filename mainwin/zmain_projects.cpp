@@ -12,8 +12,8 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
 #include "store/index_file.h"
+#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 

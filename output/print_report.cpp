@@ -64,24 +64,56 @@ QString PrintDateTimeField() {
     return QStringLiteral("PrintedAt");
 }
 
-report::ReportDefinition ProjectListReport() {
-    report::ReportDefinition definition;
-    definition.name = QStringLiteral("澄川省计划项目清单");
-    definition.page.paper = QPageSize::A4;
-    definition.page.orientation = QPageLayout::Landscape;
-    definition.page.margins = QMarginsF(10, 10, 10, 10);
+report::PageSetup ListPage() {
+    report::PageSetup page;
+    page.paper = QPageSize::A4;
+    page.orientation = QPageLayout::Landscape;
+    page.margins = QMarginsF(10, 10, 10, 10);
+    return page;
+}
 
+report::Band ListTitleBand(const QString& text) {
     report::Band title;
     title.height = 10.58;
     report::Field heading;
     heading.name = PrintTitleField();
-    heading.text = QStringLiteral("澄川省计划项目清单");
+    heading.text = text;
     heading.top = 2.12;
     heading.font = SongPointFont(16);
     heading.autoSize = true;
     heading.centred = true;
     title.fields.push_back(heading);
-    definition.title = title;
+    return title;
+}
+
+report::Band ListPageFooter() {
+    report::Band footer;
+    footer.height = 6.88;
+    footer.ruleTop = true;
+    report::Field page;
+    page.name = PrintPageNumberField();
+    page.kind = report::FieldKind::PageNumber;
+    page.left = 4.76;
+    page.top = 1.59;
+    page.font = SongPointFont(9);
+    page.autoSize = true;
+    footer.fields.push_back(page);
+    report::Field printedAt;
+    printedAt.name = PrintDateTimeField();
+    printedAt.kind = report::FieldKind::DateTime;
+    printedAt.left = 225.95;
+    printedAt.top = 1.06;
+    printedAt.font = SongPointFont(8);
+    printedAt.autoSize = true;
+    footer.fields.push_back(printedAt);
+    return footer;
+}
+
+report::ReportDefinition ProjectListReport() {
+    report::ReportDefinition definition;
+    definition.name = QStringLiteral("澄川省计划项目清单");
+    definition.page = ListPage();
+    definition.title = ListTitleBand(definition.name);
 
     report::Band header;
     header.height = 6.35;
@@ -104,26 +136,7 @@ report::ReportDefinition ProjectListReport() {
     definition.columnHeader = header;
     definition.detail = detail;
 
-    report::Band footer;
-    footer.height = 6.88;
-    footer.ruleTop = true;
-    report::Field page;
-    page.name = PrintPageNumberField();
-    page.kind = report::FieldKind::PageNumber;
-    page.left = 4.76;
-    page.top = 1.59;
-    page.font = SongPointFont(9);
-    page.autoSize = true;
-    footer.fields.push_back(page);
-    report::Field printedAt;
-    printedAt.name = PrintDateTimeField();
-    printedAt.kind = report::FieldKind::DateTime;
-    printedAt.left = 225.95;
-    printedAt.top = 1.06;
-    printedAt.font = SongPointFont(8);
-    printedAt.autoSize = true;
-    footer.fields.push_back(printedAt);
-    definition.pageFooter = footer;
+    definition.pageFooter = ListPageFooter();
     return definition;
 }
 

@@ -21,4 +21,12 @@ QString PrintDateTimeField();
 // of the row (feed field n).
 report::ReportDefinition ProjectListReport();
 
+// What the program's other printouts take over from the list, so that all
+// look alike: the page (landscape A4, 10 mm margins), the title band with
+// `text` (field PrintTitleField()), and the page footer with the page number
+// and the moment the page is produced.
+report::PageSetup ListPage();
+report::Band ListTitleBand(const QString& text);
+report::Band ListPageFooter();
+
 }  // namespace shenbao

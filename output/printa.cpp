@@ -36,8 +36,7 @@ void PrintOrWritePdf(QWidget* parent, const report::ReportDefinition& definition
             const report::PrintResult result =
                 report::WriteReportPdf(parent, definition, source, pdfPath);
             if (result.status == report::PrintResult::Failed) {
-                ShowMessage(parent,
-                            QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(pdfPath)));
+                ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(pdfPath)));
             }
             if (result.status != report::PrintResult::Done) {
                 return;
@@ -52,8 +51,8 @@ void PrintOrWritePdf(QWidget* parent, const report::ReportDefinition& definition
     }
     const report::PrintResult result = report::PrintReport(parent, definition, source, *printer);
     if (result.status == report::PrintResult::Failed) {
-        ShowMessage(parent, QStringLiteral("无法在打印机“%1”上打印%2。")
-                                .arg(printer->printerName(), what));
+        ShowMessage(parent,
+                    QStringLiteral("无法在打印机“%1”上打印%2。").arg(printer->printerName(), what));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "output/print_report.h"
 #include "output/summary_chart.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/text.h"
@@ -60,7 +61,7 @@ double ChartHeight(std::size_t groups) {
 }  // namespace
 
 QString SummaryTitleField() {
-    return QStringLiteral("Title");
+    return PrintTitleField();
 }
 QString SummaryCaptionField(int column) {
     return QStringLiteral("Caption%1").arg(column);
@@ -82,20 +83,9 @@ QString SummaryReportTitle(int grouping) {
 report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColumn) {
     report::ReportDefinition definition;
     definition.name = SummaryReportTitle(table.grouping);
-    definition.page.paper = QPageSize::A4;
-    definition.page.orientation = QPageLayout::Landscape;
-    definition.page.margins = QMarginsF(10, 10, 10, 10);
+    definition.page = ListPage();
 
-    report::Band title;
-    title.height = 10.58;
-    report::Field heading;
-    heading.name = SummaryTitleField();
-    heading.text = definition.name;
-    heading.top = 2.12;
-    heading.font = SongPointFont(16);
-    heading.autoSize = true;
-    heading.centred = true;
-    title.fields.push_back(heading);
+    report::Band title = ListTitleBand(definition.name);
     report::Field unit;
     unit.name = QStringLiteral("Unit");
     unit.text = QStringLiteral("金额单位：万元");
@@ -145,26 +135,7 @@ report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColum
     summary.height = chart.top + chart.height;
     definition.summary = summary;
 
-    report::Band footer;
-    footer.height = 6.88;
-    footer.ruleTop = true;
-    report::Field page;
-    page.name = QStringLiteral("PageNumber");
-    page.kind = report::FieldKind::PageNumber;
-    page.left = 4.76;
-    page.top = 1.59;
-    page.font = SongPointFont(9);
-    page.autoSize = true;
-    footer.fields.push_back(page);
-    report::Field printedAt;
-    printedAt.name = QStringLiteral("PrintedAt");
-    printedAt.kind = report::FieldKind::DateTime;
-    printedAt.left = 225.95;
-    printedAt.top = 1.06;
-    printedAt.font = SongPointFont(8);
-    printedAt.autoSize = true;
-    footer.fields.push_back(printedAt);
-    definition.pageFooter = footer;
+    definition.pageFooter = ListPageFooter();
     return definition;
 }
 

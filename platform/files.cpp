@@ -153,8 +153,7 @@ namespace {
 // what a link leads to. Nothing when there is nothing.
 std::optional<EntryKind> KindForReading(const fs::path& path, Links links) {
     struct stat st {};
-    const int rc =
-        links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    const int rc = links == Links::Follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
     if (rc != 0) {
         if (errno == ENOENT) {
             return std::nullopt;

@@ -57,8 +57,7 @@ std::optional<std::vector<std::string>> ReadCodeSection(const fs::path& dataDir,
         return std::nullopt;
     }
     // Supplied with the program, the code table may be installed as a link.
-    std::optional<std::string> content =
-        platform::ReadFileIfExists(*path, platform::Links::Follow);
+    std::optional<std::string> content = platform::ReadFileIfExists(*path, platform::Links::Follow);
     if (!content) {
         return std::nullopt;
     }

@@ -34,7 +34,8 @@ std::string FormatIdList(const std::vector<std::string>& ids) {
 
 bool IsReservedId(std::string_view id) {
     const std::string_view stem = Trim(id);
-    for (std::string_view reserved : {"vemra", "_SysCode", "_DataOut", "_DataIn", "tarvok07", "_Import"}) {
+    for (std::string_view reserved :
+         {"vemra", "_SysCode", "_DataOut", "_DataIn", "tarvok07", "_Import"}) {
         if (EqualIgnoringAsciiCase(stem, reserved)) {
             return true;
         }

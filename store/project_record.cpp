@@ -177,7 +177,7 @@ void WriteProjectRecord(const fs::path& dataDir, std::string_view id,
 }
 
 const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
-                                                std::string_view id, std::string_view extension) {
+                                                 std::string_view id, std::string_view extension) {
     const std::optional<fs::path> path = ProjectFilePath(listing.directory(), id, extension);
     if (!path) {
         return nullptr;

@@ -135,7 +135,7 @@ void WriteProjectRecord(const std::filesystem::path& dataDir, std::string_view i
 // when there is none or the ID names no file inside the directory. Throws
 // IoError (ENAMETOOLONG) when the name is too long to be a file's.
 const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
-                                                std::string_view id, std::string_view extension);
+                                                 std::string_view id, std::string_view extension);
 
 // ReadMainFields through a listing of the data directory. An entry that is
 // not a regular file, or is too large, is refused without being read:

@@ -122,7 +122,8 @@ QString ExceptionText(const std::exception& error) {
     QString what = dynamic_cast<const std::bad_alloc*>(&error) != nullptr
                        ? QStringLiteral("内存不足")
                        : QString::fromLocal8Bit(error.what());
-    return QStringLiteral("程序内部出错，本次操作未能完成：\n%1").arg(ShortenedText(what, kLineLimit));
+    return QStringLiteral("程序内部出错，本次操作未能完成：\n%1")
+        .arg(ShortenedText(what, kLineLimit));
 }
 
 void ShowException(QWidget* parent, const std::exception& error) {

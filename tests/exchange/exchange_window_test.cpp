@@ -3,15 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTest>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>

@@ -20,8 +20,8 @@
 #include <functional>
 #include <map>
 #include <new>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 
 #include "exchange/transfer.h"
 #include "mainwin/list_model.h"
@@ -271,7 +271,8 @@ TEST_F(Faults, DamagedStoreEntries) {
         all.push_back(row.id);
         ASSERT_EQ(answerer.messages().size(), boxes + 1);
         const QString& box = answerer.messages().last();
-        EXPECT_TRUE(box.startsWith(QStringLiteral("以下项目的数据文件不能读取，列表中只显示其ID号：")));
+        EXPECT_TRUE(
+            box.startsWith(QStringLiteral("以下项目的数据文件不能读取，列表中只显示其ID号：")));
         EXPECT_TRUE(box.contains(row.reason)) << box.toStdString();
         EXPECT_TRUE(box.contains(FromGbk(row.id.substr(0, 8)))) << box.toStdString();
         EXPECT_LT(box.size(), 400);
@@ -364,7 +365,7 @@ TEST_F(Faults, FullDisk) {
     });
     struct Row {
         const char* what;
-        int failAt;  // the write that finds the disk full
+        int failAt;          // the write that finds the disk full
         const char* button;  // of the tool row; none: the import
         QString file;        // named in the error box
     };

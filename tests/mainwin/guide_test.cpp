@@ -27,7 +27,8 @@ TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
     });
     form->findChild<QAction*>(QStringLiteral("N17"))->trigger();
     EXPECT_TRUE(shown.contains(QString::fromStdString(store.dir().string())));
-    for (const char* topic : {"添加", "查询", "导出", "引入", "打印", "汇总统计", "清空数据库", "软盘", "U盘"}) {
+    for (const char* topic :
+         {"添加", "查询", "导出", "引入", "打印", "汇总统计", "清空数据库", "软盘", "U盘"}) {
         EXPECT_TRUE(shown.contains(QString::fromUtf8(topic))) << topic;
     }
 }

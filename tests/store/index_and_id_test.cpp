@@ -72,7 +72,8 @@ TEST(IndexFile, IndexUnderAnotherLetterCaseIsTheIndex) {
 }
 
 TEST(IndexFile, StemsOfTheStoresOwnFilesAreNoProjectIds) {
-    for (const char* id : {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07", "_import"}) {
+    for (const char* id :
+         {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07", "_import"}) {
         EXPECT_TRUE(IsReservedId(id)) << id;
     }
     for (const char* id : {"vemra1", "_Sys", "TARVOK08", "AAAA1111", "vemra.zzj"}) {
