@@ -24,6 +24,7 @@
 namespace shenbao::platform {
 namespace {
 
+using shenbao::testing::ScopedEnv;
 using shenbao::testing::TempStore;
 namespace fs = std::filesystem;
 
@@ -72,31 +73,6 @@ TEST(DataDirectory, IsTheProgramFilesFolderNotTheWorkingDirectory) {
     EXPECT_EQ(dir, exe.parent_path() / "");
     EXPECT_TRUE(dir.string().ends_with("/"));
 }
-
-// Sets an environment variable (nullptr: removes it) until destroyed.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        Set(value);
-    }
-    ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-    void Set(const char* value) {
-        if (value != nullptr) {
-            ::setenv(name_, value, 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(DataDirectory, AnInstalledProgramKeepsTheStoreInTheUsersOwnFolder) {
     TempStore program, home;

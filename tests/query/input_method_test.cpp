@@ -21,6 +21,8 @@
 namespace shenbao {
 namespace {
 
+using testing::ScopedEnv;
+
 // Counts the requests for Chinese input that reach the input method.
 class CountingSwitch : public InputMethodSwitch {
   public:
@@ -126,31 +128,6 @@ TEST_F(PrivateBus, TheFcitx5SwitchActivatesTheControllerOnlyWhereItIsThere) {
     // No bus at all.
     EXPECT_FALSE(Fcitx5Switch(QStringLiteral("never-connected")).SwitchToChinese());
 }
-
-// Sets an environment variable (nullptr: removes it) until destroyed.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        Set(value);
-    }
-    ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-    void Set(const char* value) {
-        if (value != nullptr) {
-            ::setenv(name_, value, 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(SessionInputMethodSwitch, OnlyFcitxWithASessionBusHasOne) {
     testing::TempStore runtime, bare;

@@ -84,4 +84,23 @@ TProjectRecord SampleRecord(std::string_view name, std::string_view serial, std:
     return record;
 }
 
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+        old_ = old;
+    }
+    Set(value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    Set(old_ ? old_->c_str() : nullptr);
+}
+
+void ScopedEnv::Set(const char* value) {
+    if (value != nullptr) {
+        ::setenv(name_, value, 1);
+    } else {
+        ::unsetenv(name_);
+    }
+}
+
 }  // namespace shenbao::testing

@@ -4,6 +4,7 @@
 // small helpers to put stored projects and other files into it.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,20 @@ class TempStore {
 
   private:
     std::filesystem::path dir_;
+};
+
+// Sets an environment variable (nullptr: removes it) until destroyed.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    void Set(const char* value);
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 // The shipped code table file (data/_SysCode.zzj of the source tree).
