@@ -94,8 +94,7 @@ QString WithoutTimeZone(const QString& format) {
 
 class Layouter {
   public:
-    explicit Layouter(const ReportDefinition& definition)
-        : definition_(definition), device_(1, 1, QImage::Format_RGB32) {
+    explicit Layouter(const ReportDefinition& definition) : device_(1, 1, QImage::Format_RGB32) {
         const int dotsPerMeter = qRound(kLayoutDpi / (kMmPerInch / 1000.0));
         device_.setDotsPerMeterX(dotsPerMeter);
         device_.setDotsPerMeterY(dotsPerMeter);
@@ -278,7 +277,6 @@ class Layouter {
         return laid;
     }
 
-    const ReportDefinition& definition_;
     QImage device_;
     QString dateTime_;
     double bandWidth_ = 0;
