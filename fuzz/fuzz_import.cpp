@@ -27,6 +27,7 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"
+#include "store/import_journal.h"
 #include "store/index_file.h"
 #include "store/io_error.h"
 #include "store/project_id.h"
@@ -318,6 +319,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(path == SourceDir() || path == DataDir());
                 break;
             case platform::FileOperation::Remove:
+                // Only the import's own journal, once the import has ended.
+                FUZZ_CHECK(path == DataDir() / std::string(kImportJournalFileName));
+                break;
             case platform::FileOperation::CreateDirectory:
                 FUZZ_CHECK(false);
         }
