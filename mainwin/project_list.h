@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/io_error.h"
+#include "platform/io_error.h"
 #include "store/project_record.h"
 
 namespace shenbao {

@@ -28,10 +28,10 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 
 namespace shenbao {

@@ -11,9 +11,9 @@
 #include "mainwin/zmain.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 

@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "platform/gbk.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
 #include "store/text.h"
 
 namespace shenbao {
