@@ -295,8 +295,8 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     ExchangeResult result;
     platform::FileBatch batch;
     for (const ListRow& row : rows) {
-        const std::string id(Trim(row[0]));
-        const std::string& name = row[2];
+        const std::string id(Trim(row[ListColumn::Id]));
+        const std::string& name = row[ListColumn::ProjectName];
         TakenFile main;
         int refusal = 0;
         const Take taken = IsReservedId(id)

@@ -10,6 +10,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -521,7 +521,7 @@ void TZMainForm::LoadAndSortAtStartUp() {
     RecoverInterruptedWork(dataDir_);
     RunGuarded([this] {
         ReloadList();
-        SortList(0);
+        SortList(SortKey::Id);
     });
 }
 
@@ -540,12 +540,7 @@ bool TZMainForm::FormCloseQuery() {
     bool saved = false;
     try {
         ReloadList();
-        std::vector<std::string> ids;
-        ids.reserve(model_->rows().size());
-        for (const ListRow& row : model_->rows()) {
-            ids.push_back(row[0]);
-        }
-        SaveIndex(dataDir_, ids);
+        SaveIndex(dataDir_, RowIds(model_->rows()));
         saved = true;
     } catch (const IoError& error) {
         ShowIoError(this, error);
