@@ -94,9 +94,16 @@ void FillRows(const fs::path& dataDir, std::vector<ListRow>& rows,
     }
 }
 
-std::vector<ListRow> ReloadList(const fs::path& dataDir, std::vector<DamagedEntry>* damaged) {
-    std::vector<ListRow> rows = IdRows(StoredProjectIds(dataDir));
+void ReloadList(const fs::path& dataDir, std::vector<ListRow>& rows,
+                std::vector<DamagedEntry>* damaged) {
+    rows.clear();
+    rows = IdRows(StoredProjectIds(dataDir));
     FillRows(dataDir, rows, damaged);
+}
+
+std::vector<ListRow> ReloadList(const fs::path& dataDir, std::vector<DamagedEntry>* damaged) {
+    std::vector<ListRow> rows;
+    ReloadList(dataDir, rows, damaged);
     return rows;
 }
 

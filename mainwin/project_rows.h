@@ -81,7 +81,13 @@ void FillRows(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
               std::vector<DamagedEntry>* damaged = nullptr);
 
 // Every project of the index file (StoredProjectIds), in index order, each
-// row loaded as LoadProjectRow does. Throws IoError.
+// row loaded as LoadProjectRow does, into `rows` (emptied first). Throws
+// IoError: `rows` is then still empty when the index could not be read, and
+// otherwise holds every ID with the rows loaded until then (FillRows).
+void ReloadList(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
+                std::vector<DamagedEntry>* damaged = nullptr);
+
+// The same, returned. Throws IoError.
 std::vector<ListRow> ReloadList(const std::filesystem::path& dataDir,
                                 std::vector<DamagedEntry>* damaged = nullptr);
 

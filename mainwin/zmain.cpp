@@ -367,17 +367,23 @@ void TZMainForm::ReplaceRows(std::vector<ListRow> rows) {
 
 void TZMainForm::ReloadList() {
     ApplyColumnWidths();
-    std::vector<ListRow> rows = IdRows(StoredProjectIds(dataDir_));
-    const std::size_t n = rows.size();
-    try {
-        FillRows(dataDir_, rows, &damaged_);
-    } catch (const IoError&) {
+    std::vector<ListRow> rows;
+    const auto show = [&] {
+        const std::size_t n = rows.size();
         ReplaceRows(std::move(rows));
         StatusText1->setText(StatusText(n, n > 0 ? 1 : 0));
+    };
+    try {
+        shenbao::ReloadList(dataDir_, rows, &damaged_);
+    } catch (const IoError&) {
+        // Rows filled until the failure keep their new contents; an index
+        // that cannot be read leaves the list as it was.
+        if (!rows.empty()) {
+            show();
+        }
         throw;
     }
-    ReplaceRows(std::move(rows));
-    StatusText1->setText(StatusText(n, n > 0 ? 1 : 0));
+    show();
 }
 
 void TZMainForm::LoadProjectRow(const std::string& id, int r) {
