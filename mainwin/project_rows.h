@@ -97,20 +97,22 @@ std::string ListedIds(const std::vector<ListRow>& rows);
 
 // ---- Sorting -----------------------------------------------------------------
 
-// The sort keys, in the order of the window's sort key list. The application
-// date has no key; ProjectField sorts the last column.
+// The sort keys, in the order of the window's sort key list; each orders the
+// list column of its name (SortColumn). The application date has no key.
 namespace SortKey {
-inline constexpr int Id = 0;
-inline constexpr int SerialNumber = 1;
-inline constexpr int ProjectName = 2;
-inline constexpr int UnitName = 3;
-inline constexpr int DepartmentName = 4;
-inline constexpr int PlanCategory = 5;
-inline constexpr int Applicant = 6;
-inline constexpr int FundsProvincial = 7;
-inline constexpr int ProjectField = 8;
+enum : int {
+    Id,
+    SerialNumber,
+    ProjectName,
+    UnitName,
+    DepartmentName,
+    PlanCategory,
+    Applicant,
+    FundsProvincial,
+    ProjectField
+};
 }  // namespace SortKey
-inline constexpr int kSortKeyCount = 9;
+inline constexpr int kSortKeyCount = SortKey::ProjectField + 1;
 
 // The list column that sort key `key` orders (ListColumn), and whether it
 // compares numbers.
