@@ -10,7 +10,7 @@
 #include "bench/bench_util.h"
 #include "exchange/transfer.h"
 #include "mainwin/list_model.h"
-#include "mainwin/project_list.h"
+#include "mainwin/project_rows.h"
 #include "mainwin/zmain.h"
 #include "output/listing.h"
 #include "output/print_feed.h"

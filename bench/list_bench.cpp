@@ -5,7 +5,7 @@
 
 #include "bench/bench_util.h"
 #include "mainwin/list_model.h"
-#include "mainwin/project_list.h"
+#include "mainwin/project_rows.h"
 #include "mainwin/zmain.h"
 #include "platform/gui/text.h"
 #include "store/index_file.h"

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "bench/sample_store.h"
-#include "store/io_error.h"
+#include "platform/io_error.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {

@@ -6,7 +6,7 @@
 #include <QApplication>
 
 #include "bench/bench_util.h"
-#include "mainwin/project_list.h"
+#include "mainwin/project_rows.h"
 #include "output/summary.h"
 #include "output/summary_form.h"
 

@@ -29,8 +29,8 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "store/code_table.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/text.h"
 

@@ -10,10 +10,10 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/code_table.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_record.h"
 #include "store/text.h"
 

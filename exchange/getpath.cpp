@@ -22,8 +22,8 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
 
 namespace shenbao {
 

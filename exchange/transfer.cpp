@@ -6,10 +6,10 @@
 #include <unordered_set>
 
 #include "platform/gbk.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 #include "store/text.h"
@@ -40,7 +40,7 @@ fs::path SubdirectoryIgnoringCase(const fs::path& parent, const std::string& nam
         const platform::DirectoryListing listing(parent);
         const platform::DirectoryEntry* link = nullptr;
         for (const platform::DirectoryEntry& entry : listing.entries()) {
-            if (!EqualIgnoringAsciiCase(entry.name, name)) {
+            if (!platform::EqualIgnoringAsciiCase(entry.name, name)) {
                 continue;
             }
             if (entry.kind == platform::EntryKind::Directory) {
@@ -295,8 +295,8 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     ExchangeResult result;
     platform::FileBatch batch;
     for (const ListRow& row : rows) {
-        const std::string id(Trim(row[0]));
-        const std::string& name = row[2];
+        const std::string id(Trim(row[ListColumn::Id]));
+        const std::string& name = row[ListColumn::ProjectName];
         TakenFile main;
         int refusal = 0;
         const Take taken = IsReservedId(id)
@@ -353,8 +353,8 @@ std::vector<std::string> CollectSourceIds(const platform::DirectoryListing& medi
         std::string_view name(entry.name);
         if (name.front() == '.' || entry.kind == platform::EntryKind::Directory ||
             name.size() < kMemberFileExtension.size() ||
-            !EqualIgnoringAsciiCase(name.substr(name.size() - kMemberFileExtension.size()),
-                                    kMemberFileExtension)) {
+            !platform::EqualIgnoringAsciiCase(
+                name.substr(name.size() - kMemberFileExtension.size()), kMemberFileExtension)) {
             continue;  // hidden, a directory, or no member file's name
         }
         std::string_view trimmed = Trim(name);

@@ -17,7 +17,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
-#include "store/io_error.h"
+#include "platform/io_error.h"
 
 namespace shenbao {
 

@@ -10,6 +10,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,10 +27,10 @@
 #include "exchange/transfer.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/gbk.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 #include "store/text.h"

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/codec.h"
-#include "store/io_error.h"
 #include "store/project_record.h"
 #include "store/text.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench/sample_store.h"
-#include "mainwin/project_list.h"
+#include "mainwin/project_rows.h"
 #include "output/print_feed.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"

@@ -1,99 +1,15 @@
 #pragma once
 
-// The project list as data: the ten cells of every row as GBK bytes, how it
-// is (re)built from the store, the status line's text, and the sort. The main
-// window only shows what these functions produce.
+// The project list's status line; the rows themselves are in project_rows.h.
 
 #include <QString>
-#include <array>
 #include <cstddef>
-#include <filesystem>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "store/io_error.h"
-#include "store/project_record.h"
+#include "mainwin/project_rows.h"
 
 namespace shenbao {
 
-inline constexpr int kListColumnCount = 10;
-using ListRow = std::array<std::string, kListColumnCount>;
-
-// Column titles of the list, GBK: 项目ID号, 项目序号, 项目名称, 承担单位,
-// 主管部门, 计划类别, 申请人, 省拨款(万元), 申报时间, 项目领域.
-const ListRow& ListHeader();
-
-// Column widths in pixels, set anew on every reload.
-inline constexpr std::array<int, kListColumnCount> kListColumnWidths = {55,  55, 240, 240, 90,
-                                                                        110, 55, 90,  55,  55};
-
-// The record field shown in list columns 1..9.
-inline constexpr std::array<std::size_t, kListColumnCount - 1> kListFields = {
-    Field::SerialNumber,    Field::ProjectName,     Field::UnitName,
-    Field::DepartmentName,  Field::PlanCategory,    Field::Applicant,
-    Field::FundsProvincial, Field::ApplicationDate, Field::ProjectField};
-
-// An entry of the data directory that stands under a project's name but is
-// no file the list can read (a directory, link, FIFO, device or socket, a
-// file too large to be a project's, or a name too long for any file; see
-// platform::IsUnreadableEntry). The project's row shows its ID alone.
-struct DamagedEntry {
-    std::string id;
-    IoError error;
-};
-
-// The row of a project: the ID as given (untrimmed) in column 0 and the nine
-// list fields from its main data file; the ID alone when the file is missing
-// or damaged (then added to `damaged`, when given). Throws IoError for other
-// failures.
-ListRow LoadProjectRow(const std::filesystem::path& dataDir, std::string_view id,
-                       std::vector<DamagedEntry>* damaged = nullptr);
-
-// Rows holding only the given IDs in column 0.
-std::vector<ListRow> IdRows(const std::vector<std::string>& ids);
-
-// The IDs of the index file that are project IDs: all but the reserved ones
-// (IsReservedId), in index order.
-std::vector<std::string> StoredProjectIds(const std::filesystem::path& dataDir);
-
-// Loads every row of `rows` from its ID in column 0, as LoadProjectRow does,
-// with the data directory listed once for all of them. Throws IoError; the
-// rows loaded until then keep their new contents.
-void FillRows(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
-              std::vector<DamagedEntry>* damaged = nullptr);
-
-// Every project of the index file (StoredProjectIds), in index order, each
-// row loaded as LoadProjectRow does. Throws IoError.
-std::vector<ListRow> ReloadList(const std::filesystem::path& dataDir,
-                                std::vector<DamagedEntry>* damaged = nullptr);
-
 // "库中共有 N 个项目，当前为第 M 个".
 QString StatusText(std::size_t projectCount, std::size_t currentRow);
-
-// The text NewProjectId tests candidates against: the ID column with its
-// title, every cell followed by CR LF.
-std::string ListedIds(const std::vector<ListRow>& rows);
-
-// ---- Sorting -----------------------------------------------------------------
-
-inline constexpr int kSortKeyCount = 9;
-
-// The list column that sort key `key` orders, and whether it compares numbers.
-int SortColumn(int key);
-bool SortIsNumeric(int key);
-
-// Puts a row into the form the sort leaves it in: the row's cells joined,
-// each followed by CR LF, trimmed as a whole, split again at the line breaks
-// and written back from column 0; empty pieces become a single blank.
-void NormaliseRow(ListRow& row);
-
-// Orders `rows` ascending by sort key `key` (0..8) with the exchange sort:
-// for i < j, rows i and j change places when the key of i is greater. Text
-// keys compare bytes; number keys compare the decimal value of the cell
-// (0 for anything that is not a number). Rows are normalised first, and an
-// exchange leaves every empty cell of both rows as a single blank.
-void SortList(std::vector<ListRow>& rows, int key);
 
 }  // namespace shenbao

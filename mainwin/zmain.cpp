@@ -28,10 +28,10 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 
 namespace shenbao {
@@ -367,17 +367,23 @@ void TZMainForm::ReplaceRows(std::vector<ListRow> rows) {
 
 void TZMainForm::ReloadList() {
     ApplyColumnWidths();
-    std::vector<ListRow> rows = IdRows(StoredProjectIds(dataDir_));
-    const std::size_t n = rows.size();
-    try {
-        FillRows(dataDir_, rows, &damaged_);
-    } catch (const IoError&) {
+    std::vector<ListRow> rows;
+    const auto show = [&] {
+        const std::size_t n = rows.size();
         ReplaceRows(std::move(rows));
         StatusText1->setText(StatusText(n, n > 0 ? 1 : 0));
+    };
+    try {
+        shenbao::ReloadList(dataDir_, rows, &damaged_);
+    } catch (const IoError&) {
+        // Rows filled until the failure keep their new contents; an index
+        // that cannot be read leaves the list as it was.
+        if (!rows.empty()) {
+            show();
+        }
         throw;
     }
-    ReplaceRows(std::move(rows));
-    StatusText1->setText(StatusText(n, n > 0 ? 1 : 0));
+    show();
 }
 
 void TZMainForm::LoadProjectRow(const std::string& id, int r) {
@@ -521,7 +527,7 @@ void TZMainForm::LoadAndSortAtStartUp() {
     RecoverInterruptedWork(dataDir_);
     RunGuarded([this] {
         ReloadList();
-        SortList(0);
+        SortList(SortKey::Id);
     });
 }
 
@@ -540,12 +546,7 @@ bool TZMainForm::FormCloseQuery() {
     bool saved = false;
     try {
         ReloadList();
-        std::vector<std::string> ids;
-        ids.reserve(model_->rows().size());
-        for (const ListRow& row : model_->rows()) {
-            ids.push_back(row[0]);
-        }
-        SaveIndex(dataDir_, ids);
+        SaveIndex(dataDir_, RowIds(model_->rows()));
         saved = true;
     } catch (const IoError& error) {
         ShowIoError(this, error);

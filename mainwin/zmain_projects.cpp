@@ -11,24 +11,15 @@
 #include "mainwin/zmain.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 
 namespace shenbao {
 
 namespace {
-
-std::vector<std::string> IdColumn(const std::vector<ListRow>& rows) {
-    std::vector<std::string> ids;
-    ids.reserve(rows.size());
-    for (const ListRow& row : rows) {
-        ids.push_back(row[0]);
-    }
-    return ids;
-}
 
 // Opens a fresh editor for `id` and waits until it is closed.
 void RunEditor(TZMainForm* form, const std::string& id, const char* recordState,
@@ -76,11 +67,11 @@ void TZMainForm::BitBtn1Click() {
         }
         const int previous = currentRow();
         ListRow row;
-        row[0] = *id;
+        row[ListColumn::Id] = *id;
         model_->appendRow(row);
         setCurrentRow(projectCount());
         try {
-            SaveIndex(dataDir_, IdColumn(model_->rows()));
+            SaveIndex(dataDir_, RowIds(model_->rows()));
         } catch (const IoError&) {
             // The index does not hold the new ID: neither does the list.
             model_->removeRowAt(projectCount() - 1);
@@ -102,10 +93,10 @@ void TZMainForm::BitBtn7Click() {
         return;
     }
     RunGuarded([this] {
-        RunEditor(this, model_->row(currentRow() - 1)[0], "old", "edit");
+        RunEditor(this, model_->row(currentRow() - 1)[ListColumn::Id], "old", "edit");
         const int r = currentRow();
         if (r > 0) {
-            LoadProjectRow(model_->row(r - 1)[0], r);
+            LoadProjectRow(model_->row(r - 1)[ListColumn::Id], r);
         }
     });
 }
@@ -115,7 +106,7 @@ void TZMainForm::BitBtn10Click() {
     if (currentRow() == 0) {
         return;
     }
-    RunEditor(this, model_->row(currentRow() - 1)[0], "old", "read");
+    RunEditor(this, model_->row(currentRow() - 1)[ListColumn::Id], "old", "read");
 }
 
 // Delete: after the question, the row leaves the list and the index, then
@@ -126,16 +117,16 @@ void TZMainForm::BitBtn2Click() {
     }
     const int r = currentRow();
     const ListRow& current = model_->row(r - 1);
-    if (!AskYesNo(this, QStringLiteral("您真的删除项目“") + FromGbk(current[2]) +
-                            QStringLiteral("”吗?"))) {
+    if (!AskYesNo(this, QStringLiteral("您真的删除项目“") +
+                            FromGbk(current[ListColumn::ProjectName]) + QStringLiteral("”吗?"))) {
         return;
     }
-    const std::string id = current[0];
+    const std::string id = current[ListColumn::Id];
     RunGuarded([this, r, &id] {
         const ListRow removed = model_->row(r - 1);
         model_->removeRowAt(r - 1);
         try {
-            SaveIndex(dataDir_, IdColumn(model_->rows()));
+            SaveIndex(dataDir_, RowIds(model_->rows()));
         } catch (const IoError&) {
             // The index still holds the project: so does the list.
             model_->insertRowAt(r - 1, removed);

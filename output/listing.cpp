@@ -6,7 +6,7 @@
 namespace shenbao {
 
 void AppendTabbedLine(std::string& text, const ListRow& row) {
-    for (int c = 1; c < kListColumnCount; ++c) {
+    for (int c = ListColumn::SerialNumber; c < kListColumnCount; ++c) {
         text.append(row[static_cast<std::size_t>(c)]);
         text.push_back('\t');
     }

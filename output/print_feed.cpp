@@ -1,8 +1,8 @@
 #include "output/print_feed.h"
 
 #include "output/listing.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
 #include "store/project_record.h"
 #include "store/text.h"
 

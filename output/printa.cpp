@@ -10,9 +10,9 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "report/preview.h"
 #include "report/printing.h"
-#include "store/io_error.h"
 
 namespace shenbao {
 

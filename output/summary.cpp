@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "platform/gbk.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
 #include "store/text.h"
 
 namespace shenbao {
@@ -85,7 +85,7 @@ std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dat
     for (const ListRow& row : rows) {
         std::optional<std::array<std::string, kFieldCount>> fields;
         try {
-            fields = ReadMainFields(listing, row[0]);
+            fields = ReadMainFields(listing, row[ListColumn::Id]);
         } catch (const IoError& error) {
             // A damaged entry under the project's name (a directory, a link,
             // a FIFO, a file far too large) counts as no data file, as the

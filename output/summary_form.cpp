@@ -24,9 +24,9 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/io_error.h"
 #include "report/preview.h"
 #include "report/printing.h"
-#include "store/io_error.h"
 
 namespace shenbao {
 

@@ -14,9 +14,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
-#include "store/text.h"
 
 namespace shenbao::platform {
 
@@ -93,6 +92,21 @@ std::atomic<bool> gFreeSpaceOverridden{false};
 std::atomic<std::int64_t> gFreeSpaceValue{0};
 
 }  // namespace
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 bool FileExists(const fs::path& path) noexcept {
     struct stat st {};

@@ -10,9 +10,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/code_table.h"
-#include "store/io_error.h"
 
 namespace shenbao::platform {
 

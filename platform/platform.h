@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 // ---- The program's own folder and the data directory ---------------------------
 
+// The code table the program ships beside itself (see DataDirectory).
+inline constexpr std::string_view kCodeTableFileName = "_SysCode.zzj";
+
 // Directory of the running program file (never the working directory), with a
 // trailing separator. On Linux taken from /proc/self/exe.
 fs::path ProgramDirectory();
@@ -174,6 +177,10 @@ class FileLock {
 // there is none or the directory is unreadable. For one name; a command that
 // looks up many names lists the directory once instead.
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name);
+
+// Whether two names are equal when ASCII letters A-Z and a-z count alike
+// (file names on systems that ignore letter case).
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // One entry of a directory.
 struct DirectoryEntry {

@@ -16,7 +16,7 @@ struct Criterion {
 
     Criterion(int c, std::string_view l, std::string_view h)
         : column(c), low(Trim(l)), high(Trim(h)) {
-        if (!high.empty() && column == kAmountColumn) {
+        if (!high.empty() && column == ListColumn::FundsProvincial) {
             lowValue = ParseDecimal(low);
             highValue = ParseDecimal(high);
         }
@@ -27,7 +27,7 @@ struct Criterion {
         if (high.empty()) {
             return cell.find(low) != std::string_view::npos;
         }
-        if (column == kAmountColumn) {
+        if (column == ListColumn::FundsProvincial) {
             double value = ParseDecimal(cell);
             return lowValue <= value && value <= highValue;
         }

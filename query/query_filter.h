@@ -7,19 +7,16 @@
 #include <string_view>
 #include <vector>
 
-#include "mainwin/project_list.h"
+#include "mainwin/project_rows.h"
 
 namespace shenbao {
 
-// List columns of the two range criteria.
-inline constexpr int kAmountColumn = 7;
-inline constexpr int kDateColumn = 8;
-
 // Whether `row` matches. With `high` empty the criterion is a text search:
 // `low` must occur in the cell as a run of bytes (case-sensitive, no
-// wildcards). Otherwise column 7 compares decimal amounts (anything that is
-// not a number counts as 0) and any other column compares texts byte by byte,
-// low <= cell <= high, both bounds included. `low` and `high` are trimmed.
+// wildcards). Otherwise the provincial funds (ListColumn::FundsProvincial)
+// compare decimal amounts (anything that is not a number counts as 0) and
+// any other column compares texts byte by byte, low <= cell <= high, both
+// bounds included. `low` and `high` are trimmed.
 bool RowMatches(const ListRow& row, int column, std::string_view low, std::string_view high);
 
 // The matching rows of `rows`, in their order.

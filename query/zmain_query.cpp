@@ -100,28 +100,33 @@ void TZMainForm::OpenQuery(int column, int editWidth, bool range, const QString&
 }
 
 void TZMainForm::N12Click() {
-    OpenQuery(2, 225, false, QStringLiteral("请输入您要查询的项目名称（支持模糊查询）"));
+    OpenQuery(ListColumn::ProjectName, 225, false,
+              QStringLiteral("请输入您要查询的项目名称（支持模糊查询）"));
 }
 void TZMainForm::N13Click() {
-    OpenQuery(6, 225, false, QStringLiteral("请输入您要查询的项目申请人（支持模糊查询）"));
+    OpenQuery(ListColumn::Applicant, 225, false,
+              QStringLiteral("请输入您要查询的项目申请人（支持模糊查询）"));
 }
 void TZMainForm::N6Click() {
-    OpenQuery(4, 225, false, QStringLiteral("请输入您要查询的主管部门（支持模糊查询）"));
+    OpenQuery(ListColumn::DepartmentName, 225, false,
+              QStringLiteral("请输入您要查询的主管部门（支持模糊查询）"));
 }
 void TZMainForm::N14Click() {
-    OpenQuery(5, 225, false, QStringLiteral("请输入您要查询的计划类别（支持模糊查询）"));
+    OpenQuery(ListColumn::PlanCategory, 225, false,
+              QStringLiteral("请输入您要查询的计划类别（支持模糊查询）"));
 }
 void TZMainForm::N10Click() {
-    OpenQuery(3, 225, false, QStringLiteral("请输入您要查询的单位名称（支持模糊查询）"));
+    OpenQuery(ListColumn::UnitName, 225, false,
+              QStringLiteral("请输入您要查询的单位名称（支持模糊查询）"));
 }
 void TZMainForm::N27Click() {
-    OpenQuery(9, 225, false, QStringLiteral("请输入您要查询的项目领域"));
+    OpenQuery(ListColumn::ProjectField, 225, false, QStringLiteral("请输入您要查询的项目领域"));
 }
 void TZMainForm::N15Click() {
-    OpenQuery(kDateColumn, 90, true, QStringLiteral("请输入您要查询的日期范围"));
+    OpenQuery(ListColumn::ApplicationDate, 90, true, QStringLiteral("请输入您要查询的日期范围"));
 }
 void TZMainForm::N71Click() {
-    OpenQuery(kAmountColumn, 90, true, QStringLiteral("请输入您要查询的金额范围"));
+    OpenQuery(ListColumn::FundsProvincial, 90, true, QStringLiteral("请输入您要查询的金额范围"));
 }
 
 void TZMainForm::Button1Click() {
@@ -132,9 +137,10 @@ void TZMainForm::Button1Click() {
     } else {
         const int column = Button1->property(kTagProperty).toInt();
         const std::string low = ToGbk(Edit1->text());
-        const std::string high = (column == kAmountColumn || column == kDateColumn)
-                                     ? ToGbk(Edit2->text())
-                                     : std::string();
+        const std::string high =
+            (column == ListColumn::FundsProvincial || column == ListColumn::ApplicationDate)
+                ? ToGbk(Edit2->text())
+                : std::string();
         // A failing reload ends the command before the panel closes.
         if (!RunGuarded([&] { RunQuery(column, low, high); })) {
             return;

@@ -11,9 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace shenbao {
 
-inline constexpr std::string_view kCodeTableFileName = "_SysCode.zzj";
+using platform::kCodeTableFileName;
 
 // Section names, GBK.
 namespace CodeSection {

@@ -2,8 +2,8 @@
 
 #include <unordered_set>
 
+#include "platform/io_error.h"
 #include "store/index_file.h"
-#include "store/io_error.h"
 #include "store/project_record.h"
 
 namespace shenbao {

@@ -36,7 +36,7 @@ bool IsReservedId(std::string_view id) {
     const std::string_view stem = Trim(id);
     for (std::string_view reserved :
          {"vemra", "_SysCode", "_DataOut", "_DataIn", "tarvok07", "_Import"}) {
-        if (EqualIgnoringAsciiCase(stem, reserved)) {
+        if (platform::EqualIgnoringAsciiCase(stem, reserved)) {
             return true;
         }
     }

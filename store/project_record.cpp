@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/codec.h"
-#include "store/io_error.h"
 #include "store/text.h"
 
 namespace shenbao {

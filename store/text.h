@@ -21,10 +21,6 @@ std::string_view Trim(std::string_view text);
 // Returns <0, 0 or >0.
 int CompareBytes(std::string_view a, std::string_view b);
 
-// Whether two names are equal when ASCII letters A-Z and a-z count alike
-// (file names on systems that ignore letter case).
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // Whether `text` is, in its whole length, a number as amounts and serial
 // numbers are typed: optional leading blanks, an optional sign, one or more
 // digits, optionally "." followed by one or more digits, optionally an

@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
 
     // The editor on the first project, tab by tab.
     {
-        const std::string id = form.listModel()->row(0)[0];
+        const std::string id = form.listModel()->row(0)[ListColumn::Id];
         TZPInfoForm editor(data);
         editor.Prepare(FromGbk(id), QStringLiteral("old"), QStringLiteral("edit"));
         editor.show();
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
     }
     // The same project in view mode.
     {
-        const std::string id = form.listModel()->row(0)[0];
+        const std::string id = form.listModel()->row(0)[ListColumn::Id];
         TZPInfoForm viewer(data);
         viewer.Prepare(FromGbk(id), QStringLiteral("old"), QStringLiteral("read"));
         viewer.show();

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "platform/gui/text.h"
-#include "store/io_error.h"
+#include "platform/io_error.h"
 
 namespace shenbao {
 

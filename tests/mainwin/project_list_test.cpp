@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 
 #include "mainwin/project_list.h"
+#include "platform/platform.h"
 #include "tests/support/temp_store.h"
 
 namespace shenbao {
@@ -51,6 +53,23 @@ TEST(ProjectListLoad, RowsFollowTheIndexAndShowIdsOfMissingFilesAlone) {
     rows = ReloadList(store.dir());
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"BBBB0002", "CCCC0003", "AAAA0001"}));
     EXPECT_EQ(rows[1], Row({"CCCC0003"}));
+
+    // A file that cannot be read ends the reload the window runs: a data file
+    // leaves every ID with the rows before it loaded, the index no row at all.
+    const auto reloadFailingAt = [&](const char* name) {
+        platform::SetFaultInjector([failing = store.path(name)](platform::FileOperation operation,
+                                                                const std::filesystem::path& path) {
+            return operation == platform::FileOperation::Read && path == failing ? EIO : 0;
+        });
+        EXPECT_THROW(ReloadList(store.dir(), rows), IoError) << name;
+        platform::SetFaultInjector({});
+    };
+    reloadFailingAt("AAAA0001.zzj");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][2], Gbk("第一个项目"));
+    EXPECT_EQ(rows[2], Row({"AAAA0001"}));
+    reloadFailingAt("vemra.zzj");
+    EXPECT_TRUE(rows.empty());
 }
 
 TEST(ProjectListLoad, SplitLinesAndShortRecordsReadAsTheSameRow) {

@@ -17,8 +17,8 @@
 #include <random>
 
 #include "platform/gbk.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/io_error.h"
 #include "tests/support/temp_store.h"
 
 namespace shenbao::platform {

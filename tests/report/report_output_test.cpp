@@ -13,10 +13,10 @@
 #include <QTest>
 
 #include "platform/gui/fonts.h"
+#include "platform/io_error.h"
 #include "report/preview.h"
 #include "report/printing.h"
 #include "report/render.h"
-#include "store/io_error.h"
 #include "tests/report/report_support.h"
 #include "tests/support/modal.h"
 

@@ -1,0 +1,134 @@
+#pragma once
+
+// The project list as data: the ten cells of every row as GBK bytes, how it
+// is (re)built from the store, and the sort. Nothing here needs a window; the
+// main window only shows what these functions produce.
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/io_error.h"
+#include "store/project_record.h"
+
+namespace shenbao {
+
+inline constexpr int kListColumnCount = 10;
+using ListRow = std::array<std::string, kListColumnCount>;
+
+// Column numbers of the list: the project ID, then the nine record fields of
+// the same names (kListFields).
+namespace ListColumn {
+inline constexpr int Id = 0;
+inline constexpr int SerialNumber = 1;
+inline constexpr int ProjectName = 2;
+inline constexpr int UnitName = 3;
+inline constexpr int DepartmentName = 4;
+inline constexpr int PlanCategory = 5;
+inline constexpr int Applicant = 6;
+inline constexpr int FundsProvincial = 7;
+inline constexpr int ApplicationDate = 8;
+inline constexpr int ProjectField = 9;
+}  // namespace ListColumn
+
+// Column titles of the list, GBK: 项目ID号, 项目序号, 项目名称, 承担单位,
+// 主管部门, 计划类别, 申请人, 省拨款(万元), 申报时间, 项目领域.
+const ListRow& ListHeader();
+
+// Column widths in pixels, set anew on every reload.
+inline constexpr std::array<int, kListColumnCount> kListColumnWidths = {55,  55, 240, 240, 90,
+                                                                        110, 55, 90,  55,  55};
+
+// The record field shown in list columns 1..9: kListFields[c - 1] for column c.
+inline constexpr std::array<std::size_t, kListColumnCount - 1> kListFields = {
+    Field::SerialNumber,    Field::ProjectName,     Field::UnitName,
+    Field::DepartmentName,  Field::PlanCategory,    Field::Applicant,
+    Field::FundsProvincial, Field::ApplicationDate, Field::ProjectField};
+
+// An entry of the data directory that stands under a project's name but is
+// no file the list can read (a directory, link, FIFO, device or socket, a
+// file too large to be a project's, or a name too long for any file; see
+// platform::IsUnreadableEntry). The project's row shows its ID alone.
+struct DamagedEntry {
+    std::string id;
+    IoError error;
+};
+
+// The row of a project: the ID as given (untrimmed) in column 0 and the nine
+// list fields from its main data file; the ID alone when the file is missing
+// or damaged (then added to `damaged`, when given). Throws IoError for other
+// failures.
+ListRow LoadProjectRow(const std::filesystem::path& dataDir, std::string_view id,
+                       std::vector<DamagedEntry>* damaged = nullptr);
+
+// Rows holding only the given IDs in column 0.
+std::vector<ListRow> IdRows(const std::vector<std::string>& ids);
+
+// The IDs of column 0, in row order: what SaveIndex writes back.
+std::vector<std::string> RowIds(const std::vector<ListRow>& rows);
+
+// The IDs of the index file that are project IDs: all but the reserved ones
+// (IsReservedId), in index order.
+std::vector<std::string> StoredProjectIds(const std::filesystem::path& dataDir);
+
+// Loads every row of `rows` from its ID in column 0, as LoadProjectRow does,
+// with the data directory listed once for all of them. Throws IoError; the
+// rows loaded until then keep their new contents.
+void FillRows(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
+              std::vector<DamagedEntry>* damaged = nullptr);
+
+// Every project of the index file (StoredProjectIds), in index order, each
+// row loaded as LoadProjectRow does, into `rows` (emptied first). Throws
+// IoError: `rows` is then still empty when the index could not be read, and
+// otherwise holds every ID with the rows loaded until then (FillRows).
+void ReloadList(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
+                std::vector<DamagedEntry>* damaged = nullptr);
+
+// The same, returned. Throws IoError.
+std::vector<ListRow> ReloadList(const std::filesystem::path& dataDir,
+                                std::vector<DamagedEntry>* damaged = nullptr);
+
+// The text NewProjectId tests candidates against: the ID column with its
+// title, every cell followed by CR LF.
+std::string ListedIds(const std::vector<ListRow>& rows);
+
+// ---- Sorting -----------------------------------------------------------------
+
+// The sort keys, in the order of the window's sort key list; each orders the
+// list column of its name (SortColumn). The application date has no key.
+namespace SortKey {
+enum : int {
+    Id,
+    SerialNumber,
+    ProjectName,
+    UnitName,
+    DepartmentName,
+    PlanCategory,
+    Applicant,
+    FundsProvincial,
+    ProjectField
+};
+}  // namespace SortKey
+inline constexpr int kSortKeyCount = SortKey::ProjectField + 1;
+
+// The list column that sort key `key` orders (ListColumn), and whether it
+// compares numbers.
+int SortColumn(int key);
+bool SortIsNumeric(int key);
+
+// Puts a row into the form the sort leaves it in: the row's cells joined,
+// each followed by CR LF, trimmed as a whole, split again at the line breaks
+// and written back from column 0; empty pieces become a single blank.
+void NormaliseRow(ListRow& row);
+
+// Orders `rows` ascending by sort key `key` (SortKey) with the exchange sort:
+// for i < j, rows i and j change places when the key of i is greater. Text
+// keys compare bytes; number keys compare the decimal value of the cell
+// (0 for anything that is not a number). Rows are normalised first, and an
+// exchange leaves every empty cell of both rows as a single blank.
+void SortList(std::vector<ListRow>& rows, int key);
+
+}  // namespace shenbao
