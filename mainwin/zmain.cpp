@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -14,7 +13,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -28,6 +26,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/gui/window.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"
 #include "store/index_file.h"
@@ -89,10 +88,7 @@ TZMainForm::TZMainForm(const QString& dataDir, QWidget* parent) : QMainWindow(pa
     BuildProgressPanel();
 
     resize(800, 524);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(400, 262));
-    }
+    CentreOnScreen(this);
 }
 
 TZMainForm::~TZMainForm() = default;
@@ -398,15 +394,7 @@ void TZMainForm::SortList(int key) {
 }
 
 bool TZMainForm::RunGuarded(const std::function<void()>& command) {
-    bool done = false;
-    try {
-        command();
-        done = true;
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-    } catch (const std::exception& error) {
-        ShowException(this, error);
-    }
+    const bool done = shenbao::RunGuarded(this, command);
     ReportDamagedEntries();
     return done;
 }
@@ -537,8 +525,7 @@ bool TZMainForm::FormCloseQuery() {
     if (!AskYesNo(this, QStringLiteral("您真的要退出本系统吗?"))) {
         return false;
     }
-    bool saved = false;
-    try {
+    const bool saved = shenbao::RunGuarded(this, [this] {
         ReloadList();
         std::vector<std::string> ids;
         ids.reserve(model_->rows().size());
@@ -546,12 +533,7 @@ bool TZMainForm::FormCloseQuery() {
             ids.push_back(row[0]);
         }
         SaveIndex(dataDir_, ids);
-        saved = true;
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-    } catch (const std::exception& error) {
-        ShowException(this, error);
-    }
+    });
     // Damaged entries change nothing of the index written here; the user
     // is leaving.
     damaged_.clear();

@@ -1,0 +1,37 @@
+#include "platform/gui/window.h"
+
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QWidget>
+#include <exception>
+
+#include "platform/gui/dialogs.h"
+#include "store/io_error.h"
+
+namespace shenbao {
+
+bool RunGuarded(QWidget* parent, const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const IoError& error) {
+        ShowIoError(parent, error);
+    } catch (const std::exception& error) {
+        ShowException(parent, error);
+    }
+    return false;
+}
+
+void CentreOnScreen(QWidget* window, const QSize& outer) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // A window's position is that of its frame.
+        window->move(screen->availableGeometry().center() - QRect(QPoint(), outer).center());
+    }
+}
+
+void CentreOnScreen(QWidget* window) {
+    CentreOnScreen(window, window->size());
+}
+
+}  // namespace shenbao
