@@ -31,10 +31,9 @@ std::vector<std::string> IdColumn(const std::vector<ListRow>& rows) {
 }
 
 // Opens a fresh editor for `id` and waits until it is closed.
-void RunEditor(TZMainForm* form, const std::string& id, const char* recordState,
-               const char* accessMode) {
+void RunEditor(TZMainForm* form, const std::string& id, EditorMode mode) {
     TZPInfoForm editor(form->dataDir(), form);
-    editor.Prepare(FromGbk(id), QString::fromLatin1(recordState), QString::fromLatin1(accessMode));
+    editor.Prepare(FromGbk(id), mode);
     editor.exec();
 }
 
@@ -88,7 +87,7 @@ void TZMainForm::BitBtn1Click() {
             ShowPosition();
             throw;
         }
-        RunEditor(this, *id, "new", "edit");
+        RunEditor(this, *id, EditorMode::Add);
         const int r = currentRow();
         if (r > 0) {
             LoadProjectRow(*id, r);
@@ -102,7 +101,7 @@ void TZMainForm::BitBtn7Click() {
         return;
     }
     RunGuarded([this] {
-        RunEditor(this, model_->row(currentRow() - 1)[0], "old", "edit");
+        RunEditor(this, model_->row(currentRow() - 1)[0], EditorMode::Modify);
         const int r = currentRow();
         if (r > 0) {
             LoadProjectRow(model_->row(r - 1)[0], r);
@@ -115,7 +114,7 @@ void TZMainForm::BitBtn10Click() {
     if (currentRow() == 0) {
         return;
     }
-    RunEditor(this, model_->row(currentRow() - 1)[0], "old", "read");
+    RunEditor(this, model_->row(currentRow() - 1)[0], EditorMode::View);
 }
 
 // Delete: after the question, the row leaves the list and the index, then
