@@ -4,14 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
@@ -76,13 +72,13 @@ TZMainForm::TZMainForm(const QString& dataDir, QWidget* parent) : QMainWindow(pa
     layout->addWidget(ListArea, 1);
     setCentralWidget(central);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(true);
-    StatusText1 = new QLabel(StatusBar1);
+    auto* statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setSizeGripEnabled(true);
+    StatusText1 = new QLabel(statusBar);
     StatusText1->setObjectName(QStringLiteral("StatusText1"));
-    StatusBar1->addWidget(StatusText1, 1);
-    setStatusBar(StatusBar1);
+    statusBar->addWidget(StatusText1, 1);
+    setStatusBar(statusBar);
 
     BuildQueryPanel();
     BuildProgressPanel();
@@ -312,8 +308,6 @@ void TZMainForm::ApplyColumnWidths() {
 bool TZMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListArea && event->type() == QEvent::Resize) {
         StringGrid1->setGeometry(ListArea->rect());
-    } else if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        Edit1KeyDown(static_cast<QKeyEvent*>(event)->key());
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -475,6 +469,15 @@ void TZMainForm::SetCommandsAvailable(bool available) {
     for (QMenu* menu : {N1, N2, N3, N4, N5}) {
         menu->setEnabled(available);
         menu->menuAction()->setEnabled(available);
+    }
+}
+
+void TZMainForm::ShowQueryButtons(bool query) {
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn9}) {
+        button->setEnabled(!query);
+    }
+    if (query) {
+        BitBtn11->setEnabled(true);
     }
 }
 

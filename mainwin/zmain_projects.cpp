@@ -1,7 +1,6 @@
 // Project commands of the main window: add, modify, view, delete, refresh and
 // all projects.
 
-#include <QPushButton>
 #include <optional>
 #include <string>
 #include <vector>
@@ -153,9 +152,7 @@ void TZMainForm::BitBtn9Click() {
 
 // All projects: the whole list back after a query.
 void TZMainForm::BitBtn11Click() {
-    BitBtn1->setEnabled(true);
-    BitBtn2->setEnabled(true);
-    BitBtn9->setEnabled(true);
+    ShowQueryButtons(false);
     RunGuarded([this] { ReloadList(); });
 }
 

@@ -1,5 +1,6 @@
 #include "platform/gui/window.h"
 
+#include <QFrame>
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
@@ -32,6 +33,16 @@ void CentreOnScreen(QWidget* window, const QSize& outer) {
 
 void CentreOnScreen(QWidget* window) {
     CentreOnScreen(window, window->size());
+}
+
+void SetUpOverlayPanel(QFrame* panel, const QString& name, const QSize& size) {
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setLineWidth(1);
+    panel->setAutoFillBackground(true);
+    panel->setFixedSize(size);
+    panel->hide();
 }
 
 }  // namespace shenbao

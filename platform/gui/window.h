@@ -2,12 +2,14 @@
 
 // What every window of the program does the same way: running a command so
 // that a failure ends in the standard error box, placing a window in the
-// middle of the screen, naming its children.
+// middle of the screen, naming its children,
+// and setting up the panels that lie over a window.
 
 #include <QSize>
 #include <QString>
 #include <functional>
 
+class QFrame;
 class QWidget;
 
 namespace shenbao {
@@ -30,5 +32,9 @@ Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
+
+// Makes `panel` one of the raised panels that lie over a window's content,
+// named `name`, of the fixed size `size`, hidden until it is opened.
+void SetUpOverlayPanel(QFrame* panel, const QString& name, const QSize& size);
 
 }  // namespace shenbao
