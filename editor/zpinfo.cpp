@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,7 +11,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -29,7 +27,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
-#include "platform/io_error.h"
+#include "platform/gui/window.h"
 #include "store/code_table.h"
 #include "store/project_id.h"
 #include "store/text.h"
@@ -236,9 +234,7 @@ TZPInfoForm::TZPInfoForm(std::filesystem::path dataDir, QWidget* parent)
                       Edit28, Memo1,     Edit30};
     ConnectRules();
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CentreOnScreen(this);
 }
 
 TZPInfoForm::~TZPInfoForm() {
@@ -247,6 +243,18 @@ TZPInfoForm::~TZPInfoForm() {
     for (QObject* child : findChildren<QObject*>()) {
         QObject::disconnect(child, nullptr, this, nullptr);
     }
+}
+
+std::pair<QString, QString> EditorModeTexts(EditorMode mode) {
+    const QString state = mode == EditorMode::Add ? QStringLiteral("new") : QStringLiteral("old");
+    const QString access =
+        mode == EditorMode::View ? QStringLiteral("read") : QStringLiteral("edit");
+    return {state, access};
+}
+
+void TZPInfoForm::Prepare(const QString& id, EditorMode mode) {
+    const auto [state, access] = EditorModeTexts(mode);
+    Prepare(id, state, access);
 }
 
 void TZPInfoForm::Prepare(const QString& id, const QString& recordState,
@@ -304,10 +312,11 @@ void TZPInfoForm::BuildTopPanel() {
         button->setDefault(false);
     }
 
-    Label2 = new QLabel(QStringLiteral("new"), Panel1);
+    const auto [state, access] = EditorModeTexts(EditorMode::Add);
+    Label2 = new QLabel(state, Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->hide();
-    Label4 = new QLabel(QStringLiteral("edit"), Panel1);
+    Label4 = new QLabel(access, Panel1);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->hide();
 }
@@ -615,29 +624,26 @@ void TZPInfoForm::FormShow() {
         {ComboBox6, &CodeSection::ProjectLocation},    {ComboBox7, &CodeSection::UnitNature},
         {ComboBox8, &CodeSection::RegistrationType},
     };
-    try {
-        if (!FillDepartmentList()) {
-            EndForMissingCodeTable();
-            return;
+    // A failure leaves the lists as far as they were filled; the project
+    // itself can still be read and edited.
+    bool codeTableFound = true;
+    RunGuarded(this, [&] {
+        codeTableFound = FillDepartmentList();
+        for (std::size_t i = 0; codeTableFound && i < std::size(optionLists); ++i) {
+            codeTableFound = FillOptionList(optionLists[i].first, *optionLists[i].second);
         }
-        for (const auto& [list, section] : optionLists) {
-            if (!FillOptionList(list, *section)) {
-                EndForMissingCodeTable();
-                return;
-            }
-        }
-    } catch (const IoError& error) {
-        // The lists stay as far as they were filled; the project itself can
-        // still be read and edited.
-        ShowIoError(this, error);
+    });
+    if (!codeTableFound) {
+        EndForMissingCodeTable();
+        return;
     }
 
     PageControl1->setCurrentIndex(0);
     Edit1->setFocus();
-    if (Label2->text() == QLatin1String("old")) {
+    if (Label2->text() == EditorModeTexts(EditorMode::Modify).first) {
         LoadRecord();
     }
-    if (Label4->text() == QLatin1String("read")) {
+    if (Label4->text() == EditorModeTexts(EditorMode::View).second) {
         EnterViewMode();
     }
 }
@@ -686,12 +692,9 @@ void TZPInfoForm::LoadRecord() {
         return FromPath(path ? *path : dataDir_ / (id + std::string(extension)));
     };
     ProjectReadResult result;
-    try {
-        result = ReadProjectRecord(dataDir_, id);
-    } catch (const IoError& error) {
+    if (!RunGuarded(this, [&] { result = ReadProjectRecord(dataDir_, id); })) {
         // The fields do not hold the stored project; a save would replace it
         // with whatever they hold.
-        ShowIoError(this, error);
         SetSavingEnabled(false);
         return;
     }
@@ -858,13 +861,7 @@ bool TZPInfoForm::Save() {
         ShowMessage(this, ViolationMessage(*violation));
         return false;
     }
-    try {
-        WriteProjectRecord(dataDir_, ToGbk(Edit29->text()), record);
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-        return false;
-    }
-    return true;
+    return RunGuarded(this, [&] { WriteProjectRecord(dataDir_, ToGbk(Edit29->text()), record); });
 }
 
 void TZPInfoForm::BitBtn8Click() {

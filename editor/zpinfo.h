@@ -29,6 +29,14 @@ namespace shenbao {
 
 class TMemberGrid;
 
+// What the editor is opened for: a new project, changing a stored one, or
+// looking at a stored one.
+enum class EditorMode { Add, Modify, View };
+
+// The record state ("new"/"old") and the access mode ("edit"/"read") the
+// editor keeps for `mode`.
+std::pair<QString, QString> EditorModeTexts(EditorMode mode);
+
 class TZPInfoForm : public QDialog {
     Q_OBJECT
   public:
@@ -38,6 +46,7 @@ class TZPInfoForm : public QDialog {
     // Sets the three inputs before the editor is shown: the project ID
     // (display text of the stored ID), "new"/"old" and "edit"/"read".
     void Prepare(const QString& id, const QString& recordState, const QString& accessMode);
+    void Prepare(const QString& id, EditorMode mode);
 
     const std::filesystem::path& dataDir() const { return dataDir_; }
 

@@ -11,6 +11,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/io_error.h"
+#include "platform/gui/window.h"
 #include "platform/platform.h"
 #include "store/code_table.h"
 #include "store/index_file.h"
@@ -20,12 +21,6 @@
 namespace shenbao {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-const QString kReturnCaption = QStringLiteral("返回主界面");
-
-}  // namespace
 
 bool ClearStoreFiles(const fs::path& dataDir) {
     const fs::path index = IndexFilePath(dataDir);
@@ -72,24 +67,20 @@ TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
     SetColour(this, QPalette::Window, kRed);
 
     Label1 = new QLabel(QStringLiteral("你的确要删除数据库中的所有数据吗!!!"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Named(Label1, "Label1")->setGeometry(24, 32, 544, 29);
     Label1->setFont(KaiPixelFont(29, true));
     Label1->setAlignment(Qt::AlignCenter);
     SetColour(Label1, QPalette::WindowText, kYellow);
-    Label1->setGeometry(24, 32, 544, 29);
 
     Button2 = new QPushButton(QStringLiteral("不删除数据库，取消本次操作"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(52, 80, 225, 45);
+    Named(Button2, "Button2")->setGeometry(52, 80, 225, 45);
     Button1 = new QPushButton(QStringLiteral("是的，我决定删除"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(368, 96, 141, 25);
+    Named(Button1, "Button1")->setGeometry(368, 96, 141, 25);
     Button1->setAutoDefault(false);
     Button2->setDefault(true);
     Button2->setFocus();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kBlinkMs);
     connect(Timer1, &QTimer::timeout, this, &TClearAllForm::Timer1Timer);
     Timer1->start();
@@ -108,19 +99,14 @@ void TClearAllForm::Button2Click() {
 }
 
 void TClearAllForm::Button1Click() {
-    if (Button1->text() == kReturnCaption) {
+    // Once the store is cleared the button only leads back.
+    if (cleared_) {
         accept();
         return;
     }
     Timer1->stop();
     bool done = false;
-    try {
-        done = DeleteAllProjects();
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-        return;
-    }
-    if (!done) {
+    if (!RunGuarded(this, [this, &done] { done = DeleteAllProjects(); }) || !done) {
         return;
     }
     cleared_ = true;
@@ -128,7 +114,7 @@ void TClearAllForm::Button1Click() {
     SetColour(Label1, QPalette::WindowText, kWhite);
     Label1->setText(QStringLiteral("数据库中的数据已全部被清除了..."));
     Button2->setEnabled(false);
-    Button1->setText(kReturnCaption);
+    Button1->setText(QStringLiteral("返回主界面"));
     Button1->setDefault(true);
     Button1->setFocus();
 }

@@ -3,13 +3,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -23,6 +21,7 @@
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
 #include "platform/io_error.h"
+#include "platform/gui/window.h"
 #include "platform/platform.h"
 
 namespace shenbao {
@@ -88,6 +87,16 @@ QString EntryText(const fs::path& path, bool root) {
     return root ? FromPath(path) : FromPath(path.filename());
 }
 
+// A path as an item keeps it: its bytes as they are, whatever the encoding of
+// the folder names on the disk.
+QVariant PathData(const fs::path& path) {
+    return QByteArray::fromStdString(path.native());
+}
+
+fs::path DataPath(const QVariant& data) {
+    return fs::path(data.toByteArray().toStdString());
+}
+
 }  // namespace
 
 // ---- The directory list ------------------------------------------------------------
@@ -103,7 +112,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
 
 void TDirectoryListBox::Open(QListWidgetItem* item) {
     // Moving refills the list, so it happens after the click has been handled.
-    const fs::path target(item->data(kPathRole).toString().toStdString());
+    const fs::path target = DataPath(item->data(kPathRole));
     QMetaObject::invokeMethod(
         this, [this, target] { setDirectory(target); }, Qt::QueuedConnection);
 }
@@ -144,7 +153,7 @@ void TDirectoryListBox::Fill() {
 
     auto add = [this](const fs::path& path, const QString& text, const QIcon& icon, int level) {
         auto* item = new QListWidgetItem(icon, text, this);
-        item->setData(kPathRole, QString::fromStdString(path.string()));
+        item->setData(kPathRole, PathData(path));
         item->setData(kLevelRole, level);
         return item;
     };
@@ -188,27 +197,19 @@ TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
     setFixedSize(385, 238);
     setFont(SongPixelFont(14));
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 373, 177);
+    auto* bevel = new QFrame(this);
+    Named(bevel, "Bevel1")->setGeometry(8, 8, 373, 177);
+    bevel->setFrameShape(QFrame::Box);
+    bevel->setFrameShadow(QFrame::Sunken);
 
     Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(24, 20);
-
+    Named(Label1, "Label1")->move(24, 20);
     Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(116, 16, 221, 22);
-
+    Named(Edit1, "Edit1")->setGeometry(116, 16, 221, 22);
     DirectoryListBox1 = new TDirectoryListBox(this);
-    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setGeometry(116, 44, 221, 97);
-
+    Named(DirectoryListBox1, "DirectoryListBox1")->setGeometry(116, 44, 221, 97);
     DriveComboBox1 = new QComboBox(this);
-    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(116, 148, 221, 22);
+    Named(DriveComboBox1, "DriveComboBox1")->setGeometry(116, 148, 221, 22);
     const QIcon driveIcon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
     const QIcon floppyIcon = QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon);
     // Each medium that can be drive A: is named by its label.
@@ -219,23 +220,21 @@ TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
             text += QStringLiteral("  [") + FromPath(drive.label) + QStringLiteral("]");
         }
         DriveComboBox1->addItem(name == QStringLiteral("A:") ? floppyIcon : driveIcon, text,
-                                QString::fromStdString(PlainPath(drive.root).string()));
+                                PathData(PlainPath(drive.root)));
         DriveComboBox1->setItemData(DriveComboBox1->count() - 1, drive.ready, kReadyRole);
     }
 
-    Button1 = new QPushButton(QStringLiteral("确认"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(80, 200, 75, 25);
-    Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(220, 200, 75, 25);
-    Button1->setDefault(true);
+    auto* confirm = new QPushButton(QStringLiteral("确认"), this);
+    Named(confirm, "Button1")->setGeometry(80, 200, 75, 25);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    Named(cancel, "Button2")->setGeometry(220, 200, 75, 25);
+    confirm->setDefault(true);
 
     connect(DirectoryListBox1, &TDirectoryListBox::changed, this,
             &TGetPathForm::DirectoryListBox1Change);
     connect(DriveComboBox1, &QComboBox::activated, this, &TGetPathForm::DriveComboBox1Change);
-    connect(Button1, &QPushButton::clicked, this, &TGetPathForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TGetPathForm::Button2Click);
+    connect(confirm, &QPushButton::clicked, this, &TGetPathForm::Button1Click);
+    connect(cancel, &QPushButton::clicked, this, &TGetPathForm::Button2Click);
 
     // The list starts where the process stands.
     std::error_code ec;
@@ -244,10 +243,7 @@ TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
         DirectoryListBox1->setDirectory(fs::path("/"));
     }
     Edit1->clear();
-
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CentreOnScreen(this);
 }
 
 void TGetPathForm::setPathCaption(const QString& caption) {
@@ -298,15 +294,14 @@ void TGetPathForm::DirectoryListBox1Change() {
 }
 
 void TGetPathForm::ShowListDrive() {
-    const QString root = QString::fromStdString(DirectoryListBox1->driveRoot().string());
-    const int index = DriveComboBox1->findData(root);
+    const int index = DriveComboBox1->findData(PathData(DirectoryListBox1->driveRoot()));
     if (index >= 0) {
         DriveComboBox1->setCurrentIndex(index);
     }
 }
 
 void TGetPathForm::DriveComboBox1Change(int index) {
-    const fs::path root(DriveComboBox1->itemData(index).toString().toStdString());
+    const fs::path root = DataPath(DriveComboBox1->itemData(index));
     const bool ready = DriveComboBox1->itemData(index, kReadyRole).toBool();
     if (ready && DriveComboBox1->itemText(index).startsWith(QStringLiteral("A:"))) {
         // The medium chosen here is drive A: from now on.
@@ -320,13 +315,11 @@ void TGetPathForm::DriveComboBox1Change(int index) {
 }
 
 void TGetPathForm::Button1Click() {
-    try {
-        WritePathSetting(dataDir_, settingFileName(), ToGbk(Edit1->text()));
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-        return;
+    if (RunGuarded(this, [this] {
+            WritePathSetting(dataDir_, settingFileName(), ToGbk(Edit1->text()));
+        })) {
+        accept();
     }
-    accept();
 }
 
 void TGetPathForm::Button2Click() {

@@ -9,10 +9,8 @@
 #include <string>
 
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace shenbao {
 
@@ -81,13 +79,10 @@ class TGetPathForm : public QDialog {
 
     std::filesystem::path dataDir_;
 
-    QFrame* Bevel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* Edit1 = nullptr;
     TDirectoryListBox* DirectoryListBox1 = nullptr;
     QComboBox* DriveComboBox1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
 };
 
 }  // namespace shenbao

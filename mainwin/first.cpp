@@ -1,16 +1,15 @@
 #include "mainwin/first.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTimer>
 
 #include "mainwin/app_icon.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
+#include "platform/gui/window.h"
 
 namespace shenbao {
 
@@ -78,10 +77,7 @@ TFirstForm::TFirstForm(QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TFirstForm::Timer1Timer);
     Timer1->start();
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    CentreOnScreen(this);
 }
 
 void TFirstForm::Timer1Timer() {

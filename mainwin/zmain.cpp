@@ -4,17 +4,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -28,6 +22,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
+#include "platform/gui/window.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"
@@ -77,22 +72,19 @@ TZMainForm::TZMainForm(const QString& dataDir, QWidget* parent) : QMainWindow(pa
     layout->addWidget(ListArea, 1);
     setCentralWidget(central);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(true);
-    StatusText1 = new QLabel(StatusBar1);
+    auto* statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setSizeGripEnabled(true);
+    StatusText1 = new QLabel(statusBar);
     StatusText1->setObjectName(QStringLiteral("StatusText1"));
-    StatusBar1->addWidget(StatusText1, 1);
-    setStatusBar(StatusBar1);
+    statusBar->addWidget(StatusText1, 1);
+    setStatusBar(statusBar);
 
     BuildQueryPanel();
     BuildProgressPanel();
 
     resize(800, 524);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(400, 262));
-    }
+    CentreOnScreen(this);
 }
 
 TZMainForm::~TZMainForm() = default;
@@ -316,8 +308,6 @@ void TZMainForm::ApplyColumnWidths() {
 bool TZMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListArea && event->type() == QEvent::Resize) {
         StringGrid1->setGeometry(ListArea->rect());
-    } else if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        Edit1KeyDown(static_cast<QKeyEvent*>(event)->key());
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -404,15 +394,7 @@ void TZMainForm::SortList(int key) {
 }
 
 bool TZMainForm::RunGuarded(const std::function<void()>& command) {
-    bool done = false;
-    try {
-        command();
-        done = true;
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-    } catch (const std::exception& error) {
-        ShowException(this, error);
-    }
+    const bool done = shenbao::RunGuarded(this, command);
     ReportDamagedEntries();
     return done;
 }
@@ -496,6 +478,15 @@ void TZMainForm::SetCommandsAvailable(bool available) {
     }
 }
 
+void TZMainForm::ShowQueryButtons(bool query) {
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn9}) {
+        button->setEnabled(!query);
+    }
+    if (query) {
+        BitBtn11->setEnabled(true);
+    }
+}
+
 void TZMainForm::CentreOverGrid(QWidget* panel) {
     const int left = (StringGrid1->width() - panel->width()) / 2;
     const int top = (StringGrid1->height() - panel->height()) / 2;
@@ -543,16 +534,10 @@ bool TZMainForm::FormCloseQuery() {
     if (!AskYesNo(this, QStringLiteral("您真的要退出本系统吗?"))) {
         return false;
     }
-    bool saved = false;
-    try {
+    const bool saved = shenbao::RunGuarded(this, [this] {
         ReloadList();
         SaveIndex(dataDir_, RowIds(model_->rows()));
-        saved = true;
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-    } catch (const std::exception& error) {
-        ShowException(this, error);
-    }
+    });
     // Damaged entries change nothing of the index written here; the user
     // is leaving.
     damaged_.clear();

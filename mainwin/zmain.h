@@ -1,14 +1,15 @@
 #pragma once
 
 // The main window: menus, the tool row, the project list with its status
-// line, the two overlay panels (query, export/import progress), start-up and
-// shutdown. The commands of each subsystem are implemented beside it:
+// line, the two overlay panels (query/query_panel, exchange/progress_panel),
+// start-up and shutdown. The commands of each subsystem are implemented
+// beside it:
 //   mainwin/zmain.cpp            frame, list, navigation, sorting, start-up, close
 //   mainwin/zmain_projects.cpp   add, modify, view, delete, refresh, all projects
-//   query/zmain_query.cpp        the query panel and the eight query commands
+//   query/zmain_query.cpp        the eight query commands on the query panel
 //   output/zmain_listing.cpp     the text listing
 //   output/zmain_print.cpp       the printed project list
-//   exchange/zmain_exchange.cpp  progress panel, export, import, paths, clearing
+//   exchange/zmain_exchange.cpp  export and import on the progress panel, paths, clearing
 
 #include <QMainWindow>
 #include <QString>
@@ -21,18 +22,16 @@
 
 class QAction;
 class QComboBox;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
-class QStatusBar;
 class QTableView;
 
 namespace shenbao {
 
 class ProjectListModel;
+class TProgressPanel;
+class TQueryPanel;
 
 class TZMainForm : public QMainWindow {
     Q_OBJECT
@@ -86,7 +85,7 @@ class TZMainForm : public QMainWindow {
     void ShowProgressPanel();
     void HideProgressPanel();
     // Runs one export or import on the progress panel: `run` writes its log
-    // through the sink it gets (into Memo1) and returns the count that
+    // through the sink it gets (into the panel's log) and returns the count that
     // `doneText` shows for "%1". A failure hides the panel and shows the
     // error box.
     void RunOnProgressPanel(
@@ -142,12 +141,17 @@ class TZMainForm : public QMainWindow {
     // Menu "帮助(&5)".
     void N17Click();
     void N20Click();
-    // Query panel buttons and Enter in Edit1.
+    // Query panel buttons and Enter in its first field.
     void Button1Click();
     void Button2Click();
     void Edit1KeyDown(int key);
     // Progress panel button.
     void Button3Click();
+
+  private slots:
+    // The query panel confirmed a criterion: the query runs, and the panel
+    // closes unless the query failed.
+    void QueryConfirmed(int column, const std::string& low, const std::string& high);
 
   protected:
     void setVisible(bool visible) override;
@@ -169,6 +173,10 @@ class TZMainForm : public QMainWindow {
     // The overlay panels' common part: hide or show the grid and enable or
     // disable the tool row and the five top-level menus.
     void SetCommandsAvailable(bool available);
+    // The tool row as it stands for a query's result (`query`): no adding,
+    // deleting or refreshing, and "全部项目" to go back, which stays
+    // available once the whole list is back.
+    void ShowQueryButtons(bool query);
     // Centres `panel` over the grid (integer division, in the grid's parent).
     void CentreOverGrid(QWidget* panel);
     // Sets up the query panel for one criterion and opens it.
@@ -208,24 +216,11 @@ class TZMainForm : public QMainWindow {
     // The list area: the grid and the panels that lie over it.
     QWidget* ListArea = nullptr;
     QTableView* StringGrid1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusText1 = nullptr;
 
-    // Query panel.
-    QFrame* Panel3 = nullptr;
-    QFrame* Bevel1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-
-    // Progress panel of export and import.
-    QFrame* Panel4 = nullptr;
-    QLabel* Label4 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QPushButton* Button3 = nullptr;
+    // The overlay panels.
+    TQueryPanel* queryPanel_ = nullptr;
+    TProgressPanel* progressPanel_ = nullptr;
 };
 
 }  // namespace shenbao

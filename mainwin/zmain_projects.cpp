@@ -1,7 +1,6 @@
 // Project commands of the main window: add, modify, view, delete, refresh and
 // all projects.
 
-#include <QPushButton>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,10 +21,9 @@ namespace shenbao {
 namespace {
 
 // Opens a fresh editor for `id` and waits until it is closed.
-void RunEditor(TZMainForm* form, const std::string& id, const char* recordState,
-               const char* accessMode) {
+void RunEditor(TZMainForm* form, const std::string& id, EditorMode mode) {
     TZPInfoForm editor(form->dataDir(), form);
-    editor.Prepare(FromGbk(id), QString::fromLatin1(recordState), QString::fromLatin1(accessMode));
+    editor.Prepare(FromGbk(id), mode);
     editor.exec();
 }
 
@@ -79,7 +77,7 @@ void TZMainForm::BitBtn1Click() {
             ShowPosition();
             throw;
         }
-        RunEditor(this, *id, "new", "edit");
+        RunEditor(this, *id, EditorMode::Add);
         const int r = currentRow();
         if (r > 0) {
             LoadProjectRow(*id, r);
@@ -93,7 +91,7 @@ void TZMainForm::BitBtn7Click() {
         return;
     }
     RunGuarded([this] {
-        RunEditor(this, model_->row(currentRow() - 1)[ListColumn::Id], "old", "edit");
+        RunEditor(this, model_->row(currentRow() - 1)[ListColumn::Id], EditorMode::Modify);
         const int r = currentRow();
         if (r > 0) {
             LoadProjectRow(model_->row(r - 1)[ListColumn::Id], r);
@@ -106,7 +104,7 @@ void TZMainForm::BitBtn10Click() {
     if (currentRow() == 0) {
         return;
     }
-    RunEditor(this, model_->row(currentRow() - 1)[ListColumn::Id], "old", "read");
+    RunEditor(this, model_->row(currentRow() - 1)[ListColumn::Id], EditorMode::View);
 }
 
 // Delete: after the question, the row leaves the list and the index, then
@@ -145,9 +143,7 @@ void TZMainForm::BitBtn9Click() {
 
 // All projects: the whole list back after a query.
 void TZMainForm::BitBtn11Click() {
-    BitBtn1->setEnabled(true);
-    BitBtn2->setEnabled(true);
-    BitBtn9->setEnabled(true);
+    ShowQueryButtons(false);
     RunGuarded([this] { ReloadList(); });
 }
 

@@ -1,9 +1,7 @@
 #include "output/printa.h"
 
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include "output/print_report.h"
@@ -11,6 +9,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/text.h"
 #include "platform/io_error.h"
+#include "platform/gui/window.h"
 #include "report/preview.h"
 #include "report/printing.h"
 
@@ -32,17 +31,16 @@ void PrintOrWritePdf(QWidget* parent, const report::ReportDefinition& definition
                      const QString& what) {
     const std::unique_ptr<QPrinter> printer = report::DefaultPrinter();
     if (!printer) {
-        try {
-            const report::PrintResult result =
-                report::WriteReportPdf(parent, definition, source, pdfPath);
-            if (result.status == report::PrintResult::Failed) {
-                ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(pdfPath)));
-            }
-            if (result.status != report::PrintResult::Done) {
-                return;
-            }
-        } catch (const IoError& error) {
-            ShowIoError(parent, error);
+        report::PrintResult result;
+        if (!RunGuarded(parent, [&] {
+                result = report::WriteReportPdf(parent, definition, source, pdfPath);
+            })) {
+            return;
+        }
+        if (result.status == report::PrintResult::Failed) {
+            ShowMessage(parent, QStringLiteral("无法输出PDF文件“%1”。").arg(FromPath(pdfPath)));
+        }
+        if (result.status != report::PrintResult::Done) {
             return;
         }
         ShowMessage(parent, QStringLiteral("系统中没有安装打印机，%1已输出为PDF文件“%2”")
@@ -74,11 +72,7 @@ TPrintAForm::TPrintAForm(const std::filesystem::path& dataDir, int projectRows, 
     connect(Button1, &QPushButton::clicked, this, &TPrintAForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TPrintAForm::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TPrintAForm::Button3Click);
-
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    CentreOnScreen(this);
 }
 
 report::ReportSource FeedSource(PrintFeedCursor& feed) {

@@ -24,7 +24,7 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
-#include "platform/io_error.h"
+#include "platform/gui/window.h"
 #include "report/preview.h"
 #include "report/printing.h"
 
@@ -238,13 +238,10 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     // Within the screen: the program runs on screens of 800 x 600.
     QSize size(780, 540);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        size = size.boundedTo(area.size() - QSize(16, 48));
-        resize(size);
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    } else {
-        resize(size);
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
     }
+    resize(size);
+    CentreOnScreen(this);
     Splitter1->setSizes({size.width() * 3 / 5, size.width() * 2 / 5});
 }
 
@@ -316,14 +313,12 @@ void TSummaryForm::Button2Click() {
 }
 
 void TSummaryForm::Button3Click() {
-    try {
+    RunGuarded(this, [this] {
         const std::filesystem::path path = WriteSummaryText(dataDir_, table_);
         ShowMessage(this, QStringLiteral("共输出%1个分组的汇总数据，输出的文本文件为“%2”")
                               .arg(table_.rows.size())
                               .arg(FromPath(path)));
-    } catch (const IoError& error) {
-        ShowIoError(this, error);
-    }
+    });
 }
 
 void TSummaryForm::Button4Click() {

@@ -11,6 +11,12 @@
 
 namespace shenbao {
 
+// Whether the criterion on `column` is a range (two bounds): the provincial
+// funds and the application date; every other column is searched as text.
+inline bool IsRangeColumn(int column) {
+    return column == ListColumn::FundsProvincial || column == ListColumn::ApplicationDate;
+}
+
 // Whether `row` matches. With `high` empty the criterion is a text search:
 // `low` must occur in the cell as a run of bytes (case-sensitive, no
 // wildcards). Otherwise the provincial funds (ListColumn::FundsProvincial)

@@ -1,101 +1,34 @@
 // The query panel of the main window and the eight query commands.
 
-#include <QFrame>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
 #include "platform/gui/dialogs.h"
-#include "platform/gui/input_method.h"
-#include "platform/gui/text.h"
 #include "query/query_filter.h"
-#include "store/text.h"
+#include "query/query_panel.h"
 
 namespace shenbao {
 
-namespace {
-
-// The criterion column travels with the confirm button, as its Tag.
-constexpr char kTagProperty[] = "Tag";
-
-bool TrimmedEmpty(const QLineEdit* edit) {
-    return Trim(ToGbk(edit->text())).empty();
-}
-
-}  // namespace
-
 void TZMainForm::BuildQueryPanel() {
-    Panel3 = new QFrame(ListArea);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFrameShape(QFrame::Panel);
-    Panel3->setFrameShadow(QFrame::Raised);
-    Panel3->setLineWidth(1);
-    Panel3->setAutoFillBackground(true);
-    Panel3->setFixedSize(289, 165);
-    Panel3->hide();
-
-    Bevel1 = new QFrame(Panel3);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::Box);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(14, 18, 261, 85);
-
-    Label2 = new QLabel(QStringLiteral("请输入您要查询的"), Panel3);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(24, 36);
-
-    Edit1 = new QLineEdit(Panel3);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(28, 58, 225, 20);
-    Edit1->installEventFilter(this);
-
-    Label3 = new QLabel(QStringLiteral("至"), Panel3);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->move(130, 64);
-
-    Edit2 = new QLineEdit(Panel3);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setGeometry(150, 58, 107, 20);
-
-    AskForChineseInput(Edit1);
-    AskForChineseInput(Edit2);
-
-    Button1 = new QPushButton(QStringLiteral("确认"), Panel3);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(44, 120, 75, 25);
-    Button1->setProperty(kTagProperty, 0);
-    Button2 = new QPushButton(QStringLiteral("放弃"), Panel3);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(170, 120, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, &TZMainForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TZMainForm::Button2Click);
+    queryPanel_ = new TQueryPanel(ListArea);
+    connect(queryPanel_, &TQueryPanel::confirmed, this, &TZMainForm::QueryConfirmed);
+    connect(queryPanel_, &TQueryPanel::closeRequested, this, &TZMainForm::HideQueryPanel);
 }
 
 void TZMainForm::ShowQueryPanel() {
-    CentreOverGrid(Panel3);
-    Edit1->clear();
-    Edit2->clear();
-    Panel3->show();
-    Panel3->raise();
+    CentreOverGrid(queryPanel_);
     SetCommandsAvailable(false);
-    Edit1->setFocus();
+    queryPanel_->Open();
 }
 
 void TZMainForm::HideQueryPanel() {
-    Panel3->hide();
+    queryPanel_->hide();
     SetCommandsAvailable(true);
 }
 
 void TZMainForm::OpenQuery(int column, int editWidth, bool range, const QString& prompt) {
-    Edit1->resize(editWidth, Edit1->height());
-    Label3->setHidden(!range);
-    Edit2->setHidden(!range);
-    Button1->setProperty(kTagProperty, column);
-    Label2->setText(prompt);
-    Label2->adjustSize();
+    queryPanel_->Prepare(column, editWidth, range, prompt);
     ShowQueryPanel();
 }
 
@@ -130,40 +63,26 @@ void TZMainForm::N71Click() {
 }
 
 void TZMainForm::Button1Click() {
-    const bool range = !Edit2->isHidden();
-    const bool invalid = range ? (TrimmedEmpty(Edit2) || TrimmedEmpty(Edit1)) : TrimmedEmpty(Edit1);
-    if (invalid) {
-        ShowInformation(this, QStringLiteral("您没有输入有效内容！"));
-    } else {
-        const int column = Button1->property(kTagProperty).toInt();
-        const std::string low = ToGbk(Edit1->text());
-        const std::string high =
-            (column == ListColumn::FundsProvincial || column == ListColumn::ApplicationDate)
-                ? ToGbk(Edit2->text())
-                : std::string();
-        // A failing reload ends the command before the panel closes.
-        if (!RunGuarded([&] { RunQuery(column, low, high); })) {
-            return;
-        }
-    }
-    HideQueryPanel();
+    queryPanel_->Button1Click();
 }
 
 void TZMainForm::Button2Click() {
-    HideQueryPanel();
+    queryPanel_->Button2Click();
 }
 
 void TZMainForm::Edit1KeyDown(int key) {
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        Button1Click();
+    queryPanel_->Edit1KeyDown(key);
+}
+
+void TZMainForm::QueryConfirmed(int column, const std::string& low, const std::string& high) {
+    // A failing reload ends the command before the panel closes.
+    if (RunGuarded([&] { RunQuery(column, low, high); })) {
+        HideQueryPanel();
     }
 }
 
 void TZMainForm::RunQuery(int column, const std::string& low, const std::string& high) {
-    BitBtn1->setEnabled(false);
-    BitBtn2->setEnabled(false);
-    BitBtn9->setEnabled(false);
-    BitBtn11->setEnabled(true);
+    ShowQueryButtons(true);
     ReloadList();
     std::vector<ListRow> matches = FilterRows(model_->rows(), column, low, high);
     const bool none = matches.empty();

@@ -3,16 +3,16 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
+
+#include "platform/gui/window.h"
 
 namespace shenbao {
 
@@ -185,11 +185,7 @@ void FitDropDownList(QComboBox* combo) {
 
 void KeepOuterSize(QWidget* window, const QSize& outer) {
     new OuterSizeKeeper(window, outer);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        // A window's position is that of its frame.
-        window->move(screen->availableGeometry().center() -
-                     QPoint(outer.width() / 2, outer.height() / 2));
-    }
+    CentreOnScreen(window, outer);
 }
 
 }  // namespace shenbao

@@ -137,6 +137,14 @@ TEST_F(PathDialog, EnterInTheListOpensTheEntryWithoutConfirming) {
     QTest::keyClick(list, Qt::Key_Return);
     ASSERT_TRUE(
         testing::WaitFor([&] { return list->directory() == fs::path(Plain(home_.dir())); }));
+    // A folder whose name on the disk is GBK, not UTF-8, opens as well.
+    const fs::path gbk = fs::path(Plain(home_.dir())) / "\xd6\xd0\xce\xc4";
+    fs::create_directory(gbk);
+    ASSERT_TRUE(list->setDirectory(gbk.parent_path()));
+    QTest::keyClick(list, Qt::Key_End);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(testing::WaitFor([&] { return list->directory() == gbk; }));
+    EXPECT_EQ(Edit(*form)->text(), FromPath(gbk));
 }
 
 TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn) {

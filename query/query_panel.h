@@ -1,0 +1,56 @@
+#pragma once
+
+// The query panel that lies over the main window's list: a prompt, one
+// field for a text criterion or two for a range, and the buttons to confirm
+// or give up. It checks what was typed; the query itself is the window's.
+
+#include <QFrame>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace shenbao {
+
+class TQueryPanel : public QFrame {
+    Q_OBJECT
+  public:
+    explicit TQueryPanel(QWidget* parent);
+
+    // Sets the panel up for the criterion in list column `column`: the first
+    // field `editWidth` pixels wide, the second one shown for a range, and
+    // the prompt.
+    void Prepare(int column, int editWidth, bool range, const QString& prompt);
+    // Empties both fields, shows the panel on top and puts the caret into
+    // the first field.
+    void Open();
+
+  public slots:
+    // Confirm: with nothing but blanks in a field the panel tells so and
+    // closes; otherwise it hands the criterion on.
+    void Button1Click();
+    // Give up.
+    void Button2Click();
+    // Enter in the first field confirms.
+    void Edit1KeyDown(int key);
+
+  signals:
+    // The criterion to query for: the list column and the bounds typed
+    // (GBK; `high` empty for the text criteria). The panel stays open.
+    void confirmed(int column, const std::string& low, const std::string& high);
+    // The panel is to close without a query.
+    void closeRequested();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QPushButton* Button1 = nullptr;
+};
+
+}  // namespace shenbao
