@@ -20,8 +20,8 @@
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/gui/text.h"
-#include "platform/io_error.h"
 #include "platform/gui/window.h"
+#include "platform/io_error.h"
 #include "platform/platform.h"
 
 namespace shenbao {
@@ -272,7 +272,7 @@ void TGetPathForm::FormShow() {
             const std::string line = ReadPathSetting(dataDir_, fileName);
             Edit1->setText(FromGbk(line));
             if (line.empty() ||
-                !DirectoryListBox1->setDirectory(platform::MapDrivePath(GbkToUtf8(line)))) {
+                !DirectoryListBox1->setDirectory(ExchangeDirectory(line, dataDir_ / fileName))) {
                 Edit1->setText(FromPath(DirectoryListBox1->directory()));
             }
         } else {

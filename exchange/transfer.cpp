@@ -229,7 +229,7 @@ fs::path ExchangeDirectory(std::string_view pathText, const fs::path& origin) {
     if (pathText.empty()) {
         throw IoError(origin, 0, "设定的数据转移路径为空");
     }
-    return platform::MapDrivePath(GbkToUtf8(pathText));
+    return platform::FindGbkNamedPath(platform::MapDrivePath(GbkToUtf8(pathText)));
 }
 
 // ---- The floppy ------------------------------------------------------------------

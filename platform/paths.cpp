@@ -10,6 +10,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/gbk.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 
@@ -345,6 +346,26 @@ fs::path MapDrivePath(std::string_view text) {
     }
     return fs::path(std::string(text));
 #endif
+}
+
+fs::path FindGbkNamedPath(const fs::path& path) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec)) || path.empty()) {
+        return path;
+    }
+    fs::path found = path.root_path();
+    for (const fs::path& part : path.relative_path()) {
+        fs::path next = found / part;
+        if (!part.empty() && !fs::exists(fs::symlink_status(next, ec))) {
+            const std::string gbk = Utf8ToGbk(part.native());
+            fs::path twin = found / gbk;
+            if (gbk != part.native() && fs::exists(fs::symlink_status(twin, ec))) {
+                next = std::move(twin);
+            }
+        }
+        found = std::move(next);
+    }
+    return found;
 }
 
 std::vector<Drive> Drives() {

@@ -297,6 +297,12 @@ void SetMountTable(std::optional<std::string> mountinfo, const fs::path& root = 
 // On Windows the text is used as it is.
 fs::path MapDrivePath(std::string_view text);
 
+// `path` as it stands on the disk when some of its folders carry names in GBK
+// rather than UTF-8 (written by older systems): every name that does not
+// exist as given but exists as its GBK bytes is taken in that form. A path
+// that exists, or whose names exist in neither form, comes back unchanged.
+fs::path FindGbkNamedPath(const fs::path& path);
+
 // One entry of the drive selector: the drive's name ("A:", "C:", "/"), the
 // native directory it opens, what the selector shows beside the name (a
 // medium's label, otherwise the directory) and whether a medium is there.

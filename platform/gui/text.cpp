@@ -13,7 +13,27 @@ std::string ToGbk(const QString& text) {
 }
 
 QString FromPath(const std::filesystem::path& path) {
-    return QString::fromLocal8Bit(path.native().c_str());
+    const std::string& native = path.native();
+    if (IsUtf8(native)) {
+        return QString::fromStdString(native);
+    }
+    // Names written by older systems in GBK read as GBK, each one on its own,
+    // so that the text shown, stored as GBK, names the same folder again.
+    std::string shown;
+    std::size_t start = 0;
+    while (start <= native.size()) {
+        std::size_t end = native.find('/', start);
+        if (end == std::string::npos) {
+            end = native.size();
+        }
+        const std::string_view name(native.data() + start, end - start);
+        shown += IsUtf8(name) ? std::string(name) : GbkToUtf8(name);
+        if (end < native.size()) {
+            shown += '/';
+        }
+        start = end + 1;
+    }
+    return QString::fromStdString(shown);
 }
 
 std::filesystem::path ToPath(const QString& text) {

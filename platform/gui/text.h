@@ -16,7 +16,8 @@ QString FromGbk(std::string_view gbk);
 // for the rest, so no character is lost.
 std::string ToGbk(const QString& text);
 
-// A native file path for messages and fields.
+// A native file path for messages and fields; a folder name that is not
+// UTF-8 reads as GBK.
 QString FromPath(const std::filesystem::path& path);
 std::filesystem::path ToPath(const QString& text);
 

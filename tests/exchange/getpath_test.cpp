@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "exchange/getpath.h"
+#include "exchange/transfer.h"
 #include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
@@ -144,7 +145,14 @@ TEST_F(PathDialog, EnterInTheListOpensTheEntryWithoutConfirming) {
     QTest::keyClick(list, Qt::Key_End);
     QTest::keyClick(list, Qt::Key_Return);
     ASSERT_TRUE(testing::WaitFor([&] { return list->directory() == gbk; }));
-    EXPECT_EQ(Edit(*form)->text(), FromPath(gbk));
+    // Its name reads as Chinese, is stored as those GBK bytes and leads back
+    // to the same folder.
+    EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())) + "/中文");
+    Press(*form, "Button1");
+    EXPECT_EQ(data_.Read("_DataIn.zzj"), gbk.native() + "\r\n");
+    EXPECT_EQ(ExchangeDirectory(gbk.native(), data_.path("_DataIn.zzj")), gbk);
+    auto again = Open(QStringLiteral("数据引入路径"));
+    EXPECT_EQ(List(*again)->directory(), gbk);
 }
 
 TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn) {
