@@ -40,12 +40,6 @@ std::vector<std::string> FillStore(const TempStore& store, const std::vector<std
     return ids;
 }
 
-QPushButton* MainButton(TZMainForm& form, const char* name) {
-    auto* button = form.findChild<QPushButton*>(QString::fromLatin1(name));
-    EXPECT_NE(button, nullptr) << name;
-    return button;
-}
-
 // What the editor showed when it opened.
 struct EditorSeen {
     QString id;
@@ -106,7 +100,7 @@ TEST(AddCommand, OnAnEmptyStoreMakesRowOneAndOpensTheEditorForIt) {
         TypeText(Edit(editor, "Edit1"), QStringLiteral("水稻新品种选育"));
         TypeText(Edit(editor, "Edit14"), QStringLiteral("省农业科学院"));
     }));
-    MainButton(*form, "BitBtn1")->click();
+    testing::Button(form.get(), "BitBtn1")->click();
     EXPECT_EQ(answerer.pending(), 0u);
 
     ASSERT_EQ(form->projectCount(), 1);
@@ -136,7 +130,7 @@ TEST(AddCommand, LeavingTheEditorKeepsTheIdInTheIndexWithoutFiles) {
     answerer.Then(AnswerEditor(seen, "BitBtn1", [](TZPInfoForm* editor) {
         TypeText(Edit(editor, "Edit1"), QStringLiteral("不存了"));
     }));
-    MainButton(*form, "BitBtn1")->click();
+    testing::Button(form.get(), "BitBtn1")->click();
 
     ASSERT_EQ(form->projectCount(), 1);
     const std::string id = ToGbk(Cell(*form, 1, 0));
@@ -159,7 +153,7 @@ TEST(AddCommand, AfterASortTheNewRowComesLastAndTheSortedOrderIsStored) {
 
     EditorSeen seen;
     answerer.Then(AnswerEditor(seen, "BitBtn1"));
-    MainButton(*form, "BitBtn1")->click();
+    testing::Button(form.get(), "BitBtn1")->click();
 
     ASSERT_EQ(form->projectCount(), 4);
     const std::string id = ToGbk(Cell(*form, 4, 0));
@@ -205,7 +199,7 @@ TEST(ModifyCommand, EditsTheCurrentProjectAndShowsItsNewValues) {
         Edit(editor, "Edit1")->setText(QStringLiteral("乙项目（修订）"));
         Edit(editor, "Edit8")->setText(QStringLiteral("30"));
     }));
-    MainButton(*form, "BitBtn7")->click();
+    testing::Button(form.get(), "BitBtn7")->click();
 
     EXPECT_EQ(seen.id, QStringLiteral("P0000002"));
     EXPECT_EQ(seen.state, QStringLiteral("old"));
@@ -230,7 +224,7 @@ TEST(ModifyCommand, AProjectWhoseFilesAreGoneShows405AndThenItsIdAlone) {
 
     EditorSeen seen;
     answerer.Ok().Then(AnswerEditor(seen, "BitBtn1"));
-    MainButton(*form, "BitBtn7")->click();
+    testing::Button(form.get(), "BitBtn7")->click();
 
     EXPECT_EQ(answerer.messages(),
               QStringList({QStringLiteral("错误号405   未找到数据文件“") +
@@ -254,7 +248,7 @@ TEST(ViewCommand, ShowsTheProjectWithNothingToSave) {
     answerer.Then(AnswerEditor(seen, "BitBtn1", [&readOnly](TZPInfoForm* editor) {
         readOnly = Edit(editor, "Edit1")->isReadOnly();
     }));
-    MainButton(*form, "BitBtn10")->click();
+    testing::Button(form.get(), "BitBtn10")->click();
 
     EXPECT_EQ(seen.id, QStringLiteral("P0000001"));
     EXPECT_EQ(seen.state, QStringLiteral("old"));
@@ -271,7 +265,7 @@ TEST(ProjectCommands, DoNothingOnAnEmptyList) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     for (const char* name : {"BitBtn7", "BitBtn10", "BitBtn2"}) {
-        MainButton(*form, name)->click();
+        testing::Button(form.get(), name)->click();
     }
     QTest::qWait(50);
     EXPECT_EQ(answerer.unexpected(), 0);
@@ -288,7 +282,7 @@ TEST(DeleteCommand, AMiddleRowLeavesTheListTheIndexAndTheStore) {
     form->setCurrentRow(2);
 
     answerer.Yes();
-    MainButton(*form, "BitBtn2")->click();
+    testing::Button(form.get(), "BitBtn2")->click();
 
     EXPECT_EQ(answerer.messages(), QStringList({QStringLiteral("您真的删除项目“二号”吗?")}));
     EXPECT_EQ(answerer.icons(), QList<QMessageBox::Icon>({QMessageBox::Question}));
@@ -311,7 +305,7 @@ TEST(DeleteCommand, AnsweringNoChangesNothing) {
     auto form = StartMainForm(store, answerer);
     form->setCurrentRow(1);
     answerer.No();
-    MainButton(*form, "BitBtn2")->click();
+    testing::Button(form.get(), "BitBtn2")->click();
     EXPECT_EQ(form->projectCount(), 2);
     EXPECT_EQ(LoadIndex(store.dir()).size(), 2u);
     EXPECT_TRUE(store.Exists("P0000001.zzj"));
@@ -324,7 +318,7 @@ TEST(DeleteCommand, TheOnlyProjectLeavesAnEmptyListAndIndex) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     answerer.Yes();
-    MainButton(*form, "BitBtn2")->click();
+    testing::Button(form.get(), "BitBtn2")->click();
 
     EXPECT_EQ(answerer.messages(), QStringList({QStringLiteral("您真的删除项目“”吗?")}));
     EXPECT_EQ(form->projectCount(), 0);
@@ -349,8 +343,8 @@ TEST(DeleteCommand, AnIdThatReachesOutsideTheDataDirectoryDeletesNothing) {
     auto form = StartMainForm(store, answerer);
     ASSERT_EQ(form->projectCount(), 2);
     answerer.Yes().Yes();
-    MainButton(*form, "BitBtn2")->click();
-    MainButton(*form, "BitBtn2")->click();
+    testing::Button(form.get(), "BitBtn2")->click();
+    testing::Button(form.get(), "BitBtn2")->click();
 
     EXPECT_EQ(answerer.messages().size(), 2);
     EXPECT_EQ(form->projectCount(), 0);
@@ -367,13 +361,13 @@ TEST(RefreshCommand, ReloadsTheStoreInIndexOrder) {
     FillStore(store, {"乙", "甲"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    auto* sortKey = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* sortKey = testing::Combo(form.get(), "ComboBox1");
     ChooseSortKey(*form, 2);
     ASSERT_EQ(Cell(*form, 1, 0), QStringLiteral("P0000002"));
     store.AddProject("NEW00001", SampleRecord("丙"));
     SaveIndex(store.dir(), {"P0000001", "P0000002", "NEW00001"});
 
-    MainButton(*form, "BitBtn9")->click();
+    testing::Button(form.get(), "BitBtn9")->click();
     ASSERT_EQ(form->projectCount(), 3);
     EXPECT_EQ(Cell(*form, 1, 0), QStringLiteral("P0000001"));
     EXPECT_EQ(Cell(*form, 3, 2), QStringLiteral("丙"));
@@ -388,14 +382,14 @@ TEST(AllProjectsCommand, BringsBackTheWholeListAndTheCommands) {
     // The state a query leaves: a narrowed list, three commands disabled.
     form->listModel()->setRows({form->listModel()->row(1)});
     for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn9"}) {
-        MainButton(*form, name)->setEnabled(false);
+        testing::Button(form.get(), name)->setEnabled(false);
     }
-    MainButton(*form, "BitBtn11")->setEnabled(true);
+    testing::Button(form.get(), "BitBtn11")->setEnabled(true);
 
-    MainButton(*form, "BitBtn11")->click();
+    testing::Button(form.get(), "BitBtn11")->click();
     EXPECT_EQ(form->projectCount(), 3);
     for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn9", "BitBtn11", "BitBtn7", "BitBtn10"}) {
-        EXPECT_TRUE(MainButton(*form, name)->isEnabled()) << name;
+        EXPECT_TRUE(testing::Button(form.get(), name)->isEnabled()) << name;
     }
 }
 

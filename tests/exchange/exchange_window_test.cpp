@@ -24,8 +24,6 @@
 #include "platform/platform.h"
 #include "store/store.h"
 #include "tests/support/main_form.h"
-#include "tests/support/modal.h"
-#include "tests/support/temp_store.h"
 
 namespace shenbao {
 namespace {
@@ -56,7 +54,7 @@ class ExchangeCommands : public ::testing::Test {
     void Start() { form_ = testing::StartMainForm(store_, answers_); }
     template <typename T>
     T* Find(const char* name) {
-        return form_->findChild<T*>(QString::fromLatin1(name));
+        return testing::Find<T>(form_.get(), name);
     }
     QFrame* Panel() { return Find<QFrame>("Panel4"); }
     QString Label() { return Find<QLabel>("Label4")->text(); }

@@ -34,6 +34,7 @@ namespace {
 
 using platform::FileOperation;
 using testing::Cell;
+using testing::Find;
 using testing::ModalAnswerer;
 using testing::SampleRecord;
 using testing::StartMainForm;
@@ -43,13 +44,6 @@ namespace fs = std::filesystem;
 
 bool Inside(const fs::path& path, const fs::path& dir) {
     return path.string().rfind(dir.string(), 0) == 0;
-}
-
-template <class T>
-T* Find(QWidget* parent, const char* name) {
-    T* widget = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
 }
 
 class Faults : public ::testing::Test {

@@ -28,16 +28,14 @@
 namespace shenbao {
 namespace {
 
+using testing::Button;
 using testing::Gbk;
 using testing::ModalAnswerer;
 using testing::SampleRecord;
 using testing::StartMainForm;
 using testing::TempStore;
+using testing::Trigger;
 namespace fs = std::filesystem;
-
-QPushButton* Button(QWidget* form, const char* name) {
-    return form->findChild<QPushButton*>(QString::fromLatin1(name));
-}
 
 // Answers the report window: once it is up, `body` runs on it, then the
 // window is closed.
@@ -98,7 +96,7 @@ class PrintCommand : public ::testing::Test {
     }
     void TearDown() override { report::SetDefaultPrinterForTesting({}); }
 
-    void Print() { form->findChild<QAction*>(QStringLiteral("N11"))->trigger(); }
+    void Print() { Trigger(form.get(), "N11"); }
 
     // A stand-in printer that writes what it prints into `file`.
     void InstallPrinter(const std::filesystem::path& file) {
@@ -221,7 +219,7 @@ TEST_F(PrintCommand, PreviewShowsThePagesAndPrintsFromItsFirstRowAgain) {
             previewRows = preview->document().rowCount;
             previewPages = preview->pageCount();
             if (i == 1) {
-                preview->findChild<QAction*>(QStringLiteral("PrintReport"))->trigger();
+                Trigger(preview, "PrintReport");
             }
             preview->close();
         });
@@ -249,7 +247,7 @@ TEST(PrintOnAnEmptyStore, TheWindowOpensWithPreviewAndPrintDisabled) {
         printEnabled = Button(window, "Button2")->isEnabled();
         closeEnabled = Button(window, "Button3")->isEnabled();
     }));
-    form->findChild<QAction*>(QStringLiteral("N11"))->trigger();
+    Trigger(form.get(), "N11");
     EXPECT_EQ(store.Read("tarvok07.zzj"), kClosingLine);
     EXPECT_FALSE(previewEnabled);
     EXPECT_FALSE(printEnabled);

@@ -40,6 +40,7 @@ using testing::Gbk;
 using testing::ModalAnswerer;
 using testing::StartMainForm;
 using testing::TempStore;
+using testing::Trigger;
 namespace fs = std::filesystem;
 
 // A project of the hand-made store: its plan category, department and the
@@ -216,7 +217,7 @@ TEST(Summary, SumsMatchFiguresWorkedOutByHand) {
 }
 
 QTableView* Grid(QWidget* form) {
-    return form->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    return testing::Find<QTableView>(form, "StringGrid1");
 }
 
 QString GridText(QWidget* form, int row, int column) {
@@ -234,7 +235,7 @@ QStringList GridColumn(QWidget* form, int column) {
 
 // The bars of the chart, top to bottom.
 QList<qreal> Bars(QWidget* form) {
-    QChart* chart = form->findChild<QChartView*>(QStringLiteral("Chart1"))->chart();
+    QChart* chart = testing::Find<QChartView>(form, "Chart1")->chart();
     auto* series = qobject_cast<QHorizontalBarSeries*>(chart->series().value(0));
     QList<qreal> values;
     if (series == nullptr || series->barSets().size() != 1) {
@@ -259,7 +260,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
     WriteHandStore(store);
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    QAction* command = form->findChild<QAction*>(QStringLiteral("NSummary"));
+    QAction* command = testing::Find<QAction>(form.get(), "NSummary");
     ASSERT_NE(command, nullptr);
 
     bool seen = false;
@@ -275,8 +276,8 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
         EXPECT_TRUE(screen.contains(summary->frameGeometry()))
             << screen.width() << "x" << screen.height();
 
-        auto* grouping = summary->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-        auto* charted = summary->findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+        auto* grouping = testing::Find<QComboBox>(summary, "ComboBox1");
+        auto* charted = testing::Find<QComboBox>(summary, "ComboBox2");
         QStringList groupings;
         for (int i = 0; i < grouping->count(); ++i) {
             groupings << grouping->itemText(i);
@@ -315,8 +316,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
         charted->setCurrentIndex(0);
         EXPECT_EQ(Bars(summary), (QList<qreal>{2, 2, 2}));
         EXPECT_EQ(summary->chartColumn(), kSummaryCountColumn);
-        QTest::mouseClick(summary->findChild<QPushButton*>(QStringLiteral("Button4")),
-                          Qt::LeftButton);
+        QTest::mouseClick(testing::Find<QPushButton>(summary, "Button4"), Qt::LeftButton);
         EXPECT_FALSE(summary->isVisible());
     });
     command->trigger();
@@ -347,7 +347,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
     // An empty list: nothing to sum, nothing shown.
     TempStore empty;
     auto emptyForm = StartMainForm(empty, answerer);
-    emptyForm->findChild<QAction*>(QStringLiteral("NSummary"))->trigger();
+    Trigger(emptyForm.get(), "NSummary");
     EXPECT_EQ(answerer.unexpected(), 0);
     EXPECT_EQ(answerer.messages().size(), 1);
 }
@@ -360,7 +360,7 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     const auto click = [&form](const char* name) {
-        QTest::mouseClick(form.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
+        QTest::mouseClick(testing::Button(&form, name), Qt::LeftButton);
     };
 
     // The text file: a header line, the rows as shown, the total; a tab
@@ -449,7 +449,7 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
         ASSERT_NE(preview, nullptr);
         EXPECT_EQ(preview->document().rowCount, 3);
         EXPECT_EQ(preview->pageCount(), 1);
-        preview->findChild<QAction*>(QStringLiteral("PrintReport"))->trigger();
+        Trigger(preview, "PrintReport");
         preview->close();
     });
     answerer.Ok();

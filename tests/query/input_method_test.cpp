@@ -42,11 +42,11 @@ TEST(QueryFields, EachAsksForChineseWhenItGetsTheFocus) {
     auto form = testing::StartMainForm(store, answerer);
     int requests = 0;
     SetInputMethodSwitch(std::make_unique<CountingSwitch>(requests));
-    auto* edit1 = form->findChild<QLineEdit*>(QStringLiteral("Edit1"));
-    auto* edit2 = form->findChild<QLineEdit*>(QStringLiteral("Edit2"));
-    auto* button1 = form->findChild<QPushButton*>(QStringLiteral("Button1"));
-    auto* button2 = form->findChild<QPushButton*>(QStringLiteral("Button2"));
-    form->findChild<QAction*>(QStringLiteral("N71"))->trigger();
+    auto* edit1 = testing::Find<QLineEdit>(form.get(), "Edit1");
+    auto* edit2 = testing::Find<QLineEdit>(form.get(), "Edit2");
+    auto* button1 = testing::Find<QPushButton>(form.get(), "Button1");
+    auto* button2 = testing::Find<QPushButton>(form.get(), "Button2");
+    testing::Trigger(form.get(), "N71");
     EXPECT_TRUE(edit1->hasFocus());
     EXPECT_TRUE(testing::WaitFor([&] { return requests == 1; }));
     edit2->setFocus();

@@ -47,11 +47,9 @@ class QueryPanel : public ::testing::Test {
 
     template <class T>
     T* Find(const char* name) {
-        T* widget = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return testing::Find<T>(form.get(), name);
     }
-    void Trigger(const char* name) { Find<QAction>(name)->trigger(); }
+    void Trigger(const char* name) { testing::Trigger(form.get(), name); }
     QStringList ShownIds() {
         QStringList out;
         for (int r = 1; r <= form->projectCount(); ++r)
@@ -215,9 +213,9 @@ TEST(QueryOnAnEmptyStore, FindsNothingAndKeepsOnlyTheHeader) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     answerer.Ok();
-    form->findChild<QAction*>(QStringLiteral("N12"))->trigger();
-    testing::TypeText(form->findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("科技"));
-    form->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    testing::Trigger(form.get(), "N12");
+    testing::TypeText(testing::Edit(form.get(), "Edit1"), QStringLiteral("科技"));
+    testing::Button(form.get(), "Button1")->click();
     EXPECT_EQ(answerer.messages().value(0), QStringLiteral("对不起，未检索到任何符合条件的项目！"));
     EXPECT_EQ(form->projectCount(), 0);
 }

@@ -19,6 +19,7 @@
 #include "store/io_error.h"
 #include "tests/report/report_support.h"
 #include "tests/support/modal.h"
+#include "tests/support/widgets.h"
 
 namespace shenbao {
 namespace {
@@ -247,9 +248,7 @@ TEST(ReportPreviewWindow, ShowsThePagesMovesAndRunsAgainFromTheFirstRow) {
     ASSERT_TRUE(testing::WaitFor([&] { return preview.pageCount() == 3; }));
     EXPECT_EQ(preview.document().rowCount, 45);
     EXPECT_EQ(preview.currentPage(), 1);
-    const auto action = [&](const char* name) {
-        return preview.findChild<QAction*>(QString::fromLatin1(name));
-    };
+    const auto action = [&](const char* name) { return testing::Find<QAction>(&preview, name); };
     EXPECT_FALSE(action("PreviousPage")->isEnabled());
     action("NextPage")->trigger();
     EXPECT_EQ(preview.currentPage(), 2);
