@@ -81,7 +81,7 @@ TEST_F(ExchangeCommands, ProgressPanelLiesOverTheGridAndButton3GivesTheListBack)
     WritePathSetting(store_.dir(), kExportPathFileName, out_.dir().string());
     Start();
     ASSERT_FALSE(Panel()->isVisible());
-    EXPECT_EQ(Panel()->size(), QSize(549, 273));
+    testing::ExpectLayout(Panel(), {{"Panel4", -1, -1, 549, 273}});
     form_->N31Click();
     ASSERT_TRUE(Panel()->isVisible());
     auto* grid = Find<QTableView>("StringGrid1");

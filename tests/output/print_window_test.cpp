@@ -260,22 +260,16 @@ TEST(PrintAForm, LooksAsDrawnAndReadsTheFeedWhenShown) {
     TPrintAForm form(store.dir(), 2);
     EXPECT_EQ(form.objectName(), QStringLiteral("PrintAForm"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("打印项目清单(纸张大小：A4)"));
-    EXPECT_EQ(form.size(), QSize(566, 76));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_EQ(form.font().family(), QStringLiteral("宋体"));
     EXPECT_EQ(form.font().pixelSize(), 12);
-    const struct {
-        const char* name;
-        const char16_t* text;
-        int left;
-    } buttons[] = {
-        {"Button1", u"打印预览", 104}, {"Button2", u"打印", 232}, {"Button3", u"关闭", 360}};
-    for (const auto& expected : buttons) {
-        QPushButton* button = Button(&form, expected.name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), QString::fromUtf16(expected.text));
-        EXPECT_EQ(button->geometry(), QRect(expected.left, 22, 75, 25));
-    }
+    testing::ExpectLayout(&form, {{"PrintAForm", -1, -1, 566, 76},
+                                  {"Button1", 104, 22, 75, 25},
+                                  {"Button2", 232, 22, 75, 25},
+                                  {"Button3", 360, 22, 75, 25}});
+    EXPECT_EQ(Button(&form, "Button1")->text(), QStringLiteral("打印预览"));
+    EXPECT_EQ(Button(&form, "Button2")->text(), QStringLiteral("打印"));
+    EXPECT_EQ(Button(&form, "Button3")->text(), QStringLiteral("关闭"));
 
     // The feed is read when the window shows, not before; a feed written
     // later is not read again.

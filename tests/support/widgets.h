@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QWidget>
+#include <initializer_list>
+#include <utility>
 
 namespace shenbao::testing {
 
@@ -28,6 +31,34 @@ inline QComboBox* Combo(const QObject* parent, const char* name) {
 }
 inline QPushButton* Button(const QObject* parent, const char* name) {
     return Find<QPushButton>(parent, name);
+}
+
+// A row of a window's layout table: a control's left, top, width and height
+// in its parent, in pixels (-1: not part of the row). The row named as the
+// window itself gives its size.
+struct Place {
+    const char* name;
+    int left = -1, top = -1, width = -1, height = -1;
+};
+
+// Checks every row of `table` against the controls of `window`.
+inline void ExpectLayout(const QWidget* window, std::initializer_list<Place> table) {
+    for (const Place& row : table) {
+        const QWidget* control = window->objectName() == QLatin1String(row.name)
+                                     ? window
+                                     : Find<QWidget>(window, row.name);
+        if (control == nullptr) {
+            continue;
+        }
+        const QRect box = control == window ? window->rect() : control->geometry();
+        for (const auto& [wanted, actual] :
+             {std::pair{row.left, box.left()}, std::pair{row.top, box.top()},
+              std::pair{row.width, box.width()}, std::pair{row.height, box.height()}}) {
+            if (wanted >= 0) {
+                EXPECT_EQ(actual, wanted) << row.name;
+            }
+        }
+    }
 }
 
 // Runs the menu command `name` of `window` as a click on its entry does.
