@@ -23,13 +23,11 @@ namespace fs = std::filesystem;
 using namespace shenbao;
 
 const fs::path& DataDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("index");
-    return dir;
+    return fuzz::ScratchDirectory("index");
 }
 
 const fs::path& ClearDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("clear");
-    return dir;
+    return fuzz::ScratchDirectory("clear");
 }
 
 // A directory beside the data directory that clearing must not touch.
