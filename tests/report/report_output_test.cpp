@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/gui/fonts.h"
 #include "report/preview.h"
 #include "report/printing.h"
 #include "report/render.h"
@@ -36,14 +35,8 @@ report::ReportDefinition Simple() {
     report::Band header;
     header.height = 15;
     header.ruleTop = header.ruleBottom = true;
-    report::Field caption;
-    caption.name = QStringLiteral("Caption");
-    caption.text = QStringLiteral("名称");
-    caption.left = 20;
-    caption.top = 5;
-    caption.width = 60;
-    caption.height = 6;
-    caption.font = SongPointFont(9);
+    const report::Field caption =
+        testing::FieldAt(QStringLiteral("Caption"), QStringLiteral("名称"), {20, 5, 60, 6});
     header.fields.push_back(caption);
     definition.columnHeader = header;
     report::Band detail;
@@ -55,27 +48,12 @@ report::ReportDefinition Simple() {
     value.top = 1;
     detail.fields.push_back(value);
     definition.detail = detail;
-    report::Band footer;
-    footer.height = 10;
-    footer.ruleTop = true;
-    report::Field number;
-    number.name = QStringLiteral("Page");
-    number.kind = report::FieldKind::PageNumber;
-    number.left = 5;
-    number.top = 2;
-    number.font = SongPointFont(9);
-    number.autoSize = true;
-    footer.fields.push_back(number);
-    definition.pageFooter = footer;
+    definition.pageFooter = testing::PageNumberFooter();
     return definition;
 }
 
 TableSource Rows(int count) {
-    TableSource table;
-    for (int i = 1; i <= count; ++i) {
-        table.rows.push_back({QStringLiteral("第%1行").arg(i)});
-    }
-    return table;
+    return testing::NumberedRows(count, QStringLiteral("第%1行"));
 }
 
 // Rows of `image` in which the column `x` is dark.
