@@ -20,17 +20,8 @@
 #include "report/printing.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Cell;
-using testing::Find;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::StartMainForm;
-using testing::TempStore;
-using testing::Trigger;
-using testing::TypeText;
 
 struct Entry {
     QString name;
@@ -107,7 +98,7 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
     EXPECT_EQ(stored.record.Fields[Field::DepartmentCode].size(), 3u);
 
     // Sorted by provincial funds: 3 before 12.5.
-    testing::ChooseSortKey(*form, 7);
+    ChooseSortKey(*form, 7);
     EXPECT_EQ(Cell(*form, 1, 2), server.name);
 
     // A query keeps the rice project only.
@@ -186,4 +177,4 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -29,16 +29,10 @@
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using platform::FileOperation;
-using testing::Cell;
-using testing::Find;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 
 namespace fs = std::filesystem;
 
@@ -279,7 +273,7 @@ TEST_F(Faults, DamagedStoreEntries) {
     // All at once, at start-up: one box for the whole command.
     SaveIndex(store.dir(), all);
     {
-        answerer.Then(testing::ClickSplash()).Ok();
+        answerer.Then(ClickSplash()).Ok();
         TZMainForm second(FromPath(store.dir()));
         second.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
@@ -453,4 +447,4 @@ TEST_F(Faults, ExchangeDirectoryDisappearingDuringExportStopsWithAMessage) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -20,18 +20,8 @@
 #include "platform/gui/text.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Button;
-using testing::Cell;
-using testing::ChooseSortKey;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
-using testing::Trigger;
 
 // A store of projects whose names are given; IDs P0000001.. in index order.
 void FillStore(const TempStore& store, const std::vector<std::string>& names) {
@@ -48,7 +38,7 @@ void FillStore(const TempStore& store, const std::vector<std::string>& names) {
 }
 
 void ClickCell(TZMainForm& form, int r, int c) {
-    auto* grid = testing::Find<QTableView>(&form, "StringGrid1");
+    auto* grid = Find<QTableView>(&form, "StringGrid1");
     QRect rect = grid->visualRect(grid->model()->index(r - 1, c));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
 }
@@ -71,7 +61,7 @@ TEST(MainWindow, StartUpLoadsTheStoreSortedById) {
     EXPECT_EQ(Cell(*form, 3, 0), "ZZZZ0001");
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 3 个项目，当前为第 1 个"));
     // The sort key list shows no choice.
-    EXPECT_EQ(testing::Combo(form.get(), "ComboBox1")->currentIndex(), -1);
+    EXPECT_EQ(Combo(form.get(), "ComboBox1")->currentIndex(), -1);
     // The sort reorders the list only; the index keeps its order.
     EXPECT_EQ(store.Read("vemra.zzj"), "ZZZZ0001\r\nMISSING1\r\nAAAA0001\r\n");
 }
@@ -81,7 +71,7 @@ TEST(MainWindow, GridLooksAsDesignedAndResetsWidthsOnReload) {
     FillStore(store, {"甲"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    auto* grid = testing::Find<QTableView>(form.get(), "StringGrid1");
+    auto* grid = Find<QTableView>(form.get(), "StringGrid1");
     ASSERT_NE(grid, nullptr);
     const int widths[] = {55, 55, 240, 240, 90, 110, 55, 90, 55, 55};
     const char* titles[] = {"项目ID号", "项目序号", "项目名称",     "承担单位", "主管部门",
@@ -151,11 +141,11 @@ TEST(MainWindow, MenusAndMessageBoxesShowLatinAndChineseInTheSongFace) {
     TZMainForm form(FromPath(store.dir()));
     const QString song = QStringLiteral("AR PL UMing CN");
     EXPECT_EQ(QFontInfo(form.menuBar()->font()).family(), song);
-    EXPECT_EQ(QFontInfo(testing::Find<QMenu>(&form, "N1")->font()).family(), song);
+    EXPECT_EQ(QFontInfo(Find<QMenu>(&form, "N1")->font()).family(), song);
     ModalAnswerer answerer;
     QString boxFace;
     answerer.Then([&boxFace](QWidget* box) {
-        boxFace = QFontInfo(testing::Find<QLabel>(box, "qt_msgbox_label")->font()).family();
+        boxFace = QFontInfo(Find<QLabel>(box, "qt_msgbox_label")->font()).family();
         static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
     });
     ShowMessage(&form, QStringLiteral("OK 0K 成功"));
@@ -197,7 +187,7 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
     auto shown = StartMainForm(store, answerer);
     shown->showNormal();
     shown->resize(800, 524);
-    auto* row = testing::Find<QWidget>(shown.get(), "Panel1");
+    auto* row = Find<QWidget>(shown.get(), "Panel1");
     ASSERT_EQ(row->width(), 800);
     for (QWidget* control : row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         const std::string name = control->objectName().toStdString();
@@ -215,11 +205,11 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
         }
         EXPECT_GE(control->width(), needed) << name;
     }
-    auto* combo = testing::Find<QComboBox>(&form, "ComboBox1");
+    auto* combo = Find<QComboBox>(&form, "ComboBox1");
     ASSERT_EQ(combo->count(), 9);
     EXPECT_EQ(combo->itemText(0), QStringLiteral("按项目ID号排序"));
     EXPECT_EQ(combo->itemText(8), QStringLiteral("按项目领域排序"));
-    EXPECT_EQ(testing::Find<QLabel>(&form, "Label1")->text(), QStringLiteral("排序方式"));
+    EXPECT_EQ(Find<QLabel>(&form, "Label1")->text(), QStringLiteral("排序方式"));
 }
 
 TEST(MainWindow, NavigationAndTheStatusLine) {
@@ -236,7 +226,7 @@ TEST(MainWindow, NavigationAndTheStatusLine) {
     Button(form.get(), "BitBtn4")->click();
     EXPECT_EQ(form->currentRow(), 5);
     // Next on the last row changes nothing, not even the status line.
-    testing::Find<QStatusBar>(form.get(), "StatusBar1")
+    Find<QStatusBar>(form.get(), "StatusBar1")
         ->findChild<QLabel*>()
         ->setText(QStringLiteral("marker"));
     Button(form.get(), "BitBtn6")->click();
@@ -245,7 +235,7 @@ TEST(MainWindow, NavigationAndTheStatusLine) {
 
     Button(form.get(), "BitBtn3")->click();
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 1 个"));
-    testing::Find<QStatusBar>(form.get(), "StatusBar1")
+    Find<QStatusBar>(form.get(), "StatusBar1")
         ->findChild<QLabel*>()
         ->setText(QStringLiteral("marker"));
     Button(form.get(), "BitBtn5")->click();
@@ -253,7 +243,7 @@ TEST(MainWindow, NavigationAndTheStatusLine) {
     EXPECT_EQ(form->statusText(), QStringLiteral("marker"));
 
     // Keyboard moves update the status line too.
-    auto* grid = testing::Find<QTableView>(form.get(), "StringGrid1");
+    auto* grid = Find<QTableView>(form.get(), "StringGrid1");
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 2 个"));
@@ -285,7 +275,7 @@ TEST(MainWindow, ChoosingASortKeySortsTheListAndLeavesTheStatusLine) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     ClickCell(*form, 2, 0);
-    auto* combo = testing::Combo(form.get(), "ComboBox1");
+    auto* combo = Combo(form.get(), "ComboBox1");
     ChooseSortKey(*form, 1);  // by serial number, as numbers
     EXPECT_EQ(Cell(*form, 1, 1), "9");
     EXPECT_EQ(Cell(*form, 2, 1), "9.5");
@@ -314,7 +304,7 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
     EXPECT_FALSE(splash.windowFlags() & Qt::WindowCloseButtonHint);
     splash.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&splash));
-    auto label = [&](const char* name) { return testing::Find<QLabel>(&splash, name); };
+    auto label = [&](const char* name) { return Find<QLabel>(&splash, name); };
     EXPECT_EQ(label("Label1")->text(), QStringLiteral("澄川省科技计划项目基本信息申报系统"));
     EXPECT_EQ(label("Label1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(label("Label5")->text(), QStringLiteral("本系统要求分辨率至少800X600"));
@@ -322,7 +312,7 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
         QTest::mouseClick(label(name), Qt::LeftButton);
         EXPECT_TRUE(splash.isVisible()) << name;
     }
-    QTest::mouseClick(testing::Find<QWidget>(&splash, "Bevel1"), Qt::LeftButton);
+    QTest::mouseClick(Find<QWidget>(&splash, "Bevel1"), Qt::LeftButton);
     EXPECT_TRUE(splash.isVisible());
     QTest::keyClick(&splash, Qt::Key_Escape);
     EXPECT_TRUE(splash.isVisible());
@@ -332,7 +322,7 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
 
     TFirstForm second;
     second.show();
-    QTest::mouseClick(testing::Find<QLabel>(&second, "Label1"), Qt::LeftButton);
+    QTest::mouseClick(Find<QLabel>(&second, "Label1"), Qt::LeftButton);
     EXPECT_FALSE(second.isVisible());
 
     TFirstForm third;
@@ -437,4 +427,4 @@ TEST(CloseSequence, AFileErrorKeepsTheProgramRunning) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -7,15 +7,8 @@
 #include "output/listing.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
-using testing::Trigger;
 
 const std::string kHeaderLine = Gbk("项目序号\t项目名称\t承担单位\t主管部门\t计划类别\t申请人\t省拨"
                                     "款(万元)\t申报时间\t项目领域\t") +
@@ -100,4 +93,4 @@ TEST(ListingFailure, ShowsTheErrorBoxAndNoCompletionMessage) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -11,13 +11,10 @@
 #include "tests/report/report_support.h"
 #include "tests/support/temp_store.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using report::BandKind;
-using testing::Bands;
-using testing::Gbk;
-using testing::TempStore;
 
 ListRow Project(int n, const std::string& name = {}, const std::string& unit = {}) {
     ListRow row;
@@ -92,7 +89,7 @@ TEST(PrintFeedCursor, HandsOutTheLinesInOrderAndNeverPrintsTheClosingLine) {
 
 class ProjectListLayout : public ::testing::Test {
   protected:
-    void SetUp() override { testing::ExpectSongFace(SongPointFont(9)); }
+    void SetUp() override { ExpectSongFace(SongPointFont(9)); }
 
     report::ReportDocument LayOut(const std::vector<ListRow>& rows) {
         feed = PrintFeedCursor(SplitLines(PrintFeedText(rows)));
@@ -153,7 +150,7 @@ TEST_F(ProjectListLayout, TitleOnceCaptionsAndFooterOnEveryPageAtTheirPlaces) {
                                   QStringLiteral("省拨款")};
     for (const report::ReportPage& page : document.pages) {
         SCOPED_TRACE(page.number);
-        const testing::PageFrame frame = testing::FrameBands(page);
+        const PageFrame frame = FrameBands(page);
         ASSERT_TRUE(frame.header && frame.footer);
         const report::PlacedBand& header = *frame.header;
         EXPECT_DOUBLE_EQ(header.rect.top(), page.number == 1 ? 20.58 : 10.0);
@@ -237,4 +234,4 @@ TEST_F(ProjectListLayout, OnlyTheOrganisationGrowsAndDateAndFieldAreNotPrinted) 
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

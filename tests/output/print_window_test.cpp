@@ -25,16 +25,9 @@
 #include "tests/report/report_support.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
-using testing::Button;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
-using testing::Trigger;
 namespace fs = std::filesystem;
 
 // Answers the report window: once it is up, `body` runs on it, then the
@@ -76,7 +69,7 @@ const std::string kClosingLine = "\t\t\t\t\t\t\t\t\t\r\n";
 QStringList NamesInPdf(const std::filesystem::path& pdf) {
     QStringList names;
     static const QRegularExpression name(QStringLiteral("[甲乙丙丁]项目\\d*"));
-    auto it = name.globalMatch(testing::PdfText(pdf, true));
+    auto it = name.globalMatch(PdfText(pdf, true));
     while (it.hasNext()) {
         names << it.next().captured();
     }
@@ -161,14 +154,14 @@ TEST_F(PrintCommand, WithoutAPrinterTheListBecomesAPdfBesideTheProgram) {
     EXPECT_EQ(answerer.messages()[0], expected);
     EXPECT_EQ(answerer.messages()[1], expected);
     ASSERT_TRUE(store.Exists("tarvok07.pdf"));
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         const std::filesystem::path pdf = store.path("tarvok07.pdf");
-        EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
-        EXPECT_TRUE(testing::PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
+        EXPECT_EQ(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        EXPECT_TRUE(PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
         // The second print ran from the first project again.
         EXPECT_EQ(NamesInPdf(pdf), (QStringList{QStringLiteral("甲项目"), QStringLiteral("乙项目"),
                                                 QStringLiteral("丙项目")}));
-        const QString text = testing::PdfText(pdf);
+        const QString text = PdfText(pdf);
         EXPECT_TRUE(text.contains(QStringLiteral("澄川省计划项目清单")));
         EXPECT_FALSE(text.contains(QStringLiteral("2001-07-16")));
         EXPECT_FALSE(text.contains(QStringLiteral("现代农业")));
@@ -196,7 +189,7 @@ TEST_F(PrintCommand, PrintsToTheDefaultPrinterWithoutAsking) {
     EXPECT_TRUE(answerer.messages().isEmpty());
     ASSERT_TRUE(store.Exists("printer-job.pdf"));
     EXPECT_FALSE(store.Exists("tarvok07.pdf"));
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         EXPECT_EQ(NamesInPdf(job), (QStringList{QStringLiteral("乙项目"), QStringLiteral("甲项目"),
                                                 QStringLiteral("丙项目")}));
     }
@@ -229,7 +222,7 @@ TEST_F(PrintCommand, PreviewShowsThePagesAndPrintsFromItsFirstRowAgain) {
     EXPECT_EQ(previewRows, 3);
     EXPECT_EQ(previewPages, 1);
     ASSERT_TRUE(store.Exists("printer-job.pdf"));
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         EXPECT_EQ(NamesInPdf(job), (QStringList{QStringLiteral("乙项目"), QStringLiteral("甲项目"),
                                                 QStringLiteral("丙项目")}));
     }
@@ -263,10 +256,10 @@ TEST(PrintAForm, LooksAsDrawnAndReadsTheFeedWhenShown) {
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_EQ(form.font().family(), QStringLiteral("宋体"));
     EXPECT_EQ(form.font().pixelSize(), 12);
-    testing::ExpectLayout(&form, {{"PrintAForm", -1, -1, 566, 76},
-                                  {"Button1", 104, 22, 75, 25},
-                                  {"Button2", 232, 22, 75, 25},
-                                  {"Button3", 360, 22, 75, 25}});
+    ExpectLayout(&form, {{"PrintAForm", -1, -1, 566, 76},
+                         {"Button1", 104, 22, 75, 25},
+                         {"Button2", 232, 22, 75, 25},
+                         {"Button3", 360, 22, 75, 25}});
     EXPECT_EQ(Button(&form, "Button1")->text(), QStringLiteral("打印预览"));
     EXPECT_EQ(Button(&form, "Button2")->text(), QStringLiteral("打印"));
     EXPECT_EQ(Button(&form, "Button3")->text(), QStringLiteral("关闭"));
@@ -308,7 +301,7 @@ TEST(PrintAForm, AFeedThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
     answerer.Ok();
     TPrintAForm form(store.dir(), 2);
     form.show();
-    ASSERT_TRUE(testing::WaitFor([&] { return answerer.messages().size() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return answerer.messages().size() == 1; }));
     EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
     EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.zzj")));
     EXPECT_TRUE(form.isVisible());
@@ -335,7 +328,7 @@ TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
     answerer.Ok();
     TPrintAForm form(store.dir(), static_cast<int>(rows.size()));
     form.show();
-    ASSERT_TRUE(testing::WaitFor([&] { return answerer.messages().size() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return answerer.messages().size() == 1; }));
     platform::SetFaultInjector({});
     EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
     EXPECT_TRUE(form.isVisible());
@@ -347,4 +340,4 @@ TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

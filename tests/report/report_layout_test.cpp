@@ -7,16 +7,12 @@
 #include "report/report.h"
 #include "tests/report/report_support.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using report::BandKind;
 using report::Field;
 using report::FieldKind;
-using testing::Bands;
-using testing::DetailRows;
-using testing::FieldAt;
-using testing::TableSource;
 
 // Portrait A4 with 10 mm margins: 277 mm of height for the bands. The first
 // page holds 237 mm of detail rows (23 rows of 10 mm), the others 257 mm (25).
@@ -55,7 +51,7 @@ report::ReportDefinition Sample() {
     detail.fields.push_back(unit);
     definition.detail = detail;
 
-    report::Band footer = testing::PageNumberFooter();
+    report::Band footer = PageNumberFooter();
     Field printedAt = footer.fields.front();
     printedAt.name = QStringLiteral("At");
     printedAt.kind = FieldKind::DateTime;
@@ -67,7 +63,7 @@ report::ReportDefinition Sample() {
 }
 
 TableSource Rows(int count) {
-    return testing::NumberedRows(count, QStringLiteral("项目%1"), {QStringLiteral("单位")});
+    return NumberedRows(count, QStringLiteral("项目%1"), {QStringLiteral("单位")});
 }
 
 // Millimetres of one line of `font` as the layout measures it.
@@ -89,7 +85,7 @@ QString Joined(const std::vector<const report::PlacedField*>& pieces) {
 
 class ReportLayout : public ::testing::Test {
   protected:
-    void SetUp() override { testing::ExpectSongFace(SongPointFont(9)); }
+    void SetUp() override { ExpectSongFace(SongPointFont(9)); }
     const QDateTime printedAt{QDate(2001, 7, 16), QTime(14, 3, 5)};
 };
 
@@ -115,7 +111,7 @@ TEST_F(ReportLayout, RowsFillPagesInOrderWithTitleOnceAndHeaderAndFooterEverywhe
 
         for (const report::ReportPage& page : document.pages) {
             SCOPED_TRACE(page.number);
-            const testing::PageFrame frame = testing::FrameBands(page);
+            const PageFrame frame = FrameBands(page);
             ASSERT_TRUE(frame.header && frame.footer);
             // Title and header from the top margin down; the footer on the
             // bottom margin.
@@ -338,4 +334,4 @@ TEST(ReportDateTime, ShortDateBlankLongTimeAndOnlyTheDateAtMidnight) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing
