@@ -106,7 +106,7 @@ TEST(ClearAllForm, LooksAsDesignedAndBlinks) {
     auto* button2 = Find<QPushButton>(&form, "Button2");
     auto* timer = Find<QTimer>(&form, "Timer1");
     ASSERT_TRUE(label && button1 && button2 && timer);
-    EXPECT_EQ(label->geometry(), QRect(24, 32, 544, 29));
+    testing::ExpectLayout(&form, {{"Label1", 24, 32, 544, 29}});
     EXPECT_EQ(label->text(), QStringLiteral("你的确要删除数据库中的所有数据吗!!!"));
     EXPECT_TRUE(label->font().bold());
     EXPECT_EQ(label->font().pixelSize(), 29);

@@ -71,7 +71,7 @@ class PathDialog : public ::testing::Test {
 TEST_F(PathDialog, FirstOpeningWritesTheDefaultAndShowsHomeAsTheListHasIt) {
     auto form = Open(QStringLiteral("数据导出路径"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("数据导出路径设置"));
-    EXPECT_EQ(form->size(), QSize(385, 238));
+    testing::ExpectLayout(form.get(), {{"GetPathForm", -1, -1, 385, 238}});
     EXPECT_EQ(data_.Read("_DataOut.zzj"), "c:\\\r\n");
     EXPECT_FALSE(data_.Exists("_DataIn.zzj"));
     EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())));

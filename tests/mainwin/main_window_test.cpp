@@ -298,7 +298,7 @@ TEST(MainWindow, ChoosingASortKeySortsTheListAndLeavesTheStatusLine) {
 TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
     TFirstForm splash;
     EXPECT_EQ(splash.windowTitle(), QStringLiteral("欢迎使用"));
-    EXPECT_EQ(splash.size(), QSize(524, 337));
+    ExpectLayout(&splash, {{"FirstForm", -1, -1, 524, 337}});
     EXPECT_EQ(splash.timer()->interval(), 12000);
     EXPECT_TRUE(splash.timer()->isActive());
     EXPECT_FALSE(splash.windowFlags() & Qt::WindowCloseButtonHint);
