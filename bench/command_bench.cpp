@@ -80,23 +80,23 @@ BENCHMARK(BM_RunQuery)
 
 // ---- Output -------------------------------------------------------------------------
 
-void BM_TextListing(benchmark::State& state) {
+// The rows written as a tab-separated file: the text listing, the print feed.
+void BM_WriteRows(benchmark::State& state,
+                  fs::path (*write)(const fs::path&, const std::vector<ListRow>&)) {
     const std::vector<ListRow>& rows = SampleRows(static_cast<int>(state.range(0)));
     ScratchDir out;
     for (auto _ : state) {
-        WriteListing(out.dir(), rows);
+        write(out.dir(), rows);
     }
 }
-BENCHMARK(BM_TextListing)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
-
-void BM_PrintFeed(benchmark::State& state) {
-    const std::vector<ListRow>& rows = SampleRows(static_cast<int>(state.range(0)));
-    ScratchDir out;
-    for (auto _ : state) {
-        WritePrintFeed(out.dir(), rows);
-    }
-}
-BENCHMARK(BM_PrintFeed)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteRows, TextListing, &WriteListing)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteRows, PrintFeed, &WritePrintFeed)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
 
 // Laying the printed list out into pages, from the feed's line table.
 void BM_ReportLayout(benchmark::State& state) {
