@@ -25,14 +25,9 @@
 #include "store/store.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
-using testing::Cell;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::TempStore;
 namespace fs = std::filesystem;
 
 class ExchangeCommands : public ::testing::Test {
@@ -51,7 +46,7 @@ class ExchangeCommands : public ::testing::Test {
         platform::SetFreeSpaceOverride(std::nullopt);
     }
 
-    void Start() { form_ = testing::StartMainForm(store_, answers_); }
+    void Start() { form_ = StartMainForm(store_, answers_); }
     template <typename T>
     T* Find(const char* name) {
         return testing::Find<T>(form_.get(), name);
@@ -81,7 +76,7 @@ TEST_F(ExchangeCommands, ProgressPanelLiesOverTheGridAndButton3GivesTheListBack)
     WritePathSetting(store_.dir(), kExportPathFileName, out_.dir().string());
     Start();
     ASSERT_FALSE(Panel()->isVisible());
-    testing::ExpectLayout(Panel(), {{"Panel4", -1, -1, 549, 273}});
+    ExpectLayout(Panel(), {{"Panel4", -1, -1, 549, 273}});
     form_->N31Click();
     ASSERT_TRUE(Panel()->isVisible());
     auto* grid = Find<QTableView>("StringGrid1");
@@ -461,4 +456,4 @@ TEST_F(ExchangeCommands, ExportAfterAQueryTakesOnlyTheShownProjects) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

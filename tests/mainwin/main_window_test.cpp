@@ -226,18 +226,17 @@ TEST(MainWindow, NavigationAndTheStatusLine) {
     Button(form.get(), "BitBtn4")->click();
     EXPECT_EQ(form->currentRow(), 5);
     // Next on the last row changes nothing, not even the status line.
-    Find<QStatusBar>(form.get(), "StatusBar1")
-        ->findChild<QLabel*>()
-        ->setText(QStringLiteral("marker"));
+    const auto markStatus = [&form] {
+        Find<QStatusBar>(form.get(), "StatusBar1")->findChild<QLabel*>()->setText(QStringLiteral("marker"));
+    };
+    markStatus();
     Button(form.get(), "BitBtn6")->click();
     EXPECT_EQ(form->currentRow(), 5);
     EXPECT_EQ(form->statusText(), QStringLiteral("marker"));
 
     Button(form.get(), "BitBtn3")->click();
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 1 个"));
-    Find<QStatusBar>(form.get(), "StatusBar1")
-        ->findChild<QLabel*>()
-        ->setText(QStringLiteral("marker"));
+    markStatus();
     Button(form.get(), "BitBtn5")->click();
     EXPECT_EQ(form->currentRow(), 1);
     EXPECT_EQ(form->statusText(), QStringLiteral("marker"));

@@ -15,15 +15,8 @@
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Cell;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 
 class QueryPanel : public ::testing::Test {
   protected:
@@ -59,9 +52,9 @@ class QueryPanel : public ::testing::Test {
     // Opens the criterion, types the bounds and confirms with the button.
     void Query(const char* menu, const QString& low, const QString& high = QString()) {
         Trigger(menu);
-        testing::TypeText(Find<QLineEdit>("Edit1"), low);
+        TypeText(Find<QLineEdit>("Edit1"), low);
         if (!high.isEmpty())
-            testing::TypeText(Find<QLineEdit>("Edit2"), high);
+            TypeText(Find<QLineEdit>("Edit2"), high);
         Find<QPushButton>("Button1")->click();
     }
 
@@ -75,7 +68,7 @@ TEST_F(QueryPanel, OpeningTheTextCriterionSetsUpThePanelAndLocksTheWindow) {
     Trigger("N13");
     auto* panel = Find<QFrame>("Panel3");
     EXPECT_TRUE(panel->isVisible());
-    testing::ExpectLayout(panel, {{"Panel3", -1, -1, 289, 165}, {"Label3", 130, 64}});
+    ExpectLayout(panel, {{"Panel3", -1, -1, 289, 165}, {"Label3", 130, 64}});
     auto* grid = Find<QTableView>("StringGrid1");
     EXPECT_EQ(panel->x(), (grid->width() - 289) / 2);
     EXPECT_EQ(panel->y(), (grid->height() - 165) / 2);
@@ -213,11 +206,11 @@ TEST(QueryOnAnEmptyStore, FindsNothingAndKeepsOnlyTheHeader) {
     auto form = StartMainForm(store, answerer);
     answerer.Ok();
     testing::Trigger(form.get(), "N12");
-    testing::TypeText(testing::Edit(form.get(), "Edit1"), QStringLiteral("科技"));
-    testing::Button(form.get(), "Button1")->click();
+    TypeText(Edit(form.get(), "Edit1"), QStringLiteral("科技"));
+    Button(form.get(), "Button1")->click();
     EXPECT_EQ(answerer.messages().value(0), QStringLiteral("对不起，未检索到任何符合条件的项目！"));
     EXPECT_EQ(form->projectCount(), 0);
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing
