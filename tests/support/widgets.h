@@ -12,7 +12,7 @@
 #include <QString>
 #include <QWidget>
 #include <initializer_list>
-#include <utility>
+#include <tuple>
 
 namespace shenbao::testing {
 
@@ -51,11 +51,12 @@ inline void ExpectLayout(const QWidget* window, std::initializer_list<Place> tab
             continue;
         }
         const QRect box = control == window ? window->rect() : control->geometry();
-        for (const auto& [wanted, actual] :
-             {std::pair{row.left, box.left()}, std::pair{row.top, box.top()},
-              std::pair{row.width, box.width()}, std::pair{row.height, box.height()}}) {
+        for (const auto& [what, wanted, actual] :
+             {std::tuple{"left", row.left, box.left()}, std::tuple{"top", row.top, box.top()},
+              std::tuple{"width", row.width, box.width()},
+              std::tuple{"height", row.height, box.height()}}) {
             if (wanted >= 0) {
-                EXPECT_EQ(actual, wanted) << row.name;
+                EXPECT_EQ(actual, wanted) << row.name << " " << what;
             }
         }
     }
