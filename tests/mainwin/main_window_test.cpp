@@ -227,7 +227,9 @@ TEST(MainWindow, NavigationAndTheStatusLine) {
     EXPECT_EQ(form->currentRow(), 5);
     // Next on the last row changes nothing, not even the status line.
     const auto markStatus = [&form] {
-        Find<QStatusBar>(form.get(), "StatusBar1")->findChild<QLabel*>()->setText(QStringLiteral("marker"));
+        Find<QStatusBar>(form.get(), "StatusBar1")
+            ->findChild<QLabel*>()
+            ->setText(QStringLiteral("marker"));
     };
     markStatus();
     Button(form.get(), "BitBtn6")->click();
