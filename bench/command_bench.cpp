@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "bench/bench_util.h"
+#include "bench/sample_rows.h"
 #include "exchange/transfer.h"
 #include "mainwin/list_model.h"
 #include "mainwin/project_rows.h"
@@ -27,50 +27,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<ListRow>& Rows(int count) {
-    static std::map<int, std::vector<ListRow>> rows;
-    auto& slot = rows[count];
-    if (slot.empty()) {
-        slot = ReloadList(bench::SampleDir::Of(count).dir());
-    }
-    return slot;
-}
-
-// A fresh empty directory beside the sample store, removed on destruction.
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string pattern = (fs::temp_directory_path() / "shenbao-scratch-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        dir_ = fs::path(::mkdtemp(buffer.data())) / "";
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    const fs::path& dir() const { return dir_; }
-
-  private:
-    fs::path dir_;
-};
+using bench::SampleRows;
+using bench::ScratchDir;
 
 // ---- Queries ----------------------------------------------------------------------
 
 // The filter alone on the loaded list: 0 text, 1 amount range, 2 date range.
 void BM_QueryFilter(benchmark::State& state) {
-    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    const std::vector<ListRow>& rows = SampleRows(static_cast<int>(state.range(0)));
     const std::string rice = Utf8ToGbk("水稻");
     for (auto _ : state) {
         switch (state.range(1)) {
             case 0:
-                benchmark::DoNotOptimize(FilterRows(rows, 2, rice, ""));
+                benchmark::DoNotOptimize(FilterRows(rows, ListColumn::ProjectName, rice, ""));
                 break;
             case 1:
-                benchmark::DoNotOptimize(FilterRows(rows, 7, "5", "20"));
+                benchmark::DoNotOptimize(FilterRows(rows, ListColumn::FundsProvincial, "5", "20"));
                 break;
             default:
-                benchmark::DoNotOptimize(FilterRows(rows, 8, "2001-03-01", "2001-06-30"));
+                benchmark::DoNotOptimize(
+                    FilterRows(rows, ListColumn::ApplicationDate, "2001-03-01", "2001-06-30"));
                 break;
         }
     }
@@ -105,27 +81,27 @@ BENCHMARK(BM_RunQuery)
 
 // ---- Output -------------------------------------------------------------------------
 
-void BM_TextListing(benchmark::State& state) {
-    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+// The rows written as a tab-separated file: the text listing, the print feed.
+void BM_WriteRows(benchmark::State& state,
+                  fs::path (*write)(const fs::path&, const std::vector<ListRow>&)) {
+    const std::vector<ListRow>& rows = SampleRows(static_cast<int>(state.range(0)));
     ScratchDir out;
     for (auto _ : state) {
-        WriteListing(out.dir(), rows);
+        write(out.dir(), rows);
     }
 }
-BENCHMARK(BM_TextListing)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
-
-void BM_PrintFeed(benchmark::State& state) {
-    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
-    ScratchDir out;
-    for (auto _ : state) {
-        WritePrintFeed(out.dir(), rows);
-    }
-}
-BENCHMARK(BM_PrintFeed)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteRows, TextListing, &WriteListing)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteRows, PrintFeed, &WritePrintFeed)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
 
 // Laying the printed list out into pages, from the feed's line table.
 void BM_ReportLayout(benchmark::State& state) {
-    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
+    const std::vector<ListRow>& rows = SampleRows(static_cast<int>(state.range(0)));
     std::vector<std::string> lines = SplitLines(PrintFeedText(rows));
     const report::ReportDefinition definition = ProjectListReport();
     int pages = 0;
@@ -147,17 +123,10 @@ BENCHMARK(BM_ReportLayout)->Arg(20000)->Iterations(2)->Unit(benchmark::kMillisec
 
 void BM_ExportAll(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
-    const std::vector<ListRow>& rows = Rows(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto out = std::make_unique<ScratchDir>();
-        state.ResumeTiming();
-        ExchangeResult result = RunExport(store.dir(), rows, out->dir());
-        state.counters["projects"] = result.count;
-        state.PauseTiming();
-        out.reset();
-        state.ResumeTiming();
-    }
+    const std::vector<ListRow>& rows = SampleRows(static_cast<int>(state.range(0)));
+    bench::TimeInFreshDir(state, [&](const fs::path& out) {
+        state.counters["projects"] = RunExport(store.dir(), rows, out).count;
+    });
 }
 BENCHMARK(BM_ExportAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -168,18 +137,11 @@ void BM_ImportAll(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const bench::SampleDir& store = bench::SampleDir::Of(count);
     ScratchDir exchange;
-    RunExport(store.dir(), Rows(count), exchange.dir());
-    const std::string listed = ListedIds(Rows(count));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto target = std::make_unique<ScratchDir>();
-        state.ResumeTiming();
-        ExchangeResult result = RunImport(target->dir(), listed, exchange.dir());
-        state.counters["projects"] = result.count;
-        state.PauseTiming();
-        target.reset();
-        state.ResumeTiming();
-    }
+    RunExport(store.dir(), SampleRows(count), exchange.dir());
+    const std::string listed = ListedIds(SampleRows(count));
+    bench::TimeInFreshDir(state, [&](const fs::path& target) {
+        state.counters["projects"] = RunImport(target, listed, exchange.dir()).count;
+    });
 }
 BENCHMARK(BM_ImportAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -194,34 +156,22 @@ void BM_ImportMemberOnlyFiles(benchmark::State& state) {
         std::snprintf(name, sizeof name, "ONLY%04d.zj", i);
         std::ofstream(exchange.dir() / name) << "members\r\n";
     }
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto target = std::make_unique<ScratchDir>();
-        state.ResumeTiming();
-        ExchangeResult result = RunImport(target->dir(), ListedIds({}), exchange.dir());
+    bench::TimeInFreshDir(state, [&](const fs::path& target) {
+        const ExchangeResult result = RunImport(target, ListedIds({}), exchange.dir());
         state.counters["lines"] = static_cast<double>(result.log.size());
-        state.PauseTiming();
-        target.reset();
-        state.ResumeTiming();
-    }
+    });
 }
 BENCHMARK(BM_ImportMemberOnlyFiles)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // The floor of export and import: the same files copied with plain copies.
 void BM_PlainCopyAll(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto out = std::make_unique<ScratchDir>();
-        state.ResumeTiming();
+    bench::TimeInFreshDir(state, [&](const fs::path& out) {
         for (const std::string& id : store.ids()) {
-            fs::copy_file(store.dir() / (id + ".zzj"), out->dir() / (id + ".zzj"));
-            fs::copy_file(store.dir() / (id + ".zj"), out->dir() / (id + ".zj"));
+            fs::copy_file(store.dir() / (id + ".zzj"), out / (id + ".zzj"));
+            fs::copy_file(store.dir() / (id + ".zj"), out / (id + ".zj"));
         }
-        state.PauseTiming();
-        out.reset();
-        state.ResumeTiming();
-    }
+    });
 }
 BENCHMARK(BM_PlainCopyAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainCopyAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);

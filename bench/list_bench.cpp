@@ -35,10 +35,7 @@ void BM_ReloadListFloor(benchmark::State& state) {
         while (std::getline(index, line)) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            std::ifstream in(store.dir() / (line + ".zzj"), std::ios::binary);
-            std::string content((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-            benchmark::DoNotOptimize(content);
+            benchmark::DoNotOptimize(bench::ReadWhole(store.dir() / (line + ".zzj")));
         }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -48,20 +45,15 @@ BENCHMARK(BM_ReloadListFloor)->Arg(2000)->Arg(20000)->Unit(benchmark::kMilliseco
 // A store of 2000 projects whose index also names 20000 IDs without files
 // (IDs alone in the list): every missing file is a look-up in one listing of
 // the data directory, not a listing of its own.
-class StoreWithMissingIds {
+class StoreWithMissingIds : public bench::ScratchDir {
   public:
     StoreWithMissingIds() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "shenbao-missing-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        dir_ = std::filesystem::path(::mkdtemp(buffer.data())) / "";
         const bench::SampleDir& sample = bench::SampleDir::Of(2000);
         std::vector<std::string> ids;
         for (const std::string& id : sample.ids()) {
             for (const char* extension : {".zzj", ".zj"}) {
                 std::filesystem::copy_file(sample.dir() / (id + extension),
-                                           dir_ / (id + extension));
+                                           dir() / (id + extension));
             }
             ids.push_back(id);
         }
@@ -70,16 +62,8 @@ class StoreWithMissingIds {
             std::snprintf(id, sizeof id, "MISS%04d", i);
             ids.emplace_back(id);
         }
-        SaveIndex(dir_, ids);
+        SaveIndex(dir(), ids);
     }
-    ~StoreWithMissingIds() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    const std::filesystem::path& dir() const { return dir_; }
-
-  private:
-    std::filesystem::path dir_;
 };
 
 void BM_ReloadListWithMissingIds(benchmark::State& state) {

@@ -53,10 +53,7 @@ void BM_PlainReadMainFiles(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         for (const std::string& id : store.ids()) {
-            std::ifstream in(store.dir() / (id + ".zzj"), std::ios::binary);
-            std::string content((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-            benchmark::DoNotOptimize(content);
+            benchmark::DoNotOptimize(bench::ReadWhole(store.dir() / (id + ".zzj")));
         }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -5,28 +5,18 @@
 
 #include <QApplication>
 
-#include "bench/bench_util.h"
-#include "mainwin/project_rows.h"
+#include "bench/sample_rows.h"
 #include "output/summary.h"
 #include "output/summary_form.h"
 
 namespace shenbao {
 namespace {
 
-const std::vector<ListRow>& ShownRows(int count) {
-    static std::map<int, std::vector<ListRow>> rows;
-    auto& slot = rows[count];
-    if (slot.empty()) {
-        slot = ReloadList(bench::SampleDir::Of(count).dir());
-    }
-    return slot;
-}
-
 // Reading the main data file of every shown project, once each.
 void BM_SummaryRead(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const bench::SampleDir& store = bench::SampleDir::Of(count);
-    const std::vector<ListRow>& rows = ShownRows(count);
+    const std::vector<ListRow>& rows = bench::SampleRows(count);
     for (auto _ : state) {
         benchmark::DoNotOptimize(ReadSummaryProjects(store.dir(), rows));
     }
@@ -39,7 +29,7 @@ BENCHMARK(BM_SummaryRead)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 void BM_SummaryGroup(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const std::vector<SummaryProject> projects =
-        ReadSummaryProjects(bench::SampleDir::Of(count).dir(), ShownRows(count));
+        ReadSummaryProjects(bench::SampleDir::Of(count).dir(), bench::SampleRows(count));
     std::size_t groups = 0;
     for (auto _ : state) {
         const SummaryTable table = Summarise(projects, 1);
@@ -55,7 +45,7 @@ BENCHMARK(BM_SummaryGroup)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)
 void BM_SummaryOpen(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const bench::SampleDir& store = bench::SampleDir::Of(count);
-    const std::vector<ListRow>& rows = ShownRows(count);
+    const std::vector<ListRow>& rows = bench::SampleRows(count);
     for (auto _ : state) {
         TSummaryForm form(store.dir(), ReadSummaryProjects(store.dir(), rows));
         form.show();

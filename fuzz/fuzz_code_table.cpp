@@ -21,8 +21,7 @@ namespace fs = std::filesystem;
 using namespace shenbao;
 
 const fs::path& DataDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("codes");
-    return dir;
+    return fuzz::ScratchDirectory("codes");
 }
 
 const std::vector<const std::string*>& SectionNames() {

@@ -41,13 +41,11 @@ namespace fs = std::filesystem;
 using namespace shenbao;
 
 const fs::path& SourceDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("source");
-    return dir;
+    return fuzz::ScratchDirectory("source");
 }
 
 const fs::path& DataDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("target");
-    return dir;
+    return fuzz::ScratchDirectory("target");
 }
 
 // A name that stays inside the source directory when joined to it.

@@ -22,16 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace shenbao;
 
-const fs::path& DataDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("index");
-    return dir;
-}
-
-const fs::path& ClearDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("clear");
-    return dir;
-}
-
 // A directory beside the data directory that clearing must not touch.
 const fs::path& OutsideDir() {
     static const fs::path dir = [] {
@@ -85,7 +75,7 @@ bool InsideName(std::string_view name) {
 }
 
 void CheckClearing(std::string_view content) {
-    const fs::path& dir = ClearDir();
+    const fs::path& dir = fuzz::ScratchDirectory("clear");
     const auto outsideBefore = fuzz::Snapshot(OutsideDir());
     fuzz::EmptyDirectory(dir);
     fuzz::WriteBytes(dir / std::string(kIndexFileName), content);
@@ -149,8 +139,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ParseIdList(formatted) == ids);
     FUZZ_CHECK(FormatIdList(ParseIdList(formatted)) == formatted);
 
-    fuzz::WriteBytes(DataDir() / std::string(kIndexFileName), content);
-    FUZZ_CHECK(LoadIndex(DataDir()) == ids);
+    const fs::path& dir = fuzz::ScratchDirectory("index");
+    fuzz::WriteBytes(dir / std::string(kIndexFileName), content);
+    FUZZ_CHECK(LoadIndex(dir) == ids);
 
     CheckClearing(content);
     return 0;

@@ -30,8 +30,7 @@ namespace fs = std::filesystem;
 using namespace shenbao;
 
 const fs::path& DataDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("feed");
-    return dir;
+    return fuzz::ScratchDirectory("feed");
 }
 
 // Runs the callbacks as the report engine does, twice (preview, then print):

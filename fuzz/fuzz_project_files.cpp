@@ -27,13 +27,11 @@ using namespace shenbao;
 constexpr char kId[] = "FZ00PROJ";
 
 const fs::path& DataDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("data");
-    return dir;
+    return fuzz::ScratchDirectory("data");
 }
 
 const fs::path& WriteDir() {
-    static const fs::path dir = fuzz::MakeScratchDirectory("write");
-    return dir;
+    return fuzz::ScratchDirectory("write");
 }
 
 // What was read must read the same after being stored again.

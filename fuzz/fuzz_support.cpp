@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -58,6 +59,15 @@ fs::path MakeScratchDirectory(std::string_view tag) {
     fs::path dir(name.data());
     Scratch().Add(dir);
     return dir;
+}
+
+const fs::path& ScratchDirectory(const std::string& tag) {
+    static std::map<std::string, fs::path> made;
+    auto [it, added] = made.try_emplace(tag);
+    if (added) {
+        it->second = MakeScratchDirectory(tag);
+    }
+    return it->second;
 }
 
 void EmptyDirectory(const fs::path& dir) {

@@ -29,6 +29,10 @@ namespace shenbao::fuzz {
 // `tag`, removed with everything in it when the process exits normally.
 std::filesystem::path MakeScratchDirectory(std::string_view tag);
 
+// The scratch directory of `tag` for the whole run: made by the first call
+// with that tag, the same directory for every later one.
+const std::filesystem::path& ScratchDirectory(const std::string& tag);
+
 // Removes everything inside `dir`, keeping the directory.
 void EmptyDirectory(const std::filesystem::path& dir);
 

@@ -13,6 +13,13 @@ void AppendTabbedLine(std::string& text, const ListRow& row) {
     text.append(kCrLf);
 }
 
+std::filesystem::path WriteTabbedFile(const std::filesystem::path& dataDir, std::string_view name,
+                                      std::string_view text) {
+    const std::filesystem::path path = dataDir / name;
+    platform::ReplaceFile(path, text);
+    return path;
+}
+
 std::string ListingText(const std::vector<ListRow>& rows) {
     std::string text;
     AppendTabbedLine(text, ListHeader());
@@ -24,9 +31,7 @@ std::string ListingText(const std::vector<ListRow>& rows) {
 
 std::filesystem::path WriteListing(const std::filesystem::path& dataDir,
                                    const std::vector<ListRow>& rows) {
-    const std::filesystem::path path = dataDir / kListingFileName;
-    platform::ReplaceFile(path, ListingText(rows));
-    return path;
+    return WriteTabbedFile(dataDir, kListingFileName, ListingText(rows));
 }
 
 }  // namespace shenbao

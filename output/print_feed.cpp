@@ -20,9 +20,7 @@ std::string PrintFeedText(const std::vector<ListRow>& rows) {
 
 std::filesystem::path WritePrintFeed(const std::filesystem::path& dataDir,
                                      const std::vector<ListRow>& rows) {
-    const std::filesystem::path path = dataDir / kPrintFeedName;
-    platform::ReplaceFile(path, PrintFeedText(rows));
-    return path;
+    return WriteTabbedFile(dataDir, kPrintFeedName, PrintFeedText(rows));
 }
 
 std::vector<std::string> ReadPrintFeed(const std::filesystem::path& dataDir) {

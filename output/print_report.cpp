@@ -30,22 +30,6 @@ constexpr std::array<Column, 7> kColumns = {{
 // The column whose detail field grows with its text: the organisation.
 constexpr int kGrowingColumn = 3;
 
-constexpr double kFieldTop = 0.53;
-constexpr double kFieldHeight = 4.50;
-
-report::Field TextField(const QString& name, const QString& text, double left, double width) {
-    report::Field field;
-    field.name = name;
-    field.kind = report::FieldKind::Text;
-    field.text = text;
-    field.left = left;
-    field.top = kFieldTop;
-    field.width = width;
-    field.height = kFieldHeight;
-    field.font = SongPointFont(9);
-    return field;
-}
-
 }  // namespace
 
 QString PrintTitleField() {
@@ -75,12 +59,7 @@ report::PageSetup ListPage() {
 report::Band ListTitleBand(const QString& text) {
     report::Band title;
     title.height = 10.58;
-    report::Field heading;
-    heading.name = PrintTitleField();
-    heading.text = text;
-    heading.top = 2.12;
-    heading.font = SongPointFont(16);
-    heading.autoSize = true;
+    report::Field heading = FittedField(PrintTitleField(), text, 0, 2.12, 16);
     heading.centred = true;
     title.fields.push_back(heading);
     return title;
@@ -90,23 +69,35 @@ report::Band ListPageFooter() {
     report::Band footer;
     footer.height = 6.88;
     footer.ruleTop = true;
-    report::Field page;
-    page.name = PrintPageNumberField();
-    page.kind = report::FieldKind::PageNumber;
-    page.left = 4.76;
-    page.top = 1.59;
-    page.font = SongPointFont(9);
-    page.autoSize = true;
-    footer.fields.push_back(page);
-    report::Field printedAt;
-    printedAt.name = PrintDateTimeField();
-    printedAt.kind = report::FieldKind::DateTime;
-    printedAt.left = 225.95;
-    printedAt.top = 1.06;
-    printedAt.font = SongPointFont(8);
-    printedAt.autoSize = true;
-    footer.fields.push_back(printedAt);
+    footer.fields.push_back(FittedField(PrintPageNumberField(), QString(), 4.76, 1.59, 9));
+    footer.fields.back().kind = report::FieldKind::PageNumber;
+    footer.fields.push_back(FittedField(PrintDateTimeField(), QString(), 225.95, 1.06, 8));
+    footer.fields.back().kind = report::FieldKind::DateTime;
     return footer;
+}
+
+report::Field FittedField(const QString& name, const QString& text, double left, double top,
+                          int points) {
+    report::Field field;
+    field.name = name;
+    field.text = text;
+    field.left = left;
+    field.top = top;
+    field.font = SongPointFont(points);
+    field.autoSize = true;
+    return field;
+}
+
+report::Field CellTextField(const QString& name, const QString& text, double left, double width) {
+    report::Field field;
+    field.name = name;
+    field.text = text;
+    field.left = left;
+    field.top = 0.53;
+    field.width = width;
+    field.height = 4.50;
+    field.font = SongPointFont(9);
+    return field;
 }
 
 report::ReportDefinition ProjectListReport() {
@@ -123,11 +114,11 @@ report::ReportDefinition ProjectListReport() {
     detail.height = 5.56;
     for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
         const Column& column = kColumns[static_cast<std::size_t>(i)];
-        header.fields.push_back(TextField(PrintCaptionField(i + 1),
-                                          QString::fromUtf16(column.caption), column.headerLeft,
-                                          column.headerWidth));
-        report::Field data =
-            TextField(PrintDetailField(i + 1), QString(), column.detailLeft, column.detailWidth);
+        header.fields.push_back(CellTextField(PrintCaptionField(i + 1),
+                                              QString::fromUtf16(column.caption), column.headerLeft,
+                                              column.headerWidth));
+        report::Field data = CellTextField(PrintDetailField(i + 1), QString(), column.detailLeft,
+                                           column.detailWidth);
         data.kind = report::FieldKind::Data;
         data.data = i;
         data.grows = i + 1 == kGrowingColumn;

@@ -28,5 +28,12 @@ report::ReportDefinition ProjectListReport();
 report::PageSetup ListPage();
 report::Band ListTitleBand(const QString& text);
 report::Band ListPageFooter();
+// A text of one line in 宋体 at `points`, sized to the text, at `left` and
+// `top` of its band (millimetres).
+report::Field FittedField(const QString& name, const QString& text, double left, double top,
+                          int points);
+// A cell of the list's rows and captions: `text` in 宋体 at 9 points, at
+// `left` and `width` (millimetres), one line high.
+report::Field CellTextField(const QString& name, const QString& text, double left, double width);
 
 }  // namespace shenbao

@@ -6,7 +6,6 @@
 
 #include "output/print_report.h"
 #include "output/summary_chart.h"
-#include "platform/gui/fonts.h"
 #include "platform/gui/text.h"
 
 namespace shenbao {
@@ -21,8 +20,6 @@ constexpr std::array<double, kSummaryColumnCount> kWidths = {52, 14, 24, 24, 24,
 // The note, left-aligned, keeps its distance from the right-aligned sums.
 constexpr double kNoteLead = 4;
 
-constexpr double kFieldTop = 0.53;
-constexpr double kFieldHeight = 4.50;
 constexpr double kRowHeight = 5.56;
 constexpr double kHeaderHeight = 6.35;
 constexpr double kChartGap = 3;
@@ -40,17 +37,17 @@ bool IsNumberColumn(int column) {
 }
 
 report::Field CellField(const QString& name, int column, const QString& text) {
-    report::Field field;
-    field.name = name;
-    field.kind = report::FieldKind::Text;
-    field.text = text;
-    field.left = ColumnLeft(column);
-    field.top = kFieldTop;
-    field.width = kWidths[static_cast<std::size_t>(column)];
-    field.height = kFieldHeight;
-    field.font = SongPointFont(9);
+    report::Field field =
+        CellTextField(name, text, ColumnLeft(column), kWidths[static_cast<std::size_t>(column)]);
     field.alignRight = IsNumberColumn(column);
     return field;
+}
+
+// One text field per column, showing `cells`, named by `name`.
+void AddCells(report::Band& band, QString (*name)(int), const SummaryCells& cells) {
+    for (int c = 0; c < kSummaryColumnCount; ++c) {
+        band.fields.push_back(CellField(name(c), c, FromGbk(cells[static_cast<std::size_t>(c)])));
+    }
 }
 
 // Tall enough for a readable bar per group, within one page.
@@ -64,10 +61,10 @@ QString SummaryTitleField() {
     return PrintTitleField();
 }
 QString SummaryCaptionField(int column) {
-    return QStringLiteral("Caption%1").arg(column);
+    return PrintCaptionField(column);
 }
 QString SummaryDetailField(int column) {
-    return QStringLiteral("Detail%1").arg(column);
+    return PrintDetailField(column);
 }
 QString SummaryTotalField(int column) {
     return QStringLiteral("Total%1").arg(column);
@@ -86,14 +83,8 @@ report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColum
     definition.page = ListPage();
 
     report::Band title = ListTitleBand(definition.name);
-    report::Field unit;
-    unit.name = QStringLiteral("Unit");
-    unit.text = QStringLiteral("金额单位：万元");
-    unit.left = kBandWidth - 25;
-    unit.top = 5.5;
-    unit.font = SongPointFont(9);
-    unit.autoSize = true;
-    title.fields.push_back(unit);
+    title.fields.push_back(FittedField(QStringLiteral("Unit"), QStringLiteral("金额单位：万元"),
+                                       kBandWidth - 25, 5.5, 9));
     definition.title = title;
 
     report::Band header;
@@ -102,10 +93,8 @@ report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColum
     header.ruleBottom = true;
     report::Band detail;
     detail.height = kRowHeight;
-    const SummaryCells captions = SummaryHeader(table.grouping);
+    AddCells(header, SummaryCaptionField, SummaryHeader(table.grouping));
     for (int c = 0; c < kSummaryColumnCount; ++c) {
-        header.fields.push_back(
-            CellField(SummaryCaptionField(c), c, FromGbk(captions[static_cast<std::size_t>(c)])));
         report::Field data = CellField(SummaryDetailField(c), c, QString());
         data.kind = report::FieldKind::Data;
         data.data = c;
@@ -119,11 +108,7 @@ report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColum
     // The total row, ruled off from the groups, and the chart under it.
     report::Band summary;
     summary.ruleTop = true;
-    const SummaryCells totals = SummaryRowCells(table.total);
-    for (int c = 0; c < kSummaryColumnCount; ++c) {
-        summary.fields.push_back(
-            CellField(SummaryTotalField(c), c, FromGbk(totals[static_cast<std::size_t>(c)])));
-    }
+    AddCells(summary, SummaryTotalField, SummaryRowCells(table.total));
     report::Field chart;
     chart.name = SummaryChartField();
     chart.kind = report::FieldKind::Picture;

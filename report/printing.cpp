@@ -1,8 +1,6 @@
 #include "report/printing.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -64,6 +62,28 @@ QString JobName(const ReportDefinition& definition) {
     return definition.name.isEmpty() ? QStringLiteral("报表") : definition.name;
 }
 
+using PageCounter = std::function<bool(int pagesDone)>;
+
+// Lays out the report and has `draw` put its pages on a device while the
+// progress window counts them; `draw` answers whether every page was drawn.
+PrintResult RunJob(QWidget* parent, const ReportDefinition& definition, const ReportSource& source,
+                   const std::function<bool(const ReportDocument&, const PageCounter&)>& draw) {
+    JobProgress progress(parent, JobName(definition));
+    const ReportDocument document = LayOutReport(definition, source);
+    PrintResult result;
+    result.pages = static_cast<int>(document.pages.size());
+    progress.Start(result.pages);
+    bool stopped = false;
+    const bool done = draw(document, [&](int pagesDone) {
+        stopped = !progress.Show(pagesDone);
+        return !stopped;
+    });
+    if (!done) {
+        result.status = stopped ? PrintResult::Stopped : PrintResult::Failed;
+    }
+    return result;
+}
+
 }  // namespace
 
 std::unique_ptr<QPrinter> DefaultPrinter() {
@@ -87,40 +107,27 @@ void SetDefaultPrinterForTesting(std::function<std::unique_ptr<QPrinter>()> make
 
 PrintResult PrintReport(QWidget* parent, const ReportDefinition& definition,
                         const ReportSource& source, QPagedPaintDevice& device) {
-    JobProgress progress(parent, JobName(definition));
     if (auto* printer = dynamic_cast<QPrinter*>(&device)) {
         printer->setDocName(JobName(definition));
     }
-    const ReportDocument document = LayOutReport(definition, source);
-    PrintResult result;
-    result.pages = static_cast<int>(document.pages.size());
-    progress.Start(result.pages);
-    bool stopped = false;
-    const bool done = RenderDocument(document, device, [&](int pagesDone) {
-        stopped = !progress.Show(pagesDone);
-        return !stopped;
-    });
-    if (!done) {
-        result.status = stopped ? PrintResult::Stopped : PrintResult::Failed;
-    }
-    return result;
+    return RunJob(parent, definition, source,
+                  [&device](const ReportDocument& document, const PageCounter& pageDone) {
+                      return RenderDocument(document, device, pageDone);
+                  });
 }
 
 PrintResult WriteReportPdf(QWidget* parent, const ReportDefinition& definition,
                            const ReportSource& source, const std::filesystem::path& path) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PrintResult result;
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kLayoutDpi);
-        writer.setTitle(JobName(definition));
-        writer.setCreator(QStringLiteral("澄川省科技计划项目申报系统"));
-        result = PrintReport(parent, definition, source, writer);
-    }
+    QByteArray pdf;
+    const PrintResult result =
+        RunJob(parent, definition, source,
+               [&pdf, &definition](const ReportDocument& document, const PageCounter& pageDone) {
+                   pdf = RenderPdf(document, JobName(definition), pageDone);
+                   return !pdf.isEmpty();
+               });
     if (result.status == PrintResult::Done) {
-        platform::ReplaceFile(path, std::string_view(buffer.data().constData(),
-                                                     static_cast<std::size_t>(buffer.size())));
+        platform::ReplaceFile(
+            path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
     }
     return result;
 }

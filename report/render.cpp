@@ -126,17 +126,19 @@ QImage RenderPageImage(const ReportDocument& document, int index, int dpi) {
     return image;
 }
 
-QByteArray RenderPdf(const ReportDocument& document, const QString& title) {
+QByteArray RenderPdf(const ReportDocument& document, const QString& title,
+                     const std::function<bool(int pagesDone)>& pageDone) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
+    bool done = false;
     {
         QPdfWriter writer(&buffer);
         writer.setResolution(kLayoutDpi);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("澄川省科技计划项目申报系统"));
-        RenderDocument(document, writer);
+        done = RenderDocument(document, writer, pageDone);
     }
-    return buffer.data();
+    return done ? buffer.data() : QByteArray();
 }
 
 }  // namespace shenbao::report

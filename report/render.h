@@ -31,7 +31,10 @@ bool RenderDocument(const ReportDocument& document, QPagedPaintDevice& device,
 // Page `index` as an image of the whole sheet at `dpi`, on white.
 QImage RenderPageImage(const ReportDocument& document, int index, int dpi);
 
-// The document as the bytes of a PDF file.
-QByteArray RenderPdf(const ReportDocument& document, const QString& title = QString());
+// The document as the bytes of a PDF file titled `title`. `pageDone` is
+// called as by RenderDocument; the bytes are empty when the drawing was
+// stopped or could not start.
+QByteArray RenderPdf(const ReportDocument& document, const QString& title = QString(),
+                     const std::function<bool(int pagesDone)>& pageDone = {});
 
 }  // namespace shenbao::report

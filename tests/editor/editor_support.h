@@ -5,11 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
@@ -19,6 +16,7 @@
 #include "platform/gui/text.h"
 #include "tests/support/modal.h"
 #include "tests/support/temp_store.h"
+#include "tests/support/widgets.h"
 
 namespace shenbao::testing {
 
@@ -33,22 +31,6 @@ inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const QSt
     return form;
 }
 
-template <typename T>
-T* Find(const QWidget* form, const char* name) {
-    T* widget = form->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
-inline QLineEdit* Edit(const QWidget* form, const char* name) {
-    return Find<QLineEdit>(form, name);
-}
-inline QComboBox* Combo(const QWidget* form, const char* name) {
-    return Find<QComboBox>(form, name);
-}
-inline QPushButton* Button(const QWidget* form, const char* name) {
-    return Find<QPushButton>(form, name);
-}
 inline QTableWidget* Grid(const QWidget* form) {
     return Find<QTableWidget>(form, "StringGrid1");
 }

@@ -11,18 +11,8 @@
 #include "editor/zpinfo.h"
 #include "tests/editor/editor_support.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Combo;
-using testing::Edit;
-using testing::Find;
-using testing::Gbk;
-using testing::Grid;
-using testing::ModalAnswerer;
-using testing::ShowEditor;
-using testing::TempStore;
-using testing::TypeText;
 
 class EditorRules : public ::testing::Test {
   protected:
@@ -38,9 +28,7 @@ class EditorRules : public ::testing::Test {
     }
 
     QWidget* Control(const QString& name) {
-        auto* widget = form_->findChild<QWidget*>(name);
-        EXPECT_NE(widget, nullptr) << name.toStdString();
-        return widget;
+        return Find<QWidget>(form_.get(), name.toLatin1().constData());
     }
 
     // Focuses `from`, presses `key` and returns the name of the widget that
@@ -285,4 +273,4 @@ TEST(EditorDepartments, WithoutADepartmentSectionNothingFollows) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

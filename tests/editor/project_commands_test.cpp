@@ -15,18 +15,8 @@
 #include "tests/editor/editor_support.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Cell;
-using testing::ChooseSortKey;
-using testing::Edit;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
-using testing::TypeText;
 
 // Projects P0000001.. with the given names, listed in that order.
 std::vector<std::string> FillStore(const TempStore& store, const std::vector<std::string>& names) {
@@ -38,12 +28,6 @@ std::vector<std::string> FillStore(const TempStore& store, const std::vector<std
     }
     SaveIndex(store.dir(), ids);
     return ids;
-}
-
-QPushButton* MainButton(TZMainForm& form, const char* name) {
-    auto* button = form.findChild<QPushButton*>(QString::fromLatin1(name));
-    EXPECT_NE(button, nullptr) << name;
-    return button;
 }
 
 // What the editor showed when it opened.
@@ -63,14 +47,14 @@ ModalAnswerer::Action AnswerEditor(EditorSeen& seen, const char* button,
         auto* editor = qobject_cast<TZPInfoForm*>(widget);
         ASSERT_NE(editor, nullptr) << widget->metaObject()->className();
         seen.id = Edit(editor, "Edit29")->text();
-        seen.state = testing::Find<QLabel>(editor, "Label2")->text();
-        seen.mode = testing::Find<QLabel>(editor, "Label4")->text();
+        seen.state = Find<QLabel>(editor, "Label2")->text();
+        seen.mode = Find<QLabel>(editor, "Label4")->text();
         seen.name = Edit(editor, "Edit1")->text();
-        seen.savable = testing::Button(editor, "BitBtn10")->isEnabled();
+        seen.savable = Button(editor, "BitBtn10")->isEnabled();
         if (act) {
             act(editor);
         }
-        testing::Button(editor, button)->click();
+        Button(editor, button)->click();
         if (editor->isVisible()) {
             editor->reject();
         }
@@ -106,7 +90,7 @@ TEST(AddCommand, OnAnEmptyStoreMakesRowOneAndOpensTheEditorForIt) {
         TypeText(Edit(editor, "Edit1"), QStringLiteral("水稻新品种选育"));
         TypeText(Edit(editor, "Edit14"), QStringLiteral("省农业科学院"));
     }));
-    MainButton(*form, "BitBtn1")->click();
+    Button(form.get(), "BitBtn1")->click();
     EXPECT_EQ(answerer.pending(), 0u);
 
     ASSERT_EQ(form->projectCount(), 1);
@@ -136,7 +120,7 @@ TEST(AddCommand, LeavingTheEditorKeepsTheIdInTheIndexWithoutFiles) {
     answerer.Then(AnswerEditor(seen, "BitBtn1", [](TZPInfoForm* editor) {
         TypeText(Edit(editor, "Edit1"), QStringLiteral("不存了"));
     }));
-    MainButton(*form, "BitBtn1")->click();
+    Button(form.get(), "BitBtn1")->click();
 
     ASSERT_EQ(form->projectCount(), 1);
     const std::string id = ToGbk(Cell(*form, 1, 0));
@@ -159,7 +143,7 @@ TEST(AddCommand, AfterASortTheNewRowComesLastAndTheSortedOrderIsStored) {
 
     EditorSeen seen;
     answerer.Then(AnswerEditor(seen, "BitBtn1"));
-    MainButton(*form, "BitBtn1")->click();
+    Button(form.get(), "BitBtn1")->click();
 
     ASSERT_EQ(form->projectCount(), 4);
     const std::string id = ToGbk(Cell(*form, 4, 0));
@@ -205,7 +189,7 @@ TEST(ModifyCommand, EditsTheCurrentProjectAndShowsItsNewValues) {
         Edit(editor, "Edit1")->setText(QStringLiteral("乙项目（修订）"));
         Edit(editor, "Edit8")->setText(QStringLiteral("30"));
     }));
-    MainButton(*form, "BitBtn7")->click();
+    Button(form.get(), "BitBtn7")->click();
 
     EXPECT_EQ(seen.id, QStringLiteral("P0000002"));
     EXPECT_EQ(seen.state, QStringLiteral("old"));
@@ -230,7 +214,7 @@ TEST(ModifyCommand, AProjectWhoseFilesAreGoneShows405AndThenItsIdAlone) {
 
     EditorSeen seen;
     answerer.Ok().Then(AnswerEditor(seen, "BitBtn1"));
-    MainButton(*form, "BitBtn7")->click();
+    Button(form.get(), "BitBtn7")->click();
 
     EXPECT_EQ(answerer.messages(),
               QStringList({QStringLiteral("错误号405   未找到数据文件“") +
@@ -254,7 +238,7 @@ TEST(ViewCommand, ShowsTheProjectWithNothingToSave) {
     answerer.Then(AnswerEditor(seen, "BitBtn1", [&readOnly](TZPInfoForm* editor) {
         readOnly = Edit(editor, "Edit1")->isReadOnly();
     }));
-    MainButton(*form, "BitBtn10")->click();
+    Button(form.get(), "BitBtn10")->click();
 
     EXPECT_EQ(seen.id, QStringLiteral("P0000001"));
     EXPECT_EQ(seen.state, QStringLiteral("old"));
@@ -271,7 +255,7 @@ TEST(ProjectCommands, DoNothingOnAnEmptyList) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     for (const char* name : {"BitBtn7", "BitBtn10", "BitBtn2"}) {
-        MainButton(*form, name)->click();
+        Button(form.get(), name)->click();
     }
     QTest::qWait(50);
     EXPECT_EQ(answerer.unexpected(), 0);
@@ -288,7 +272,7 @@ TEST(DeleteCommand, AMiddleRowLeavesTheListTheIndexAndTheStore) {
     form->setCurrentRow(2);
 
     answerer.Yes();
-    MainButton(*form, "BitBtn2")->click();
+    Button(form.get(), "BitBtn2")->click();
 
     EXPECT_EQ(answerer.messages(), QStringList({QStringLiteral("您真的删除项目“二号”吗?")}));
     EXPECT_EQ(answerer.icons(), QList<QMessageBox::Icon>({QMessageBox::Question}));
@@ -311,7 +295,7 @@ TEST(DeleteCommand, AnsweringNoChangesNothing) {
     auto form = StartMainForm(store, answerer);
     form->setCurrentRow(1);
     answerer.No();
-    MainButton(*form, "BitBtn2")->click();
+    Button(form.get(), "BitBtn2")->click();
     EXPECT_EQ(form->projectCount(), 2);
     EXPECT_EQ(LoadIndex(store.dir()).size(), 2u);
     EXPECT_TRUE(store.Exists("P0000001.zzj"));
@@ -324,7 +308,7 @@ TEST(DeleteCommand, TheOnlyProjectLeavesAnEmptyListAndIndex) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     answerer.Yes();
-    MainButton(*form, "BitBtn2")->click();
+    Button(form.get(), "BitBtn2")->click();
 
     EXPECT_EQ(answerer.messages(), QStringList({QStringLiteral("您真的删除项目“”吗?")}));
     EXPECT_EQ(form->projectCount(), 0);
@@ -349,8 +333,8 @@ TEST(DeleteCommand, AnIdThatReachesOutsideTheDataDirectoryDeletesNothing) {
     auto form = StartMainForm(store, answerer);
     ASSERT_EQ(form->projectCount(), 2);
     answerer.Yes().Yes();
-    MainButton(*form, "BitBtn2")->click();
-    MainButton(*form, "BitBtn2")->click();
+    Button(form.get(), "BitBtn2")->click();
+    Button(form.get(), "BitBtn2")->click();
 
     EXPECT_EQ(answerer.messages().size(), 2);
     EXPECT_EQ(form->projectCount(), 0);
@@ -367,13 +351,13 @@ TEST(RefreshCommand, ReloadsTheStoreInIndexOrder) {
     FillStore(store, {"乙", "甲"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    auto* sortKey = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* sortKey = Combo(form.get(), "ComboBox1");
     ChooseSortKey(*form, 2);
     ASSERT_EQ(Cell(*form, 1, 0), QStringLiteral("P0000002"));
     store.AddProject("NEW00001", SampleRecord("丙"));
     SaveIndex(store.dir(), {"P0000001", "P0000002", "NEW00001"});
 
-    MainButton(*form, "BitBtn9")->click();
+    Button(form.get(), "BitBtn9")->click();
     ASSERT_EQ(form->projectCount(), 3);
     EXPECT_EQ(Cell(*form, 1, 0), QStringLiteral("P0000001"));
     EXPECT_EQ(Cell(*form, 3, 2), QStringLiteral("丙"));
@@ -388,16 +372,16 @@ TEST(AllProjectsCommand, BringsBackTheWholeListAndTheCommands) {
     // The state a query leaves: a narrowed list, three commands disabled.
     form->listModel()->setRows({form->listModel()->row(1)});
     for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn9"}) {
-        MainButton(*form, name)->setEnabled(false);
+        Button(form.get(), name)->setEnabled(false);
     }
-    MainButton(*form, "BitBtn11")->setEnabled(true);
+    Button(form.get(), "BitBtn11")->setEnabled(true);
 
-    MainButton(*form, "BitBtn11")->click();
+    Button(form.get(), "BitBtn11")->click();
     EXPECT_EQ(form->projectCount(), 3);
     for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn9", "BitBtn11", "BitBtn7", "BitBtn10"}) {
-        EXPECT_TRUE(MainButton(*form, name)->isEnabled()) << name;
+        EXPECT_TRUE(Button(form.get(), name)->isEnabled()) << name;
     }
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -5,10 +5,8 @@
 #include "platform/gui/text.h"
 #include "tests/support/temp_store.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Gbk;
 
 TEST(ContentCounter, CountsHalfTheBytesUpTo240AndWarnsBeyond) {
     EXPECT_EQ(InitialCounterText(), QStringLiteral("您输入了0个汉字"));
@@ -105,4 +103,4 @@ TEST(ViolationMessage, EveryFieldHasACaption) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -11,12 +11,11 @@
 #include "exchange/clearall.h"
 #include "store/store.h"
 #include "tests/support/main_form.h"
-#include "tests/support/modal.h"
-#include "tests/support/temp_store.h"
 
 namespace shenbao {
 namespace {
 
+using testing::Find;
 using testing::Gbk;
 using testing::ModalAnswerer;
 using testing::SampleRecord;
@@ -102,12 +101,12 @@ TEST(ClearAllForm, LooksAsDesignedAndBlinks) {
     EXPECT_EQ(form.frameGeometry().size(), QSize(593, 171));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("清空数据库"));
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(255, 0, 0));
-    auto* label = form.findChild<QLabel*>("Label1");
-    auto* button1 = form.findChild<QPushButton*>("Button1");
-    auto* button2 = form.findChild<QPushButton*>("Button2");
-    auto* timer = form.findChild<QTimer*>("Timer1");
+    auto* label = Find<QLabel>(&form, "Label1");
+    auto* button1 = Find<QPushButton>(&form, "Button1");
+    auto* button2 = Find<QPushButton>(&form, "Button2");
+    auto* timer = Find<QTimer>(&form, "Timer1");
     ASSERT_TRUE(label && button1 && button2 && timer);
-    EXPECT_EQ(label->geometry(), QRect(24, 32, 544, 29));
+    testing::ExpectLayout(&form, {{"Label1", 24, 32, 544, 29}});
     EXPECT_EQ(label->text(), QStringLiteral("你的确要删除数据库中的所有数据吗!!!"));
     EXPECT_TRUE(label->font().bold());
     EXPECT_EQ(label->font().pixelSize(), 29);
@@ -133,7 +132,7 @@ TEST(ClearAllForm, EnterEscapeAndTheCancelButtonChangeNoFile) {
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         if (way == 0) {
-            QTest::mouseClick(form.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+            QTest::mouseClick(Find<QPushButton>(&form, "Button2"), Qt::LeftButton);
         } else {
             QTest::keyClick(&form, way == 1 ? Qt::Key_Return : Qt::Key_Escape);
         }
@@ -151,13 +150,13 @@ TEST(ClearAllForm, MissingIndexStopsTheBlinkingAndKeepsTheDialogAsked) {
     answers.Ok();
     TClearAllForm form(store.dir());
     form.show();
-    auto* button1 = form.findChild<QPushButton*>("Button1");
+    auto* button1 = Find<QPushButton>(&form, "Button1");
     QTest::mouseClick(button1, Qt::LeftButton);
     EXPECT_EQ(answers.messages(), QStringList{QStringLiteral("未找到控制文件，清空操作失败！")});
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.findChild<QTimer*>("Timer1")->isActive());
+    EXPECT_FALSE(Find<QTimer>(&form, "Timer1")->isActive());
     EXPECT_EQ(button1->text(), QStringLiteral("是的，我决定删除"));
-    EXPECT_TRUE(form.findChild<QPushButton*>("Button2")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(&form, "Button2")->isEnabled());
     EXPECT_FALSE(form.cleared());
 }
 
@@ -169,9 +168,9 @@ TEST(ClearAllForm, ClearingTurnsBlackAndTheSecondPressOnlyCloses) {
     answers.Ok();
     TClearAllForm form(store.dir());
     form.show();
-    auto* label = form.findChild<QLabel*>("Label1");
-    auto* button1 = form.findChild<QPushButton*>("Button1");
-    auto* button2 = form.findChild<QPushButton*>("Button2");
+    auto* label = Find<QLabel>(&form, "Label1");
+    auto* button1 = Find<QPushButton>(&form, "Button1");
+    auto* button2 = Find<QPushButton>(&form, "Button2");
     QTest::mouseClick(button1, Qt::LeftButton);
     EXPECT_EQ(answers.messages(), QStringList{QStringLiteral("清空操作完成！")});
     EXPECT_FALSE(store.Exists("vemra.zzj"));
@@ -203,7 +202,7 @@ TEST(ClearAllCommand, TheMainListIsReloadedAfterAClearing) {
     ASSERT_EQ(form->projectCount(), 2);
 
     auto press = [](QWidget* dialog, const char* name) {
-        auto* button = dialog->findChild<QPushButton*>(name);
+        QPushButton* button = testing::Button(dialog, name);
         ASSERT_NE(button, nullptr);
         QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
     };
@@ -217,8 +216,8 @@ TEST(ClearAllCommand, TheMainListIsReloadedAfterAClearing) {
     // Closing the cleared dialog happens after the result box.
     QTimer::singleShot(0, form.get(), [&] {
         ASSERT_TRUE(testing::WaitFor([&] {
-            return clearing && clearing->findChild<QPushButton*>("Button1")->text() ==
-                                   QStringLiteral("返回主界面");
+            return clearing &&
+                   Find<QPushButton>(clearing, "Button1")->text() == QStringLiteral("返回主界面");
         }));
         press(clearing, "Button1");
     });

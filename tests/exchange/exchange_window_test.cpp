@@ -24,17 +24,10 @@
 #include "platform/platform.h"
 #include "store/store.h"
 #include "tests/support/main_form.h"
-#include "tests/support/modal.h"
-#include "tests/support/temp_store.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
-using testing::Cell;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::TempStore;
 namespace fs = std::filesystem;
 
 class ExchangeCommands : public ::testing::Test {
@@ -53,10 +46,10 @@ class ExchangeCommands : public ::testing::Test {
         platform::SetFreeSpaceOverride(std::nullopt);
     }
 
-    void Start() { form_ = testing::StartMainForm(store_, answers_); }
+    void Start() { form_ = StartMainForm(store_, answers_); }
     template <typename T>
     T* Find(const char* name) {
-        return form_->findChild<T*>(QString::fromLatin1(name));
+        return testing::Find<T>(form_.get(), name);
     }
     QFrame* Panel() { return Find<QFrame>("Panel4"); }
     QString Label() { return Find<QLabel>("Label4")->text(); }
@@ -83,7 +76,7 @@ TEST_F(ExchangeCommands, ProgressPanelLiesOverTheGridAndButton3GivesTheListBack)
     WritePathSetting(store_.dir(), kExportPathFileName, out_.dir().string());
     Start();
     ASSERT_FALSE(Panel()->isVisible());
-    EXPECT_EQ(Panel()->size(), QSize(549, 273));
+    ExpectLayout(Panel(), {{"Panel4", -1, -1, 549, 273}});
     form_->N31Click();
     ASSERT_TRUE(Panel()->isVisible());
     auto* grid = Find<QTableView>("StringGrid1");
@@ -463,4 +456,4 @@ TEST_F(ExchangeCommands, ExportAfterAQueryTakesOnlyTheShownProjects) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

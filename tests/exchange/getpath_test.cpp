@@ -18,12 +18,11 @@
 #include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
-#include "tests/support/modal.h"
-#include "tests/support/temp_store.h"
 
 namespace shenbao {
 namespace {
 
+using testing::Find;
 using testing::Gbk;
 using testing::ModalAnswerer;
 using testing::TempStore;
@@ -57,12 +56,12 @@ class PathDialog : public ::testing::Test {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return form;
     }
-    static QLineEdit* Edit(TGetPathForm& form) { return form.findChild<QLineEdit*>("Edit1"); }
+    static QLineEdit* Edit(TGetPathForm& form) { return Find<QLineEdit>(&form, "Edit1"); }
     static TDirectoryListBox* List(TGetPathForm& form) {
-        return form.findChild<TDirectoryListBox*>("DirectoryListBox1");
+        return Find<TDirectoryListBox>(&form, "DirectoryListBox1");
     }
     static void Press(TGetPathForm& form, const char* name) {
-        QTest::mouseClick(form.findChild<QPushButton*>(name), Qt::LeftButton);
+        QTest::mouseClick(testing::Button(&form, name), Qt::LeftButton);
     }
 
     TempStore data_, home_;
@@ -73,12 +72,12 @@ class PathDialog : public ::testing::Test {
 TEST_F(PathDialog, FirstOpeningWritesTheDefaultAndShowsHomeAsTheListHasIt) {
     auto form = Open(QStringLiteral("数据导出路径"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("数据导出路径设置"));
-    EXPECT_EQ(form->size(), QSize(385, 238));
+    testing::ExpectLayout(form.get(), {{"GetPathForm", -1, -1, 385, 238}});
     EXPECT_EQ(data_.Read("_DataOut.zzj"), "c:\\\r\n");
     EXPECT_FALSE(data_.Exists("_DataIn.zzj"));
     EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())));
     EXPECT_EQ(List(*form)->directory(), fs::path(Plain(home_.dir())));
-    EXPECT_EQ(form->findChild<QComboBox*>("DriveComboBox1")->currentText().left(2),
+    EXPECT_EQ(Find<QComboBox>(form.get(), "DriveComboBox1")->currentText().left(2),
               QStringLiteral("C:"));
 
     // Cancelling keeps the file just written.
@@ -175,7 +174,7 @@ TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn)
 
 TEST_F(PathDialog, ADriveOfTheSelectorMovesTheList) {
     auto form = Open(QStringLiteral("数据引入路径"));
-    auto* drives = form->findChild<QComboBox*>("DriveComboBox1");
+    auto* drives = Find<QComboBox>(form.get(), "DriveComboBox1");
     ASSERT_EQ(drives->count(), 3);
     EXPECT_TRUE(drives->itemText(0).startsWith(QStringLiteral("A:")));
     EXPECT_TRUE(drives->itemText(1).startsWith(QStringLiteral("C:")));
@@ -221,7 +220,7 @@ class PathDialogMedia : public PathDialog {
     fs::path Below(const std::string& point) {
         return root_.dir() / fs::path(point).relative_path();
     }
-    QComboBox* Drives(TGetPathForm& form) { return form.findChild<QComboBox*>("DriveComboBox1"); }
+    QComboBox* Drives(TGetPathForm& form) { return Find<QComboBox>(&form, "DriveComboBox1"); }
 
     TempStore root_;
     std::string media_;
@@ -287,8 +286,8 @@ TEST_F(PathDialog, TheSettingsMenuOpensTheDialogForEachPath) {
     QStringList captions;
     for (int i = 0; i < 2; ++i) {
         answers.Then([&](QWidget* dialog) {
-            captions << dialog->findChild<QLabel*>("Label1")->text();
-            QMetaObject::invokeMethod(dialog->findChild<QPushButton*>("Button2"), "click",
+            captions << Find<QLabel>(dialog, "Label1")->text();
+            QMetaObject::invokeMethod(Find<QPushButton>(dialog, "Button2"), "click",
                                       Qt::QueuedConnection);
         });
     }

@@ -20,15 +20,8 @@
 #include "report/printing.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Cell;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::StartMainForm;
-using testing::TempStore;
-using testing::TypeText;
 
 struct Entry {
     QString name;
@@ -36,17 +29,6 @@ struct Entry {
     QString unit;
     QString member;
 };
-
-template <class T>
-T* Find(QWidget* parent, const char* name) {
-    T* widget = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
-void Trigger(TZMainForm& form, const char* action) {
-    Find<QAction>(&form, action)->trigger();
-}
 
 // Fills a new project in the editor as a user would and saves it with
 // "存盘并关闭".
@@ -116,18 +98,18 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
     EXPECT_EQ(stored.record.Fields[Field::DepartmentCode].size(), 3u);
 
     // Sorted by provincial funds: 3 before 12.5.
-    testing::ChooseSortKey(*form, 7);
+    ChooseSortKey(*form, 7);
     EXPECT_EQ(Cell(*form, 1, 2), server.name);
 
     // A query keeps the rice project only.
-    Trigger(*form, "N12");
+    Trigger(form.get(), "N12");
     TypeText(Find<QLineEdit>(form.get(), "Edit1"), QStringLiteral("水稻"));
     Find<QPushButton>(form.get(), "Button1")->click();
     ASSERT_EQ(Ids(*form), QStringList{QString::fromStdString(riceId)});
 
     // The text listing of the shown project.
     answerer.Ok();
-    Trigger(*form, "N16");
+    Trigger(form.get(), "N16");
     const auto fields = *ReadMainFields(first.dir(), riceId);
     std::string expectedLine;
     for (const std::string& cell :
@@ -148,12 +130,12 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
             Find<QPushButton>(window, "Button3")->click();
         })
         .Ok();
-    Trigger(*form, "N11");
+    Trigger(form.get(), "N11");
     EXPECT_TRUE(answerer.messages().last().contains(QStringLiteral("tarvok07.pdf")));
     EXPECT_EQ(first.Read("tarvok07.pdf").substr(0, 5), "%PDF-");
 
     // Export of the shown project to the set path.
-    Trigger(*form, "N7");
+    Trigger(form.get(), "N7");
     Find<QPushButton>(form.get(), "Button3")->click();
     EXPECT_EQ(exchange.Read("vemra.zzj"), riceId + "\r\n");
     const std::string riceMain = first.Read(riceId + ".zzj");
@@ -161,7 +143,7 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
 
     // A second installation imports it under a new ID, byte for byte.
     auto secondForm = StartMainForm(second, answerer);
-    Trigger(*secondForm, "N8");
+    Trigger(secondForm.get(), "N8");
     Find<QPushButton>(secondForm.get(), "Button3")->click();
     const std::vector<std::string> imported = LoadIndex(second.dir());
     ASSERT_EQ(imported.size(), 1u);
@@ -177,7 +159,7 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
             Find<QPushButton>(dialog, "Button1")->click();  // 返回主界面
         })
         .Ok();
-    Trigger(*form, "N21");
+    Trigger(form.get(), "N21");
     EXPECT_EQ(answerer.messages().last(), QStringLiteral("清空操作完成！"));
     EXPECT_FALSE(first.Exists(riceId + ".zzj"));
     EXPECT_FALSE(first.Exists(ids[1] + ".zj"));
@@ -195,4 +177,4 @@ TEST(EndToEnd, ProjectsTravelThroughTheWholeProgram) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

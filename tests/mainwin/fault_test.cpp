@@ -29,27 +29,15 @@
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using platform::FileOperation;
-using testing::Cell;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 
 namespace fs = std::filesystem;
 
 bool Inside(const fs::path& path, const fs::path& dir) {
     return path.string().rfind(dir.string(), 0) == 0;
-}
-
-template <class T>
-T* Find(QWidget* parent, const char* name) {
-    T* widget = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
 }
 
 class Faults : public ::testing::Test {
@@ -285,7 +273,7 @@ TEST_F(Faults, DamagedStoreEntries) {
     // All at once, at start-up: one box for the whole command.
     SaveIndex(store.dir(), all);
     {
-        answerer.Then(testing::ClickSplash()).Ok();
+        answerer.Then(ClickSplash()).Ok();
         TZMainForm second(FromPath(store.dir()));
         second.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
@@ -459,4 +447,4 @@ TEST_F(Faults, ExchangeDirectoryDisappearingDuringExportStopsWithAMessage) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -6,12 +6,8 @@
 #include "mainwin/guide.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::ModalAnswerer;
-using testing::StartMainForm;
-using testing::TempStore;
 
 TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
     TempStore store;
@@ -22,10 +18,10 @@ TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
         auto* guide = qobject_cast<TGuideForm*>(window);
         ASSERT_NE(guide, nullptr);
         EXPECT_EQ(guide->windowTitle(), QStringLiteral("使用说明"));
-        shown = guide->findChild<QTextBrowser*>(QStringLiteral("Browser1"))->toPlainText();
+        shown = Find<QTextBrowser>(guide, "Browser1")->toPlainText();
         guide->reject();
     });
-    form->findChild<QAction*>(QStringLiteral("N17"))->trigger();
+    Trigger(form.get(), "N17");
     EXPECT_TRUE(shown.contains(QString::fromStdString(store.dir().string())));
     for (const char* topic :
          {"添加", "查询", "导出", "引入", "打印", "汇总统计", "清空数据库", "软盘", "U盘"}) {
@@ -34,4 +30,4 @@ TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -20,16 +20,8 @@
 #include "platform/gui/text.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Cell;
-using testing::ChooseSortKey;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 
 // A store of projects whose names are given; IDs P0000001.. in index order.
 void FillStore(const TempStore& store, const std::vector<std::string>& names) {
@@ -45,14 +37,8 @@ void FillStore(const TempStore& store, const std::vector<std::string>& names) {
     SaveIndex(store.dir(), ids);
 }
 
-QPushButton* Button(TZMainForm& form, const char* name) {
-    auto* button = form.findChild<QPushButton*>(QString::fromLatin1(name));
-    EXPECT_NE(button, nullptr) << name;
-    return button;
-}
-
 void ClickCell(TZMainForm& form, int r, int c) {
-    auto* grid = form.findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    auto* grid = Find<QTableView>(&form, "StringGrid1");
     QRect rect = grid->visualRect(grid->model()->index(r - 1, c));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
 }
@@ -75,7 +61,7 @@ TEST(MainWindow, StartUpLoadsTheStoreSortedById) {
     EXPECT_EQ(Cell(*form, 3, 0), "ZZZZ0001");
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 3 个项目，当前为第 1 个"));
     // The sort key list shows no choice.
-    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentIndex(), -1);
+    EXPECT_EQ(Combo(form.get(), "ComboBox1")->currentIndex(), -1);
     // The sort reorders the list only; the index keeps its order.
     EXPECT_EQ(store.Read("vemra.zzj"), "ZZZZ0001\r\nMISSING1\r\nAAAA0001\r\n");
 }
@@ -85,7 +71,7 @@ TEST(MainWindow, GridLooksAsDesignedAndResetsWidthsOnReload) {
     FillStore(store, {"甲"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    auto* grid = form->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    auto* grid = Find<QTableView>(form.get(), "StringGrid1");
     ASSERT_NE(grid, nullptr);
     const int widths[] = {55, 55, 240, 240, 90, 110, 55, 90, 55, 55};
     const char* titles[] = {"项目ID号", "项目序号", "项目名称",     "承担单位", "主管部门",
@@ -155,12 +141,11 @@ TEST(MainWindow, MenusAndMessageBoxesShowLatinAndChineseInTheSongFace) {
     TZMainForm form(FromPath(store.dir()));
     const QString song = QStringLiteral("AR PL UMing CN");
     EXPECT_EQ(QFontInfo(form.menuBar()->font()).family(), song);
-    EXPECT_EQ(QFontInfo(form.findChild<QMenu*>(QStringLiteral("N1"))->font()).family(), song);
+    EXPECT_EQ(QFontInfo(Find<QMenu>(&form, "N1")->font()).family(), song);
     ModalAnswerer answerer;
     QString boxFace;
     answerer.Then([&boxFace](QWidget* box) {
-        boxFace =
-            QFontInfo(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font()).family();
+        boxFace = QFontInfo(Find<QLabel>(box, "qt_msgbox_label")->font()).family();
         static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
     });
     ShowMessage(&form, QStringLiteral("OK 0K 成功"));
@@ -189,7 +174,7 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
         {"BitBtn8", "退出", ""},
     };
     for (const Expected& e : expected) {
-        QPushButton* button = Button(form, e.name);
+        QPushButton* button = Button(&form, e.name);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(), QString::fromUtf8(e.caption)) << e.name;
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(e.hint)) << e.name;
@@ -202,7 +187,7 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
     auto shown = StartMainForm(store, answerer);
     shown->showNormal();
     shown->resize(800, 524);
-    auto* row = shown->findChild<QWidget*>(QStringLiteral("Panel1"));
+    auto* row = Find<QWidget>(shown.get(), "Panel1");
     ASSERT_EQ(row->width(), 800);
     for (QWidget* control : row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         const std::string name = control->objectName().toStdString();
@@ -220,12 +205,11 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
         }
         EXPECT_GE(control->width(), needed) << name;
     }
-    auto* combo = form.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* combo = Find<QComboBox>(&form, "ComboBox1");
     ASSERT_EQ(combo->count(), 9);
     EXPECT_EQ(combo->itemText(0), QStringLiteral("按项目ID号排序"));
     EXPECT_EQ(combo->itemText(8), QStringLiteral("按项目领域排序"));
-    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-              QStringLiteral("排序方式"));
+    EXPECT_EQ(Find<QLabel>(&form, "Label1")->text(), QStringLiteral("排序方式"));
 }
 
 TEST(MainWindow, NavigationAndTheStatusLine) {
@@ -237,29 +221,30 @@ TEST(MainWindow, NavigationAndTheStatusLine) {
     EXPECT_EQ(form->currentRow(), 3);
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 3 个"));
 
-    Button(*form, "BitBtn6")->click();
+    Button(form.get(), "BitBtn6")->click();
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 4 个"));
-    Button(*form, "BitBtn4")->click();
+    Button(form.get(), "BitBtn4")->click();
     EXPECT_EQ(form->currentRow(), 5);
     // Next on the last row changes nothing, not even the status line.
-    form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))
-        ->findChild<QLabel*>()
-        ->setText(QStringLiteral("marker"));
-    Button(*form, "BitBtn6")->click();
+    const auto markStatus = [&form] {
+        Find<QStatusBar>(form.get(), "StatusBar1")
+            ->findChild<QLabel*>()
+            ->setText(QStringLiteral("marker"));
+    };
+    markStatus();
+    Button(form.get(), "BitBtn6")->click();
     EXPECT_EQ(form->currentRow(), 5);
     EXPECT_EQ(form->statusText(), QStringLiteral("marker"));
 
-    Button(*form, "BitBtn3")->click();
+    Button(form.get(), "BitBtn3")->click();
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 1 个"));
-    form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))
-        ->findChild<QLabel*>()
-        ->setText(QStringLiteral("marker"));
-    Button(*form, "BitBtn5")->click();
+    markStatus();
+    Button(form.get(), "BitBtn5")->click();
     EXPECT_EQ(form->currentRow(), 1);
     EXPECT_EQ(form->statusText(), QStringLiteral("marker"));
 
     // Keyboard moves update the status line too.
-    auto* grid = form->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    auto* grid = Find<QTableView>(form.get(), "StringGrid1");
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 5 个项目，当前为第 2 个"));
@@ -276,7 +261,7 @@ TEST(MainWindow, NavigationOnAnEmptyList) {
     auto form = StartMainForm(store, answerer);
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 0 个项目，当前为第 0 个"));
     for (const char* name : {"BitBtn3", "BitBtn5", "BitBtn6", "BitBtn4"}) {
-        Button(*form, name)->click();
+        Button(form.get(), name)->click();
         EXPECT_EQ(form->currentRow(), 0);
     }
     EXPECT_EQ(form->statusText(), QStringLiteral("库中共有 0 个项目，当前为第 0 个"));
@@ -291,7 +276,7 @@ TEST(MainWindow, ChoosingASortKeySortsTheListAndLeavesTheStatusLine) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     ClickCell(*form, 2, 0);
-    auto* combo = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* combo = Combo(form.get(), "ComboBox1");
     ChooseSortKey(*form, 1);  // by serial number, as numbers
     EXPECT_EQ(Cell(*form, 1, 1), "9");
     EXPECT_EQ(Cell(*form, 2, 1), "9.5");
@@ -314,15 +299,13 @@ TEST(MainWindow, ChoosingASortKeySortsTheListAndLeavesTheStatusLine) {
 TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
     TFirstForm splash;
     EXPECT_EQ(splash.windowTitle(), QStringLiteral("欢迎使用"));
-    EXPECT_EQ(splash.size(), QSize(524, 337));
+    ExpectLayout(&splash, {{"FirstForm", -1, -1, 524, 337}});
     EXPECT_EQ(splash.timer()->interval(), 12000);
     EXPECT_TRUE(splash.timer()->isActive());
     EXPECT_FALSE(splash.windowFlags() & Qt::WindowCloseButtonHint);
     splash.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&splash));
-    auto label = [&](const char* name) {
-        return splash.findChild<QLabel*>(QString::fromLatin1(name));
-    };
+    auto label = [&](const char* name) { return Find<QLabel>(&splash, name); };
     EXPECT_EQ(label("Label1")->text(), QStringLiteral("澄川省科技计划项目基本信息申报系统"));
     EXPECT_EQ(label("Label1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(label("Label5")->text(), QStringLiteral("本系统要求分辨率至少800X600"));
@@ -330,7 +313,7 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
         QTest::mouseClick(label(name), Qt::LeftButton);
         EXPECT_TRUE(splash.isVisible()) << name;
     }
-    QTest::mouseClick(splash.findChild<QWidget*>(QStringLiteral("Bevel1")), Qt::LeftButton);
+    QTest::mouseClick(Find<QWidget>(&splash, "Bevel1"), Qt::LeftButton);
     EXPECT_TRUE(splash.isVisible());
     QTest::keyClick(&splash, Qt::Key_Escape);
     EXPECT_TRUE(splash.isVisible());
@@ -340,7 +323,7 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
 
     TFirstForm second;
     second.show();
-    QTest::mouseClick(second.findChild<QLabel*>(QStringLiteral("Label1")), Qt::LeftButton);
+    QTest::mouseClick(Find<QLabel>(&second, "Label1"), Qt::LeftButton);
     EXPECT_FALSE(second.isVisible());
 
     TFirstForm third;
@@ -373,7 +356,7 @@ TEST(Splash, AboutShowsAFreshSplashEachTime) {
             EXPECT_TRUE(splash->timer()->isActive());
             QTest::mouseClick(splash, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
         });
-        form->findChild<QAction*>(QStringLiteral("N20"))->trigger();
+        Trigger(form.get(), "N20");
     }
     EXPECT_EQ(answerer.pending(), 0u);
 }
@@ -386,7 +369,7 @@ TEST(CloseSequence, NoKeepsEverythingAsItWas) {
     form->SortList(2);
     const std::string index = store.Read("vemra.zzj");
     answerer.No();
-    Button(*form, "BitBtn8")->click();
+    Button(form.get(), "BitBtn8")->click();
     EXPECT_EQ(answerer.messages().value(0), QStringLiteral("您真的要退出本系统吗?"));
     EXPECT_EQ(answerer.icons().value(0), QMessageBox::Question);
     EXPECT_TRUE(form->isVisible());
@@ -403,7 +386,7 @@ TEST(CloseSequence, YesWritesTheStoredOrderNotTheSortedOrNarrowedOne) {
     form->SortList(2);
     form->listModel()->removeRowAt(0);  // as a narrowed list would be
     answerer.Yes();
-    form->findChild<QAction*>(QStringLiteral("N9"))->trigger();
+    Trigger(form.get(), "N9");
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(store.Read("vemra.zzj"), "P0000001\r\nP0000002\r\nP0000003\r\n");
 }
@@ -445,4 +428,4 @@ TEST(CloseSequence, AFileErrorKeepsTheProgramRunning) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -7,14 +7,8 @@
 #include "output/listing.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 
 const std::string kHeaderLine = Gbk("项目序号\t项目名称\t承担单位\t主管部门\t计划类别\t申请人\t省拨"
                                     "款(万元)\t申报时间\t项目领域\t") +
@@ -42,7 +36,7 @@ class ListingCommand : public ::testing::Test {
     }
     void WriteListing() {
         answerer.Ok();
-        form->findChild<QAction*>(QStringLiteral("N16"))->trigger();
+        Trigger(form.get(), "N16");
     }
 
     TempStore store;
@@ -81,7 +75,7 @@ TEST(ListingOnAnEmptyStore, WritesTheHeaderOnly) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     answerer.Ok();
-    form->findChild<QAction*>(QStringLiteral("N16"))->trigger();
+    Trigger(form.get(), "N16");
     EXPECT_EQ(store.Read("tarvok07.txt"), kHeaderLine);
     EXPECT_TRUE(answerer.messages().value(0).startsWith(QStringLiteral("共输出0个项目的基本数据")));
 }
@@ -92,11 +86,11 @@ TEST(ListingFailure, ShowsTheErrorBoxAndNoCompletionMessage) {
     auto form = StartMainForm(store, answerer);
     std::filesystem::create_directory(store.path("tarvok07.txt"));  // in the way
     answerer.Ok();
-    form->findChild<QAction*>(QStringLiteral("N16"))->trigger();
+    Trigger(form.get(), "N16");
     ASSERT_EQ(answerer.messages().size(), 1);
     EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
     EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.txt")));
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -11,13 +11,10 @@
 #include "tests/report/report_support.h"
 #include "tests/support/temp_store.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using report::BandKind;
-using testing::Bands;
-using testing::Gbk;
-using testing::TempStore;
 
 ListRow Project(int n, const std::string& name = {}, const std::string& unit = {}) {
     ListRow row;
@@ -92,7 +89,7 @@ TEST(PrintFeedCursor, HandsOutTheLinesInOrderAndNeverPrintsTheClosingLine) {
 
 class ProjectListLayout : public ::testing::Test {
   protected:
-    void SetUp() override { testing::ExpectSongFace(SongPointFont(9)); }
+    void SetUp() override { ExpectSongFace(SongPointFont(9)); }
 
     report::ReportDocument LayOut(const std::vector<ListRow>& rows) {
         feed = PrintFeedCursor(SplitLines(PrintFeedText(rows)));
@@ -153,14 +150,9 @@ TEST_F(ProjectListLayout, TitleOnceCaptionsAndFooterOnEveryPageAtTheirPlaces) {
                                   QStringLiteral("省拨款")};
     for (const report::ReportPage& page : document.pages) {
         SCOPED_TRACE(page.number);
-        const auto titles = Bands(page, BandKind::Title);
-        const auto headers = Bands(page, BandKind::ColumnHeader);
-        const auto footers = Bands(page, BandKind::PageFooter);
-        ASSERT_EQ(headers.size(), 1u);
-        ASSERT_EQ(footers.size(), 1u);
-        ASSERT_EQ(titles.size(), page.number == 1 ? 1u : 0u);
-
-        const report::PlacedBand& header = *headers[0];
+        const PageFrame frame = FrameBands(page);
+        ASSERT_TRUE(frame.header && frame.footer);
+        const report::PlacedBand& header = *frame.header;
         EXPECT_DOUBLE_EQ(header.rect.top(), page.number == 1 ? 20.58 : 10.0);
         EXPECT_DOUBLE_EQ(header.rect.height(), 6.35);
         EXPECT_TRUE(header.ruleTop);
@@ -184,7 +176,7 @@ TEST_F(ProjectListLayout, TitleOnceCaptionsAndFooterOnEveryPageAtTheirPlaces) {
         EXPECT_DOUBLE_EQ(row.field(PrintDetailField(3))->box.width(), 60.59);
         EXPECT_DOUBLE_EQ(row.field(PrintDetailField(2))->box.top(), row.rect.top() + 0.53);
 
-        const report::PlacedBand& footer = *footers[0];
+        const report::PlacedBand& footer = *frame.footer;
         EXPECT_DOUBLE_EQ(footer.rect.top(), 200 - 6.88);
         EXPECT_TRUE(footer.ruleTop);
         EXPECT_FALSE(footer.ruleBottom);
@@ -242,4 +234,4 @@ TEST_F(ProjectListLayout, OnlyTheOrganisationGrowsAndDateAndFieldAreNotPrinted) 
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

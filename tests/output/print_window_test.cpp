@@ -25,19 +25,10 @@
 #include "tests/report/report_support.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 namespace fs = std::filesystem;
-
-QPushButton* Button(QWidget* form, const char* name) {
-    return form->findChild<QPushButton*>(QString::fromLatin1(name));
-}
 
 // Answers the report window: once it is up, `body` runs on it, then the
 // window is closed.
@@ -78,7 +69,7 @@ const std::string kClosingLine = "\t\t\t\t\t\t\t\t\t\r\n";
 QStringList NamesInPdf(const std::filesystem::path& pdf) {
     QStringList names;
     static const QRegularExpression name(QStringLiteral("[甲乙丙丁]项目\\d*"));
-    auto it = name.globalMatch(testing::PdfText(pdf, true));
+    auto it = name.globalMatch(PdfText(pdf, true));
     while (it.hasNext()) {
         names << it.next().captured();
     }
@@ -98,7 +89,7 @@ class PrintCommand : public ::testing::Test {
     }
     void TearDown() override { report::SetDefaultPrinterForTesting({}); }
 
-    void Print() { form->findChild<QAction*>(QStringLiteral("N11"))->trigger(); }
+    void Print() { Trigger(form.get(), "N11"); }
 
     // A stand-in printer that writes what it prints into `file`.
     void InstallPrinter(const std::filesystem::path& file) {
@@ -163,14 +154,14 @@ TEST_F(PrintCommand, WithoutAPrinterTheListBecomesAPdfBesideTheProgram) {
     EXPECT_EQ(answerer.messages()[0], expected);
     EXPECT_EQ(answerer.messages()[1], expected);
     ASSERT_TRUE(store.Exists("tarvok07.pdf"));
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         const std::filesystem::path pdf = store.path("tarvok07.pdf");
-        EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
-        EXPECT_TRUE(testing::PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
+        EXPECT_EQ(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        EXPECT_TRUE(PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
         // The second print ran from the first project again.
         EXPECT_EQ(NamesInPdf(pdf), (QStringList{QStringLiteral("甲项目"), QStringLiteral("乙项目"),
                                                 QStringLiteral("丙项目")}));
-        const QString text = testing::PdfText(pdf);
+        const QString text = PdfText(pdf);
         EXPECT_TRUE(text.contains(QStringLiteral("澄川省计划项目清单")));
         EXPECT_FALSE(text.contains(QStringLiteral("2001-07-16")));
         EXPECT_FALSE(text.contains(QStringLiteral("现代农业")));
@@ -198,7 +189,7 @@ TEST_F(PrintCommand, PrintsToTheDefaultPrinterWithoutAsking) {
     EXPECT_TRUE(answerer.messages().isEmpty());
     ASSERT_TRUE(store.Exists("printer-job.pdf"));
     EXPECT_FALSE(store.Exists("tarvok07.pdf"));
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         EXPECT_EQ(NamesInPdf(job), (QStringList{QStringLiteral("乙项目"), QStringLiteral("甲项目"),
                                                 QStringLiteral("丙项目")}));
     }
@@ -221,7 +212,7 @@ TEST_F(PrintCommand, PreviewShowsThePagesAndPrintsFromItsFirstRowAgain) {
             previewRows = preview->document().rowCount;
             previewPages = preview->pageCount();
             if (i == 1) {
-                preview->findChild<QAction*>(QStringLiteral("PrintReport"))->trigger();
+                Trigger(preview, "PrintReport");
             }
             preview->close();
         });
@@ -231,7 +222,7 @@ TEST_F(PrintCommand, PreviewShowsThePagesAndPrintsFromItsFirstRowAgain) {
     EXPECT_EQ(previewRows, 3);
     EXPECT_EQ(previewPages, 1);
     ASSERT_TRUE(store.Exists("printer-job.pdf"));
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         EXPECT_EQ(NamesInPdf(job), (QStringList{QStringLiteral("乙项目"), QStringLiteral("甲项目"),
                                                 QStringLiteral("丙项目")}));
     }
@@ -249,7 +240,7 @@ TEST(PrintOnAnEmptyStore, TheWindowOpensWithPreviewAndPrintDisabled) {
         printEnabled = Button(window, "Button2")->isEnabled();
         closeEnabled = Button(window, "Button3")->isEnabled();
     }));
-    form->findChild<QAction*>(QStringLiteral("N11"))->trigger();
+    Trigger(form.get(), "N11");
     EXPECT_EQ(store.Read("tarvok07.zzj"), kClosingLine);
     EXPECT_FALSE(previewEnabled);
     EXPECT_FALSE(printEnabled);
@@ -262,22 +253,16 @@ TEST(PrintAForm, LooksAsDrawnAndReadsTheFeedWhenShown) {
     TPrintAForm form(store.dir(), 2);
     EXPECT_EQ(form.objectName(), QStringLiteral("PrintAForm"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("打印项目清单(纸张大小：A4)"));
-    EXPECT_EQ(form.size(), QSize(566, 76));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_EQ(form.font().family(), QStringLiteral("宋体"));
     EXPECT_EQ(form.font().pixelSize(), 12);
-    const struct {
-        const char* name;
-        const char16_t* text;
-        int left;
-    } buttons[] = {
-        {"Button1", u"打印预览", 104}, {"Button2", u"打印", 232}, {"Button3", u"关闭", 360}};
-    for (const auto& expected : buttons) {
-        QPushButton* button = Button(&form, expected.name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), QString::fromUtf16(expected.text));
-        EXPECT_EQ(button->geometry(), QRect(expected.left, 22, 75, 25));
-    }
+    ExpectLayout(&form, {{"PrintAForm", -1, -1, 566, 76},
+                         {"Button1", 104, 22, 75, 25},
+                         {"Button2", 232, 22, 75, 25},
+                         {"Button3", 360, 22, 75, 25}});
+    EXPECT_EQ(Button(&form, "Button1")->text(), QStringLiteral("打印预览"));
+    EXPECT_EQ(Button(&form, "Button2")->text(), QStringLiteral("打印"));
+    EXPECT_EQ(Button(&form, "Button3")->text(), QStringLiteral("关闭"));
 
     // The feed is read when the window shows, not before; a feed written
     // later is not read again.
@@ -316,7 +301,7 @@ TEST(PrintAForm, AFeedThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
     answerer.Ok();
     TPrintAForm form(store.dir(), 2);
     form.show();
-    ASSERT_TRUE(testing::WaitFor([&] { return answerer.messages().size() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return answerer.messages().size() == 1; }));
     EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
     EXPECT_TRUE(answerer.messages()[0].contains(QStringLiteral("tarvok07.zzj")));
     EXPECT_TRUE(form.isVisible());
@@ -343,7 +328,7 @@ TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
     answerer.Ok();
     TPrintAForm form(store.dir(), static_cast<int>(rows.size()));
     form.show();
-    ASSERT_TRUE(testing::WaitFor([&] { return answerer.messages().size() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return answerer.messages().size() == 1; }));
     platform::SetFaultInjector({});
     EXPECT_EQ(answerer.icons()[0], QMessageBox::Critical);
     EXPECT_TRUE(form.isVisible());
@@ -355,4 +340,4 @@ TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

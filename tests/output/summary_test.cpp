@@ -33,13 +33,9 @@
 #include "tests/report/report_support.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::StartMainForm;
-using testing::TempStore;
 namespace fs = std::filesystem;
 
 // A project of the hand-made store: its plan category, department and the
@@ -216,7 +212,7 @@ TEST(Summary, SumsMatchFiguresWorkedOutByHand) {
 }
 
 QTableView* Grid(QWidget* form) {
-    return form->findChild<QTableView*>(QStringLiteral("StringGrid1"));
+    return Find<QTableView>(form, "StringGrid1");
 }
 
 QString GridText(QWidget* form, int row, int column) {
@@ -234,7 +230,7 @@ QStringList GridColumn(QWidget* form, int column) {
 
 // The bars of the chart, top to bottom.
 QList<qreal> Bars(QWidget* form) {
-    QChart* chart = form->findChild<QChartView*>(QStringLiteral("Chart1"))->chart();
+    QChart* chart = Find<QChartView>(form, "Chart1")->chart();
     auto* series = qobject_cast<QHorizontalBarSeries*>(chart->series().value(0));
     QList<qreal> values;
     if (series == nullptr || series->barSets().size() != 1) {
@@ -259,7 +255,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
     WriteHandStore(store);
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    QAction* command = form->findChild<QAction*>(QStringLiteral("NSummary"));
+    QAction* command = Find<QAction>(form.get(), "NSummary");
     ASSERT_NE(command, nullptr);
 
     bool seen = false;
@@ -275,8 +271,8 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
         EXPECT_TRUE(screen.contains(summary->frameGeometry()))
             << screen.width() << "x" << screen.height();
 
-        auto* grouping = summary->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-        auto* charted = summary->findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+        auto* grouping = Find<QComboBox>(summary, "ComboBox1");
+        auto* charted = Find<QComboBox>(summary, "ComboBox2");
         QStringList groupings;
         for (int i = 0; i < grouping->count(); ++i) {
             groupings << grouping->itemText(i);
@@ -315,8 +311,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
         charted->setCurrentIndex(0);
         EXPECT_EQ(Bars(summary), (QList<qreal>{2, 2, 2}));
         EXPECT_EQ(summary->chartColumn(), kSummaryCountColumn);
-        QTest::mouseClick(summary->findChild<QPushButton*>(QStringLiteral("Button4")),
-                          Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(summary, "Button4"), Qt::LeftButton);
         EXPECT_FALSE(summary->isVisible());
     });
     command->trigger();
@@ -347,7 +342,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
     // An empty list: nothing to sum, nothing shown.
     TempStore empty;
     auto emptyForm = StartMainForm(empty, answerer);
-    emptyForm->findChild<QAction*>(QStringLiteral("NSummary"))->trigger();
+    Trigger(emptyForm.get(), "NSummary");
     EXPECT_EQ(answerer.unexpected(), 0);
     EXPECT_EQ(answerer.messages().size(), 1);
 }
@@ -360,7 +355,7 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     const auto click = [&form](const char* name) {
-        QTest::mouseClick(form.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
+        QTest::mouseClick(Button(&form, name), Qt::LeftButton);
     };
 
     // The text file: a header line, the rows as shown, the total; a tab
@@ -396,25 +391,25 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
     ASSERT_EQ(document.pages.size(), 1u);
     EXPECT_EQ(document.rowCount, 3);
     const report::ReportPage& page = document.pages[0];
-    const auto title = testing::Bands(page, report::BandKind::Title);
+    const auto title = Bands(page, report::BandKind::Title);
     ASSERT_EQ(title.size(), 1u);
     EXPECT_EQ(title[0]->field(SummaryTitleField())->shownText(),
               QStringLiteral("澄川省计划项目汇总表（按计划类别）"));
     QStringList groups;
-    for (const report::PlacedBand* band : testing::Bands(page, report::BandKind::Detail)) {
+    for (const report::PlacedBand* band : Bands(page, report::BandKind::Detail)) {
         groups << band->field(SummaryDetailField(0))->shownText();
     }
     EXPECT_EQ(groups, (QStringList{"03 星火计划", "（未填）", "01 重点科技攻关计划"}));
-    const auto summary = testing::Bands(page, report::BandKind::Summary);
+    const auto summary = Bands(page, report::BandKind::Summary);
     ASSERT_EQ(summary.size(), 1u);
     EXPECT_GE(summary[0]->rect.top(),
-              testing::Bands(page, report::BandKind::Detail).back()->rect.bottom() - 1e-6);
+              Bands(page, report::BandKind::Detail).back()->rect.bottom() - 1e-6);
     EXPECT_EQ(summary[0]->field(SummaryTotalField(2))->shownText(), QStringLiteral("140.0001"));
     const report::PlacedField* chart = summary[0]->field(SummaryChartField());
     ASSERT_NE(chart, nullptr);
     EXPECT_FALSE(chart->picture.isNull());
     EXPECT_LE(summary[0]->rect.bottom(),
-              testing::Bands(page, report::BandKind::PageFooter)[0]->rect.top() + 1e-6);
+              Bands(page, report::BandKind::PageFooter)[0]->rect.top() + 1e-6);
     // Numbers stand flush right in their columns.
     const report::PlacedField* sum = summary[0]->field(SummaryTotalField(2));
     EXPECT_GT(sum->lines[0].x, 0);
@@ -449,7 +444,7 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
         ASSERT_NE(preview, nullptr);
         EXPECT_EQ(preview->document().rowCount, 3);
         EXPECT_EQ(preview->pageCount(), 1);
-        preview->findChild<QAction*>(QStringLiteral("PrintReport"))->trigger();
+        Trigger(preview, "PrintReport");
         preview->close();
     });
     answerer.Ok();
@@ -460,10 +455,10 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
                              .arg(FromPath(store.path("tarvok08.pdf")));
     EXPECT_EQ(answerer.messages()[2], done);
     EXPECT_EQ(answerer.messages()[3], done);
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         const fs::path pdf = store.path("tarvok08.pdf");
-        EXPECT_TRUE(testing::PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
-        const QString text = testing::PdfText(pdf);
+        EXPECT_TRUE(PdfInfo(pdf, QStringLiteral("Page size")).startsWith("842 x 595"));
+        const QString text = PdfText(pdf);
         EXPECT_TRUE(text.contains(QStringLiteral("澄川省计划项目汇总表（按计划类别）")));
         EXPECT_TRUE(text.contains(QStringLiteral("140.0001")));
         EXPECT_TRUE(text.contains(QStringLiteral("含4项非数字")));
@@ -483,4 +478,4 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -18,10 +18,8 @@
 #include "platform/gui/input_method.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::ScopedEnv;
 
 // Counts the requests for Chinese input that reach the input method.
 class CountingSwitch : public InputMethodSwitch {
@@ -37,20 +35,20 @@ class CountingSwitch : public InputMethodSwitch {
 };
 
 TEST(QueryFields, EachAsksForChineseWhenItGetsTheFocus) {
-    testing::TempStore store;
-    testing::ModalAnswerer answerer;
-    auto form = testing::StartMainForm(store, answerer);
+    TempStore store;
+    ModalAnswerer answerer;
+    auto form = StartMainForm(store, answerer);
     int requests = 0;
     SetInputMethodSwitch(std::make_unique<CountingSwitch>(requests));
-    auto* edit1 = form->findChild<QLineEdit*>(QStringLiteral("Edit1"));
-    auto* edit2 = form->findChild<QLineEdit*>(QStringLiteral("Edit2"));
-    auto* button1 = form->findChild<QPushButton*>(QStringLiteral("Button1"));
-    auto* button2 = form->findChild<QPushButton*>(QStringLiteral("Button2"));
-    form->findChild<QAction*>(QStringLiteral("N71"))->trigger();
+    auto* edit1 = Find<QLineEdit>(form.get(), "Edit1");
+    auto* edit2 = Find<QLineEdit>(form.get(), "Edit2");
+    auto* button1 = Find<QPushButton>(form.get(), "Button1");
+    auto* button2 = Find<QPushButton>(form.get(), "Button2");
+    Trigger(form.get(), "N71");
     EXPECT_TRUE(edit1->hasFocus());
-    EXPECT_TRUE(testing::WaitFor([&] { return requests == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return requests == 1; }));
     edit2->setFocus();
-    EXPECT_TRUE(testing::WaitFor([&] { return requests == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return requests == 2; }));
     // A field that has lost the focus again before the input method heard of
     // it asks nothing, so the request never lands in another field.
     edit1->setFocus();
@@ -81,7 +79,7 @@ class PrivateBus : public ::testing::Test {
                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
                        QStringLiteral("--nopidfile"), QStringLiteral("--print-address")});
         ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon is needed (package dbus-daemon)";
-        ASSERT_TRUE(testing::WaitFor([&] { return daemon_.canReadLine(); }));
+        ASSERT_TRUE(WaitFor([&] { return daemon_.canReadLine(); }));
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
         ASSERT_FALSE(address_.isEmpty());
     }
@@ -115,9 +113,9 @@ TEST_F(PrivateBus, TheFcitx5SwitchActivatesTheControllerOnlyWhereItIsThere) {
                                            QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(inputMethod.registerService(QStringLiteral("org.fcitx.Fcitx5")));
     EXPECT_TRUE(inputSwitch.SwitchToChinese());
-    EXPECT_TRUE(testing::WaitFor([&] { return controller.activations == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return controller.activations == 1; }));
     EXPECT_TRUE(inputSwitch.SwitchToChinese());
-    EXPECT_TRUE(testing::WaitFor([&] { return controller.activations == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return controller.activations == 2; }));
 
     // The input method quits: back to no switch.
     inputMethod.unregisterService(QStringLiteral("org.fcitx.Fcitx5"));
@@ -130,7 +128,7 @@ TEST_F(PrivateBus, TheFcitx5SwitchActivatesTheControllerOnlyWhereItIsThere) {
 }
 
 TEST(SessionInputMethodSwitch, OnlyFcitxWithASessionBusHasOne) {
-    testing::TempStore runtime, bare;
+    TempStore runtime, bare;
     runtime.Write("bus", "");  // where libdbus finds the user's bus
     ScopedEnv module("QT_IM_MODULE", nullptr);
     ScopedEnv address("DBUS_SESSION_BUS_ADDRESS", nullptr);
@@ -165,6 +163,6 @@ TEST(SessionInputMethodSwitch, OnlyFcitxWithASessionBusHasOne) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing
 
 #include "input_method_test.moc"

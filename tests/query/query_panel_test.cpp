@@ -15,15 +15,8 @@
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
-
-using testing::Cell;
-using testing::Gbk;
-using testing::ModalAnswerer;
-using testing::SampleRecord;
-using testing::StartMainForm;
-using testing::TempStore;
 
 class QueryPanel : public ::testing::Test {
   protected:
@@ -47,11 +40,9 @@ class QueryPanel : public ::testing::Test {
 
     template <class T>
     T* Find(const char* name) {
-        T* widget = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return testing::Find<T>(form.get(), name);
     }
-    void Trigger(const char* name) { Find<QAction>(name)->trigger(); }
+    void Trigger(const char* name) { testing::Trigger(form.get(), name); }
     QStringList ShownIds() {
         QStringList out;
         for (int r = 1; r <= form->projectCount(); ++r)
@@ -61,9 +52,9 @@ class QueryPanel : public ::testing::Test {
     // Opens the criterion, types the bounds and confirms with the button.
     void Query(const char* menu, const QString& low, const QString& high = QString()) {
         Trigger(menu);
-        testing::TypeText(Find<QLineEdit>("Edit1"), low);
+        TypeText(Find<QLineEdit>("Edit1"), low);
         if (!high.isEmpty())
-            testing::TypeText(Find<QLineEdit>("Edit2"), high);
+            TypeText(Find<QLineEdit>("Edit2"), high);
         Find<QPushButton>("Button1")->click();
     }
 
@@ -77,7 +68,7 @@ TEST_F(QueryPanel, OpeningTheTextCriterionSetsUpThePanelAndLocksTheWindow) {
     Trigger("N13");
     auto* panel = Find<QFrame>("Panel3");
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->size(), QSize(289, 165));
+    ExpectLayout(panel, {{"Panel3", -1, -1, 289, 165}, {"Label3", 130, 64}});
     auto* grid = Find<QTableView>("StringGrid1");
     EXPECT_EQ(panel->x(), (grid->width() - 289) / 2);
     EXPECT_EQ(panel->y(), (grid->height() - 165) / 2);
@@ -107,7 +98,6 @@ TEST_F(QueryPanel, RangeCriteriaShowTheSecondField) {
     Trigger("N71");
     EXPECT_TRUE(Find<QLineEdit>("Edit2")->isVisible());
     EXPECT_TRUE(Find<QLabel>("Label3")->isVisible());
-    EXPECT_EQ(Find<QLabel>("Label3")->pos(), QPoint(130, 64));
     EXPECT_EQ(Find<QLineEdit>("Edit1")->width(), 90);
     EXPECT_EQ(Find<QLabel>("Label2")->text(), QStringLiteral("请输入您要查询的金额范围"));
     EXPECT_EQ(Find<QPushButton>("Button1")->property("Tag").toInt(), 7);
@@ -215,12 +205,12 @@ TEST(QueryOnAnEmptyStore, FindsNothingAndKeepsOnlyTheHeader) {
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     answerer.Ok();
-    form->findChild<QAction*>(QStringLiteral("N12"))->trigger();
-    testing::TypeText(form->findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("科技"));
-    form->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    testing::Trigger(form.get(), "N12");
+    TypeText(Edit(form.get(), "Edit1"), QStringLiteral("科技"));
+    Button(form.get(), "Button1")->click();
     EXPECT_EQ(answerer.messages().value(0), QStringLiteral("对不起，未检索到任何符合条件的项目！"));
     EXPECT_EQ(form->projectCount(), 0);
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -7,15 +7,12 @@
 #include "report/report.h"
 #include "tests/report/report_support.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using report::BandKind;
 using report::Field;
 using report::FieldKind;
-using testing::Bands;
-using testing::DetailRows;
-using testing::TableSource;
 
 // Portrait A4 with 10 mm margins: 277 mm of height for the bands. The first
 // page holds 237 mm of detail rows (23 rows of 10 mm), the others 257 mm (25).
@@ -25,12 +22,7 @@ report::ReportDefinition Sample() {
 
     report::Band title;
     title.height = 20;
-    Field heading;
-    heading.name = QStringLiteral("Title");
-    heading.text = QStringLiteral("标题");
-    heading.top = 2;
-    heading.font = SongPointFont(16);
-    heading.autoSize = true;
+    Field heading = FieldAt(QStringLiteral("Title"), QStringLiteral("标题"), {0, 2, 0, 0}, 16);
     heading.centred = true;
     title.fields.push_back(heading);
     definition.title = title;
@@ -38,13 +30,8 @@ report::ReportDefinition Sample() {
     report::Band header;
     header.height = 10;
     header.ruleTop = header.ruleBottom = true;
-    Field caption;
-    caption.name = QStringLiteral("Caption");
-    caption.text = QStringLiteral("名称");
-    caption.top = 1;
-    caption.width = 100;
-    caption.height = 5;
-    caption.font = SongPointFont(9);
+    const Field caption =
+        FieldAt(QStringLiteral("Caption"), QStringLiteral("名称"), {0, 1, 100, 5});
     header.fields.push_back(caption);
     definition.columnHeader = header;
 
@@ -64,18 +51,8 @@ report::ReportDefinition Sample() {
     detail.fields.push_back(unit);
     definition.detail = detail;
 
-    report::Band footer;
-    footer.height = 10;
-    footer.ruleTop = true;
-    Field number;
-    number.name = QStringLiteral("Page");
-    number.kind = FieldKind::PageNumber;
-    number.left = 5;
-    number.top = 2;
-    number.font = SongPointFont(9);
-    number.autoSize = true;
-    footer.fields.push_back(number);
-    Field printedAt = number;
+    report::Band footer = PageNumberFooter();
+    Field printedAt = footer.fields.front();
     printedAt.name = QStringLiteral("At");
     printedAt.kind = FieldKind::DateTime;
     printedAt.left = 100;
@@ -86,11 +63,7 @@ report::ReportDefinition Sample() {
 }
 
 TableSource Rows(int count) {
-    TableSource table;
-    for (int i = 1; i <= count; ++i) {
-        table.rows.push_back({QStringLiteral("项目%1").arg(i), QStringLiteral("单位")});
-    }
-    return table;
+    return NumberedRows(count, QStringLiteral("项目%1"), {QStringLiteral("单位")});
 }
 
 // Millimetres of one line of `font` as the layout measures it.
@@ -112,7 +85,7 @@ QString Joined(const std::vector<const report::PlacedField*>& pieces) {
 
 class ReportLayout : public ::testing::Test {
   protected:
-    void SetUp() override { testing::ExpectSongFace(SongPointFont(9)); }
+    void SetUp() override { ExpectSongFace(SongPointFont(9)); }
     const QDateTime printedAt{QDate(2001, 7, 16), QTime(14, 3, 5)};
 };
 
@@ -138,19 +111,15 @@ TEST_F(ReportLayout, RowsFillPagesInOrderWithTitleOnceAndHeaderAndFooterEverywhe
 
         for (const report::ReportPage& page : document.pages) {
             SCOPED_TRACE(page.number);
-            const auto titles = Bands(page, BandKind::Title);
-            const auto headers = Bands(page, BandKind::ColumnHeader);
-            const auto footers = Bands(page, BandKind::PageFooter);
-            ASSERT_EQ(headers.size(), 1u);
-            ASSERT_EQ(footers.size(), 1u);
-            EXPECT_EQ(titles.size(), page.number == 1 ? 1u : 0u);
+            const PageFrame frame = FrameBands(page);
+            ASSERT_TRUE(frame.header && frame.footer);
             // Title and header from the top margin down; the footer on the
             // bottom margin.
-            EXPECT_DOUBLE_EQ(headers[0]->rect.top(), page.number == 1 ? 30.0 : 10.0);
-            EXPECT_DOUBLE_EQ(footers[0]->rect.top(), 277.0);
-            EXPECT_EQ(footers[0]->field(QStringLiteral("Page"))->shownText(),
+            EXPECT_DOUBLE_EQ(frame.header->rect.top(), page.number == 1 ? 30.0 : 10.0);
+            EXPECT_DOUBLE_EQ(frame.footer->rect.top(), 277.0);
+            EXPECT_EQ(frame.footer->field(QStringLiteral("Page"))->shownText(),
                       QString::number(page.number));
-            EXPECT_EQ(headers[0]->field(QStringLiteral("Caption"))->shownText(),
+            EXPECT_EQ(frame.header->field(QStringLiteral("Caption"))->shownText(),
                       QStringLiteral("名称"));
             for (const report::PlacedBand& band : page.bands) {
                 if (band.kind == BandKind::Detail) {
@@ -365,4 +334,4 @@ TEST(ReportDateTime, ShortDateBlankLongTimeAndOnlyTheDateAtMidnight) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

@@ -12,19 +12,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/gui/fonts.h"
 #include "platform/io_error.h"
 #include "report/preview.h"
 #include "report/printing.h"
 #include "report/render.h"
 #include "tests/report/report_support.h"
 #include "tests/support/modal.h"
+#include "tests/support/widgets.h"
 
-namespace shenbao {
+namespace shenbao::testing {
 namespace {
 
 using report::BandKind;
-using testing::TableSource;
 
 // Landscape A4, 10 mm margins: a 15 mm header with rules and one caption,
 // 8 mm detail rows, a 10 mm footer with the page number.
@@ -35,14 +34,8 @@ report::ReportDefinition Simple() {
     report::Band header;
     header.height = 15;
     header.ruleTop = header.ruleBottom = true;
-    report::Field caption;
-    caption.name = QStringLiteral("Caption");
-    caption.text = QStringLiteral("名称");
-    caption.left = 20;
-    caption.top = 5;
-    caption.width = 60;
-    caption.height = 6;
-    caption.font = SongPointFont(9);
+    const report::Field caption =
+        FieldAt(QStringLiteral("Caption"), QStringLiteral("名称"), {20, 5, 60, 6});
     header.fields.push_back(caption);
     definition.columnHeader = header;
     report::Band detail;
@@ -54,27 +47,12 @@ report::ReportDefinition Simple() {
     value.top = 1;
     detail.fields.push_back(value);
     definition.detail = detail;
-    report::Band footer;
-    footer.height = 10;
-    footer.ruleTop = true;
-    report::Field number;
-    number.name = QStringLiteral("Page");
-    number.kind = report::FieldKind::PageNumber;
-    number.left = 5;
-    number.top = 2;
-    number.font = SongPointFont(9);
-    number.autoSize = true;
-    footer.fields.push_back(number);
-    definition.pageFooter = footer;
+    definition.pageFooter = PageNumberFooter();
     return definition;
 }
 
 TableSource Rows(int count) {
-    TableSource table;
-    for (int i = 1; i <= count; ++i) {
-        table.rows.push_back({QStringLiteral("第%1行").arg(i)});
-    }
-    return table;
+    return NumberedRows(count, QStringLiteral("第%1行"));
 }
 
 // Rows of `image` in which the column `x` is dark.
@@ -109,8 +87,7 @@ QRect Pixels(const QRectF& mm, int dpi) {
 TEST(ReportRender, MillimetresFollowTheDeviceResolutionAndFontsKeepTheirPointSize) {
     TableSource table = Rows(3);
     const report::ReportDocument document = report::LayOutReport(Simple(), table.Source());
-    const report::PlacedBand& header =
-        *testing::Bands(document.pages[0], BandKind::ColumnHeader)[0];
+    const report::PlacedBand& header = *Bands(document.pages[0], BandKind::ColumnHeader)[0];
     const report::PlacedField& caption = *header.field(QStringLiteral("Caption"));
 
     QRect inks[2];
@@ -151,7 +128,7 @@ TEST(ReportRender, MillimetresFollowTheDeviceResolutionAndFontsKeepTheirPointSiz
 }
 
 TEST(ReportRender, PdfHasTheSheetThePagesAndTheirText) {
-    if (!testing::HavePdfTools()) {
+    if (!HavePdfTools()) {
         GTEST_SKIP() << "poppler-utils not installed";
     }
     TableSource table = Rows(45);  // 20 rows of 8 mm in 165 mm
@@ -164,10 +141,9 @@ TEST(ReportRender, PdfHasTheSheetThePagesAndTheirText) {
     file.write(report::RenderPdf(document, QStringLiteral("测试")));
     file.close();
 
-    EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("3"));
-    EXPECT_TRUE(
-        testing::PdfInfo(pdf, QStringLiteral("Page size")).startsWith(QStringLiteral("842 x 595")));
-    const QStringList pages = testing::PdfPages(pdf);
+    EXPECT_EQ(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("3"));
+    EXPECT_TRUE(PdfInfo(pdf, QStringLiteral("Page size")).startsWith(QStringLiteral("842 x 595")));
+    const QStringList pages = PdfPages(pdf);
     ASSERT_EQ(pages.size(), 3);
     int next = 1;
     for (int p = 0; p < 3; ++p) {
@@ -205,10 +181,10 @@ TEST_F(Printing, APrintRunsTheReportFromTheStartAndPrintsEveryPage) {
     EXPECT_EQ(table.beforeRuns, 1);
     EXPECT_EQ(table.needDataCalls, 26);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
-    if (testing::HavePdfTools()) {
+    if (HavePdfTools()) {
         const std::filesystem::path pdf = file.toStdString();
-        EXPECT_EQ(testing::PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("2"));
-        EXPECT_TRUE(testing::PdfText(pdf).contains(QStringLiteral("第1行")));
+        EXPECT_EQ(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("2"));
+        EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("第1行")));
     }
 }
 
@@ -244,12 +220,10 @@ TEST(ReportPreviewWindow, ShowsThePagesMovesAndRunsAgainFromTheFirstRow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
     // Frame and all within the screen's free area (800 x 600 here).
     EXPECT_TRUE(preview.screen()->availableGeometry().contains(preview.frameGeometry()));
-    ASSERT_TRUE(testing::WaitFor([&] { return preview.pageCount() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return preview.pageCount() == 3; }));
     EXPECT_EQ(preview.document().rowCount, 45);
     EXPECT_EQ(preview.currentPage(), 1);
-    const auto action = [&](const char* name) {
-        return preview.findChild<QAction*>(QString::fromLatin1(name));
-    };
+    const auto action = [&](const char* name) { return Find<QAction>(&preview, name); };
     EXPECT_FALSE(action("PreviousPage")->isEnabled());
     action("NextPage")->trigger();
     EXPECT_EQ(preview.currentPage(), 2);
@@ -279,7 +253,7 @@ TEST(ReportPreviewWindow, ShowsThePagesMovesAndRunsAgainFromTheFirstRow) {
 
 TEST(ReportPreviewWindow, ShowPreviewReturnsWhenTheUserClosesIt) {
     TableSource table = Rows(2);
-    testing::ModalAnswerer answerer;
+    ModalAnswerer answerer;
     int pages = -1;
     answerer.Then([&](QWidget* window) {
         auto* preview = qobject_cast<report::ReportPreview*>(window);
@@ -293,4 +267,4 @@ TEST(ReportPreviewWindow, ShowPreviewReturnsWhenTheUserClosesIt) {
 }
 
 }  // namespace
-}  // namespace shenbao
+}  // namespace shenbao::testing

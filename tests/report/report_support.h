@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gui/fonts.h"
 #include "report/report.h"
 
 namespace shenbao::testing {
@@ -47,6 +48,42 @@ struct TableSource {
     }
 };
 
+// `count` rows: `first` with the row number (1..count) for %1, then `rest`.
+inline TableSource NumberedRows(int count, const QString& first, const QStringList& rest = {}) {
+    TableSource table;
+    for (int i = 1; i <= count; ++i) {
+        table.rows.push_back(std::vector<QString>{first.arg(i)});
+        table.rows.back().insert(table.rows.back().end(), rest.begin(), rest.end());
+    }
+    return table;
+}
+
+// A text field at `box` (millimetres) in 宋体 at `points`; an empty box
+// makes a field sized to its text at the box's corner.
+inline report::Field FieldAt(const QString& name, const QString& text, const QRectF& box,
+                             int points = 9) {
+    report::Field field;
+    field.name = name;
+    field.text = text;
+    field.left = box.left();
+    field.top = box.top();
+    field.width = box.width();
+    field.height = box.height();
+    field.font = SongPointFont(points);
+    field.autoSize = box.isEmpty();
+    return field;
+}
+
+// A 10 mm page footer, ruled above, with the page number ("Page") at 5, 2.
+inline report::Band PageNumberFooter() {
+    report::Band footer;
+    footer.height = 10;
+    footer.ruleTop = true;
+    footer.fields.push_back(FieldAt(QStringLiteral("Page"), QString(), QRectF(5, 2, 0, 0)));
+    footer.fields.back().kind = report::FieldKind::PageNumber;
+    return footer;
+}
+
 // (page number, row) of every detail band, in page order; pieces of a cut
 // row count once per piece.
 inline std::vector<std::pair<int, int>> DetailRows(const report::ReportDocument& document) {
@@ -70,6 +107,23 @@ inline std::vector<const report::PlacedBand*> Bands(const report::ReportPage& pa
         }
     }
     return out;
+}
+
+// The column header and the page footer of `page`, which every page has
+// once; the title band stands on page 1 only. Otherwise the test fails and
+// both are nullptr.
+struct PageFrame {
+    const report::PlacedBand* header = nullptr;
+    const report::PlacedBand* footer = nullptr;
+};
+inline PageFrame FrameBands(const report::ReportPage& page) {
+    const auto headers = Bands(page, report::BandKind::ColumnHeader);
+    const auto footers = Bands(page, report::BandKind::PageFooter);
+    EXPECT_EQ(Bands(page, report::BandKind::Title).size(), page.number == 1 ? 1u : 0u);
+    EXPECT_EQ(headers.size(), 1u);
+    EXPECT_EQ(footers.size(), 1u);
+    return headers.size() == 1 && footers.size() == 1 ? PageFrame{headers[0], footers[0]}
+                                                      : PageFrame{};
 }
 
 // Output of a command line, or nothing when it could not run.
@@ -98,8 +152,7 @@ inline bool HavePdfTools() {
 // lines keep the page's columns side by side.
 inline QString PdfText(const std::filesystem::path& pdf, bool layout = false) {
     const auto out = CommandOutput(std::string("pdftotext -enc UTF-8 ") +
-                                   (layout ? "-layout '" : "'") + pdf.string() +
-                                   "' - 2>/dev/null");
+                                   (layout ? "-layout '" : "'") + pdf.string() + "' - 2>/dev/null");
     return out ? QString::fromStdString(*out) : QString();
 }
 

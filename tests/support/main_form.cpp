@@ -27,7 +27,7 @@ std::unique_ptr<TZMainForm> StartMainForm(const TempStore& store, ModalAnswerer&
 }
 
 void ChooseSortKey(TZMainForm& form, int index) {
-    auto* combo = form.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    QComboBox* combo = Combo(&form, "ComboBox1");
     ASSERT_NE(combo, nullptr);
     combo->showPopup();
     QAbstractItemView* list = combo->view();

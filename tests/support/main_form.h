@@ -5,6 +5,7 @@
 #include "mainwin/zmain.h"
 #include "tests/support/modal.h"
 #include "tests/support/temp_store.h"
+#include "tests/support/widgets.h"
 
 namespace shenbao::testing {
 
