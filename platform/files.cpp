@@ -618,37 +618,14 @@ bool CreateDirectories(const fs::path& path) noexcept {
 }
 
 std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string_view extension) {
-    if (int fault = InjectedFault(FileOperation::List, dir)) {
-        IoError::ThrowCode(dir, fault);
-    }
-    DIR* d = ::opendir(dir.c_str());
-    if (d == nullptr) {
-        IoError::ThrowErrno(dir);
-    }
+    const DirectoryListing listing(dir);
     std::vector<std::string> names;
-    int readError = 0;
-    for (;;) {
-        errno = 0;
-        dirent* entry = ::readdir(d);
-        if (entry == nullptr) {
-            readError = errno;
-            break;
+    for (const DirectoryEntry& entry : listing.entries()) {
+        const bool hidden = entry.name.empty() || entry.name.front() == '.';
+        if (!hidden && entry.kind == EntryKind::Regular &&
+            EndsWithIgnoringCase(entry.name, extension)) {
+            names.push_back(entry.name);
         }
-        std::string_view name(entry->d_name);
-        if (name.empty() || name.front() == '.') {
-            continue;  // hidden
-        }
-        if (!EndsWithIgnoringCase(name, extension)) {
-            continue;
-        }
-        if (KindOfDirent(dir, *entry) != EntryKind::Regular) {
-            continue;
-        }
-        names.emplace_back(name);
-    }
-    ::closedir(d);
-    if (readError != 0) {
-        IoError::ThrowCode(dir, readError);
     }
     return names;
 }
