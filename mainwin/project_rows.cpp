@@ -57,7 +57,7 @@ ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
 
 ListRow LoadProjectRow(const fs::path& dataDir, std::string_view id,
                        std::vector<DamagedEntry>* damaged) {
-    return LoadRow(platform::DirectoryListing(dataDir), id, damaged);
+    return LoadRow(platform::DirectoryListing(dataDir, platform::Listing::OnDemand), id, damaged);
 }
 
 std::vector<ListRow> IdRows(const std::vector<std::string>& ids) {
@@ -88,7 +88,10 @@ void FillRows(const fs::path& dataDir, std::vector<ListRow>& rows,
     if (rows.empty()) {
         return;
     }
-    const platform::DirectoryListing listing(dataDir);
+    // Files under their own names are read straight away; the directory is
+    // listed once, at the first name that is missing or stands in another
+    // letter case.
+    const platform::DirectoryListing listing(dataDir, platform::Listing::OnDemand);
     for (ListRow& row : rows) {
         row = LoadRow(listing, row[ListColumn::Id], damaged);
     }

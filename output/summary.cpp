@@ -79,9 +79,9 @@ std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dat
     if (rows.empty()) {
         return projects;
     }
-    // One listing for all projects: a missing file costs a look-up, not a
-    // scan of the directory.
-    const platform::DirectoryListing listing(dataDir);
+    // At most one listing for all projects, made at the first missing file:
+    // a missing file costs a look-up, not a scan of the directory.
+    const platform::DirectoryListing listing(dataDir, platform::Listing::OnDemand);
     for (const ListRow& row : rows) {
         std::optional<std::array<std::string, kFieldCount>> fields;
         try {

@@ -510,7 +510,25 @@ EntryKind KindOfDirent(const fs::path& dir, const dirent& entry) {
 
 }  // namespace
 
-DirectoryListing::DirectoryListing(const fs::path& dir) : dir_(dir) {
+DirectoryListing::DirectoryListing(const fs::path& dir, Listing when) : dir_(dir) {
+    listed_ = false;
+    if (when == Listing::Now) {
+        List();
+    }
+}
+
+const std::vector<DirectoryEntry>& DirectoryListing::entries() const {
+    List();
+    return entries_;
+}
+
+void DirectoryListing::List() const {
+    if (listed_) {
+        return;
+    }
+    const fs::path& dir = dir_;
+    entries_.clear();
+    byFoldedName_.clear();
     if (int fault = InjectedFault(FileOperation::List, dir)) {
         IoError::ThrowCode(dir, fault);
     }
@@ -537,9 +555,11 @@ DirectoryListing::DirectoryListing(const fs::path& dir) : dir_(dir) {
     if (readError != 0) {
         IoError::ThrowCode(dir, readError);
     }
+    listed_ = true;
 }
 
 const DirectoryEntry* DirectoryListing::Find(std::string_view name) const {
+    List();
     auto it = byFoldedName_.find(FoldCase(name));
     if (it == byFoldedName_.end()) {
         return nullptr;
@@ -570,6 +590,26 @@ std::optional<std::string> ReadEntry(const DirectoryListing& listing, const Dire
         ThrowNotARegularFile(path, entry.kind);
     }
     return ReadFileIfExists(path);
+}
+
+std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::string_view name) {
+    if (!listing.listed()) {
+        try {
+            if (std::optional<std::string> content = ReadFileIfExists(listing.directory() / name)) {
+                return content;
+            }
+        } catch (const IoError& error) {
+            // No regular file under that very name: a variant of it may be one.
+            if (!IsUnreadableEntry(error.errorCode())) {
+                throw;
+            }
+        }
+    }
+    const DirectoryEntry* entry = listing.Find(name);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    return ReadEntry(listing, *entry);
 }
 
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {

@@ -188,6 +188,10 @@ struct DirectoryEntry {
     EntryKind kind;
 };
 
+// When a listing reads the directory: at once, or at the first look-up that
+// needs it (see ReadNamed).
+enum class Listing { Now, OnDemand };
+
 // The entries of a directory, listed once and then looked up by name with
 // ASCII letter case ignored. A command that looks up many names (every
 // project of the list, every file of an exchange directory) lists the
@@ -196,28 +200,41 @@ class DirectoryListing {
   public:
     DirectoryListing() = default;
     // Lists `dir` ("." and ".." left out). Throws IoError when it cannot be
-    // read.
-    explicit DirectoryListing(const fs::path& dir);
+    // read: at once, or with `Listing::OnDemand` at the first call of
+    // entries() or Find().
+    explicit DirectoryListing(const fs::path& dir, Listing when = Listing::Now);
 
     const fs::path& directory() const { return dir_; }
     // In the order of the system's listing.
-    const std::vector<DirectoryEntry>& entries() const { return entries_; }
+    const std::vector<DirectoryEntry>& entries() const;
     // The entry that stands for `name`: a regular file of exactly that name,
     // else a regular file whose name differs only in ASCII letter case, else
     // an entry of another kind under the name or a variant of it. Nothing
     // when there is none.
     const DirectoryEntry* Find(std::string_view name) const;
     fs::path PathOf(const DirectoryEntry& entry) const { return dir_ / entry.name; }
+    // Whether the directory has been read.
+    bool listed() const { return listed_; }
 
   private:
+    void List() const;
+
     fs::path dir_;
-    std::vector<DirectoryEntry> entries_;
-    std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName_;
+    mutable bool listed_ = true;
+    mutable std::vector<DirectoryEntry> entries_;
+    mutable std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName_;
 };
 
 // Reads the entry `entry` of `listing` as ReadFileIfExists does; an entry
 // that is not a regular file is refused without being opened.
 std::optional<std::string> ReadEntry(const DirectoryListing& listing, const DirectoryEntry& entry);
+
+// Reads the file that Find(name) finds, or nothing when there is none. A
+// regular file of exactly that name is read straight away while the
+// directory has not been listed; the listing is made only when there is
+// none (a store whose files all stand under their own names is never
+// listed), and once made it answers every later name.
+std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::string_view name);
 
 // ---- Directories -------------------------------------------------------------
 

@@ -176,27 +176,39 @@ void WriteProjectRecord(const fs::path& dataDir, std::string_view id,
     platform::ReplaceFile(memberPath, StoredLine(JoinMemberText(record)));
 }
 
-const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
-                                                 std::string_view id, std::string_view extension) {
+namespace {
+
+// The name of a project's file in the listed directory; nothing when the ID
+// names no file there. Throws when no file can have such a name.
+std::optional<std::string> ProjectEntryName(const platform::DirectoryListing& listing,
+                                            std::string_view id, std::string_view extension) {
     const std::optional<fs::path> path = ProjectFilePath(listing.directory(), id, extension);
     if (!path) {
-        return nullptr;
+        return std::nullopt;
     }
-    const std::string name = path->filename().string();
+    std::string name = path->filename().string();
     if (name.size() > kMaxFileNameLength) {
         // No file can have such a name: the ID cannot be a project's.
         throw IoError(*path, ENAMETOOLONG, std::strerror(ENAMETOOLONG));
     }
-    return listing.Find(name);
+    return name;
+}
+
+}  // namespace
+
+const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
+                                                 std::string_view id, std::string_view extension) {
+    const std::optional<std::string> name = ProjectEntryName(listing, id, extension);
+    return name ? listing.Find(*name) : nullptr;
 }
 
 std::optional<std::array<std::string, kFieldCount>> ReadMainFields(
     const platform::DirectoryListing& listing, std::string_view id) {
-    const platform::DirectoryEntry* entry = FindProjectEntry(listing, id, kMainFileExtension);
-    if (entry == nullptr) {
+    const std::optional<std::string> name = ProjectEntryName(listing, id, kMainFileExtension);
+    if (!name) {
         return std::nullopt;
     }
-    std::optional<std::string> content = platform::ReadEntry(listing, *entry);
+    std::optional<std::string> content = platform::ReadNamed(listing, *name);
     if (!content) {
         return std::nullopt;
     }
