@@ -388,6 +388,28 @@ TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
     EXPECT_THROW(ReadEntry(listing, *listing.Find("FIFO.ZJ")), IoError);
     EXPECT_EQ(ReadEntry(listing, *listing.Find("abcd.zzj")), "file");
     EXPECT_THROW(DirectoryListing(store.path("missing")), IoError);
+
+    // Reading by name gives the file Find finds. A listing made on demand
+    // reads a file under its own name without listing the directory, and
+    // lists it for any other name.
+    const std::map<std::string, std::optional<std::string>> reads = {
+        {"vemra.zzj", "exact"}, {"VEMRA.ZZJ", "upper"}, {"abcd.zzj", "file"},
+        {"none.zzj", std::nullopt}};
+    for (const auto& [name, expected] : reads) {
+        EXPECT_EQ(ReadNamed(listing, name), expected) << name;
+        EXPECT_EQ(ReadNamed(DirectoryListing(store.dir(), Listing::OnDemand), name), expected)
+            << name;
+    }
+    EXPECT_THROW(ReadNamed(DirectoryListing(store.dir(), Listing::OnDemand), "FIFO.ZJ"), IoError);
+    SetFaultInjector([](FileOperation operation, const fs::path&) {
+        return operation == FileOperation::List ? EIO : 0;
+    });
+    const DirectoryListing unlistable(store.dir(), Listing::OnDemand);
+    EXPECT_EQ(ReadNamed(unlistable, "VEMRA.ZZJ"), "upper");
+    EXPECT_FALSE(unlistable.listed());
+    EXPECT_THROW(ReadNamed(unlistable, "abcd.zzj"), IoError);
+    EXPECT_THROW(ReadNamed(unlistable, "none.zzj"), IoError);
+    SetFaultInjector({});
 }
 
 TEST(Directories, ListingFindsOrdinaryVisibleFilesByExtensionIgnoringCase) {
