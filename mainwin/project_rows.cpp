@@ -28,15 +28,11 @@ const ListRow& ListHeader() {
     return header;
 }
 
-namespace {
-
-ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
-                std::vector<DamagedEntry>* damaged) {
-    ListRow row;
-    row[ListColumn::Id] = std::string(id);
-    std::optional<std::array<std::string, kFieldCount>> fields;
+std::optional<std::array<std::string, kFieldCount>> ReadListedFields(
+    const platform::DirectoryListing& listing, std::string_view id,
+    std::vector<DamagedEntry>* damaged) {
     try {
-        fields = ReadMainFields(listing, id);
+        return ReadMainFields(listing, id);
     } catch (const IoError& error) {
         if (!platform::IsUnreadableEntry(error.errorCode())) {
             throw;
@@ -45,7 +41,17 @@ ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
             damaged->push_back({std::string(id), error});
         }
     }
-    if (fields) {
+    return std::nullopt;
+}
+
+namespace {
+
+ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
+                std::vector<DamagedEntry>* damaged) {
+    ListRow row;
+    row[ListColumn::Id] = std::string(id);
+    if (std::optional<std::array<std::string, kFieldCount>> fields =
+            ReadListedFields(listing, id, damaged)) {
         for (std::size_t c = 0; c < kListFields.size(); ++c) {
             row[ListColumn::SerialNumber + c] = std::move((*fields)[kListFields[c]]);
         }

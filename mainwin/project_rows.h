@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,13 @@ struct DamagedEntry {
     std::string id;
     IoError error;
 };
+
+// The main fields of project `id` read through `listing`; nothing when its
+// main data file is missing or damaged (then added to `damaged`, when
+// given). Throws IoError for other failures.
+std::optional<std::array<std::string, kFieldCount>> ReadListedFields(
+    const platform::DirectoryListing& listing, std::string_view id,
+    std::vector<DamagedEntry>* damaged = nullptr);
 
 // The row of a project: the ID as given (untrimmed) in column 0 and the nine
 // list fields from its main data file; the ID alone when the file is missing

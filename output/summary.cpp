@@ -83,17 +83,11 @@ std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dat
     // a missing file costs a look-up, not a scan of the directory.
     const platform::DirectoryListing listing(dataDir, platform::Listing::OnDemand);
     for (const ListRow& row : rows) {
-        std::optional<std::array<std::string, kFieldCount>> fields;
-        try {
-            fields = ReadMainFields(listing, row[ListColumn::Id]);
-        } catch (const IoError& error) {
-            // A damaged entry under the project's name (a directory, a link,
-            // a FIFO, a file far too large) counts as no data file, as the
-            // list shows it: the ID alone.
-            if (!platform::IsUnreadableEntry(error.errorCode())) {
-                throw;
-            }
-        }
+        // A damaged entry under the project's name (a directory, a link, a
+        // FIFO, a file far too large) counts as no data file, as the list
+        // shows it: the ID alone.
+        const std::optional<std::array<std::string, kFieldCount>> fields =
+            ReadListedFields(listing, row[ListColumn::Id]);
         projects.push_back(fields ? SummaryProjectOf(*fields) : SummaryProject());
     }
     return projects;
