@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "platform/gbk.h"
-#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/text.h"
 
