@@ -3,58 +3,18 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <array>
-#include <cerrno>
 
-#include "exchange/transfer.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
 #include "platform/io_error.h"
 #include "platform/gui/window.h"
 #include "platform/platform.h"
-#include "store/code_table.h"
-#include "store/index_file.h"
-#include "store/project_record.h"
-#include "store/text.h"
+#include "store/project_removal.h"
 
 namespace shenbao {
 
 namespace fs = std::filesystem;
-
-bool ClearStoreFiles(const fs::path& dataDir) {
-    const fs::path index = IndexFilePath(dataDir);
-    std::optional<std::string> content = platform::ReadFileIfExists(index);
-    if (!content) {
-        return false;
-    }
-    // The data directory listed once for all lines. The store's own files
-    // (the index, the code table, the path settings, the print feed) are no
-    // project's, whatever a line says.
-    const platform::DirectoryListing listing(dataDir);
-    for (const std::string& line : SplitLines(*content)) {
-        if (IsReservedId(line)) {
-            continue;
-        }
-        for (std::string_view extension : {kMainFileExtension, kMemberFileExtension}) {
-            std::string name = line;
-            name.append(extension);
-            if (!FileInDirectory(dataDir, name)) {
-                continue;
-            }
-            if (const platform::DirectoryEntry* entry = listing.Find(name)) {
-                platform::RemoveFile(listing.PathOf(*entry));
-            }
-        }
-    }
-    if (!platform::RemoveFile(index)) {
-        const int error = errno;
-        if (platform::FileExists(index)) {
-            IoError::ThrowCode(index, error != 0 ? error : EIO);
-        }
-    }
-    return true;
-}
 
 TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
     : QDialog(parent, kFixedHelpDialogFlags), dataDir_(dataDir) {
@@ -120,7 +80,7 @@ void TClearAllForm::Button1Click() {
 }
 
 bool TClearAllForm::DeleteAllProjects() {
-    if (!ClearStoreFiles(dataDir_)) {
+    if (!ClearStore(dataDir_)) {
         ShowMessage(this, QStringLiteral("未找到控制文件，清空操作失败！"));
         return false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Clearing the store: the warning dialog with its blinking question, and the
-// removal of every project the index file names together with the index.
+// Clearing the store: the warning dialog with its blinking question. The
+// removal itself is the store's (ClearStore).
 
 #include <QDialog>
 #include <filesystem>
@@ -11,14 +11,6 @@ class QPushButton;
 class QTimer;
 
 namespace shenbao {
-
-// Deletes ID + ".zzj" and ID + ".zj" in `dataDir` for every line of the index
-// file, each line taken as it stands (not trimmed; a line that could name a
-// file outside the data directory, or the code table or a path setting file,
-// is passed over), then the index file itself. Files that are missing or
-// cannot be deleted are passed over. False, with nothing deleted, when there
-// is no index file. Throws IoError when the index cannot be read or removed.
-bool ClearStoreFiles(const std::filesystem::path& dataDir);
 
 class TClearAllForm : public QDialog {
     Q_OBJECT
@@ -31,7 +23,7 @@ class TClearAllForm : public QDialog {
     bool cleared() const { return cleared_; }
 
     // Clears the store and reports the outcome in a message box; true when
-    // the store was cleared. Throws IoError as ClearStoreFiles.
+    // the store was cleared. Throws IoError as ClearStore.
     bool DeleteAllProjects();
 
   private:

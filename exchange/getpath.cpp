@@ -315,8 +315,15 @@ void TGetPathForm::DriveComboBox1Change(int index) {
 }
 
 void TGetPathForm::Button1Click() {
-    if (RunGuarded(this, [this] {
-            WritePathSetting(dataDir_, settingFileName(), ToGbk(Edit1->text()));
+    const std::string pathText = ToGbk(Edit1->text());
+    if (!IsValidPathText(pathText)) {
+        // A line break would cut the setting when it is read back.
+        ShowMessage(this, QStringLiteral("路径中不能有换行符、制表符等控制字符，请重新输入或选择路径。"));
+        Edit1->setFocus();
+        return;
+    }
+    if (RunGuarded(this, [this, &pathText] {
+            WritePathSetting(dataDir_, settingFileName(), pathText);
         })) {
         accept();
     }

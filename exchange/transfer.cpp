@@ -8,7 +8,7 @@
 #include "platform/gbk.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/import_journal.h"
+#include "store/journal.h"
 #include "store/index_file.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
@@ -59,18 +59,26 @@ fs::path SubdirectoryIgnoringCase(const fs::path& parent, const std::string& nam
     return exact;
 }
 
-void RequireDirectory(const fs::path& dir) {
-    if (platform::DirectoryExists(dir)) {
-        return;
-    }
-    IoError::ThrowCode(dir, platform::FileExists(dir) ? ENOTDIR : ENOENT);
-}
-
 void Log(ExchangeResult& result, const LogSink& sink, std::string line) {
     if (sink) {
         sink(line);
     }
     result.log.push_back(std::move(line));
+}
+
+// `id` as a log line names it: an ID too long to read whole (an index line
+// of a megabyte) is cut after 60 bytes, at a character's end.
+std::string ShortenedId(const std::string& id) {
+    constexpr std::size_t kShown = 60;
+    if (id.size() <= kShown + 4) {
+        return id;
+    }
+    std::size_t end = 0;
+    while (end < kShown) {
+        const auto byte = static_cast<unsigned char>(id[end]);
+        end += byte >= 0x81 ? 2 : 1;  // a GBK lead byte takes its trail byte along
+    }
+    return id.substr(0, std::min(end, id.size())) + Utf8ToGbk("……");
 }
 
 // Fixed texts of the log are written here in UTF-8 and stored as GBK.
@@ -148,18 +156,7 @@ Take TakeStoreFile(const platform::DirectoryListing& listing, std::string_view i
 
 // Why a file was refused, for a log line (GBK).
 std::string RefusalText(int errorCode) {
-    switch (errorCode) {
-        case EISDIR:
-            return Utf8ToGbk("是一个文件夹");
-        case ELOOP:
-            return Utf8ToGbk("是一个符号链接");
-        case EFBIG:
-            return Utf8ToGbk("太大（超过64MB）");
-        case ENAMETOOLONG:
-            return Utf8ToGbk("的名称太长");
-        default:
-            return Utf8ToGbk("不是普通文件");
-    }
+    return Utf8ToGbk(ReasonText(errorCode));
 }
 
 // The list's ID column as text, answering whether a candidate ID occurs in it
@@ -208,9 +205,19 @@ class TakenIds {
 
 }  // namespace
 
+bool IsValidPathText(std::string_view pathText) {
+    for (char c : pathText) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string ReadPathSetting(const fs::path& dataDir, std::string_view fileName) {
     std::optional<std::string> content =
-        platform::ReadFileIfExists(dataDir / std::string(fileName));
+        platform::ReadFileIfExists(dataDir / std::string(fileName), platform::Links::Follow);
     if (!content) {
         return std::string(kDefaultExchangePath);
     }
@@ -220,9 +227,13 @@ std::string ReadPathSetting(const fs::path& dataDir, std::string_view fileName) 
 
 void WritePathSetting(const fs::path& dataDir, std::string_view fileName,
                       std::string_view pathText) {
+    const fs::path path = dataDir / std::string(fileName);
+    if (!IsValidPathText(pathText)) {
+        throw IoError(path, EINVAL, "路径中不能有换行符、制表符等控制字符");
+    }
     std::string content(pathText);
     content.append(kCrLf);
-    platform::ReplaceFile(dataDir / std::string(fileName), content);
+    platform::WriteFileAtomically(path, content, platform::Links::Follow);
 }
 
 fs::path ExchangeDirectory(std::string_view pathText, const fs::path& origin) {
@@ -284,19 +295,25 @@ fs::path FloppyImportDirectory(std::string* refusal) {
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
                          const fs::path& destination, const LogSink& sink) {
-    RequireDirectory(destination);
+    platform::RequireDirectory(destination);
     std::error_code ec;
     if (fs::equivalent(destination, dataDir, ec)) {
         // The control file would take the place of the store's own index.
         throw IoError(destination / std::string(kIndexFileName), 0,
                       "导出路径不能是本系统的数据目录");
     }
-    const platform::DirectoryListing store(dataDir);
+    // Temporaries of an export that was killed here earlier go (a young one
+    // may belong to an export of another copy of the program still running).
+    platform::RemoveStaleTemporaries(destination, std::chrono::minutes(1));
+    const platform::DirectoryListing store = StoreListing(dataDir);
     ExchangeResult result;
     platform::FileBatch batch;
     for (const ListRow& row : rows) {
         const std::string id(Trim(row[ListColumn::Id]));
-        const std::string& name = row[ListColumn::ProjectName];
+        // A row whose fields could not be read names its project by its ID.
+        const std::string name = row[ListColumn::ProjectName].empty()
+                                     ? ShortenedId(id)
+                                     : row[ListColumn::ProjectName];
         TakenFile main;
         int refusal = 0;
         const Take taken = IsReservedId(id)
@@ -308,32 +325,38 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
         }
         if (taken == Take::Refused) {
             Log(result, sink,
-                G("错误号:421  项目“") + name + G("”的数据文件") + RefusalText(refusal) +
-                    G("，未导出！"));
+                G("错误号:421  项目“") + name + G("”的数据文件未导出（") + RefusalText(refusal) +
+                    G("）！"));
             continue;
         }
         result.ids.push_back(id);
         ++result.count;
-        batch.Replace(destination / main.name, main.content);
+        batch.Stage(destination / main.name, main.content);
         TakenFile member;
         if (TakeStoreFile(store, id, kMemberFileExtension, member, refusal) == Take::Taken) {
-            batch.Replace(destination / member.name, member.content);
+            batch.Stage(destination / member.name, member.content);
         } else if (refusal != 0) {
             Log(result, sink,
-                G("项目“") + name + G("”的成员文件") + RefusalText(refusal) +
-                    G("，未导出该文件。"));
+                G("项目“") + name + G("”的成员文件未导出（") + RefusalText(refusal) + G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
     }
-    // The control file names only projects whose files are on the disk, and
-    // is written last, under the name it has there.
-    batch.Commit();
+    // Every file is on the disk before it takes its name. An earlier control
+    // file goes before any name changes: until the new one is written last
+    // (under the name the old one had), the directory has none, so no
+    // importer takes a half-replaced set for a whole one.
+    batch.Flush();
     fs::path control = destination / std::string(kIndexFileName);
     if (std::optional<fs::path> found = platform::FindFile(destination, kIndexFileName);
         found && platform::EntryKindOf(*found) == platform::EntryKind::Regular) {
         control = *found;
+        if (!platform::RemoveFile(control)) {
+            IoError::ThrowErrno(control);
+        }
+        platform::FlushDirectory(destination);
     }
-    platform::ReplaceFile(control, FormatIdList(result.ids));
+    batch.Rename();
+    platform::WriteFileAtomically(control, FormatIdList(result.ids));
     return result;
 }
 
@@ -376,7 +399,7 @@ std::vector<std::string> CollectSourceIds(const fs::path& source) {
 
 ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::path& source,
                          const LogSink& sink, const IdGenerator& generate) {
-    RequireDirectory(source);
+    platform::RequireDirectory(source);
     const platform::DirectoryListing media(source);
     const std::vector<std::string> sourceIds = CollectSourceIds(media);
 
@@ -413,23 +436,12 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
         }
     }
 
-    // Until the index names them, the files about to be written are listed in
-    // the import's journal: a run killed half-way leaves nothing the next
-    // start could not take back.
-    std::vector<std::string> drawn;
-    for (const std::optional<std::string>& id : newIds) {
-        if (id) {
-            drawn.push_back(*id);
-        }
-    }
-    std::optional<ImportJournal> journal;
-    if (!drawn.empty()) {
-        journal.emplace(dataDir, drawn);
-    }
-
+    // The files and the index lines of the new projects are one change of the
+    // store: a run killed half-way leaves the store as before, or (once its
+    // journal is on the disk) is finished at the next start.
     ExchangeResult result;
-    platform::FileBatch batch;
-    try {
+    StoreChange change(dataDir);
+    {
         for (std::size_t i = 0; i < sourceIds.size(); ++i) {
             const std::string& sourceId = sourceIds[i];
             if (repeated[i]) {
@@ -456,36 +468,32 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
             }
             if (got == Take::Refused) {
                 Log(result, sink,
-                    G("错误号:432  项目“") + sourceId + G("”的数据文件") + RefusalText(refusal) +
-                        G("，未引入！"));
+                    G("错误号:432  项目“") + sourceId + G("”的数据文件未引入（") +
+                        RefusalText(refusal) + G("）！"));
                 continue;
             }
             result.ids.push_back(newId);
             ++result.count;
-            batch.Replace(dataDir / (newId + std::string(kMainFileExtension)), main.content);
+            change.Write(dataDir / (newId + std::string(kMainFileExtension)), main.content);
             TakenFile member;
             if (TakeEntry(media, SourceEntry(media, sourceId, kMemberFileExtension), member,
                           refusal) == Take::Taken) {
-                batch.Replace(dataDir / (newId + std::string(kMemberFileExtension)),
-                              member.content);
+                change.Write(dataDir / (newId + std::string(kMemberFileExtension)),
+                             member.content);
             } else if (refusal != 0) {
                 Log(result, sink,
-                    G("项目“") + sourceId + G("”的成员文件") + RefusalText(refusal) +
-                        G("，未引入该文件。"));
+                    G("项目“") + sourceId + G("”的成员文件未引入（") + RefusalText(refusal) +
+                        G("）。"));
             }
             Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
         }
         if (result.count > 0) {
-            // The index names the new projects only once their files are on the disk.
-            batch.Commit();
-            AppendIndex(dataDir, result.ids);
+            change.Write(IndexFilePath(dataDir), AppendedIndexText(dataDir, result.ids));
+            change.Commit();
         }
-    } catch (...) {
-        // A failed import takes back every file it wrote: none stays in the
-        // store that the index does not name.
-        batch.RemoveWritten();
-        throw;
     }
+    // A failure before the commit leaves nothing: the staged files are
+    // removed with the change.
     return result;
 }
 

@@ -36,7 +36,12 @@ inline constexpr int kImportIdAttempts = 16000;
 // "c:\" when the file does not exist. Only reads.
 std::string ReadPathSetting(const std::filesystem::path& dataDir, std::string_view fileName);
 
-// Writes a path setting file: `pathText` followed by CR LF.
+// Whether `pathText` can be a path setting: one line, without control
+// characters (a newline would cut it when read back).
+bool IsValidPathText(std::string_view pathText);
+
+// Writes a path setting file: `pathText` followed by CR LF. Throws IoError
+// (EINVAL) for a text that IsValidPathText refuses.
 void WritePathSetting(const std::filesystem::path& dataDir, std::string_view fileName,
                       std::string_view pathText);
 
@@ -86,7 +91,10 @@ struct ExchangeResult {
 // Copies the project data files of `rows` (ID in column 0, name in column 2)
 // from `dataDir` into `destination`, replacing files of the same name, and
 // writes the control file listing the exported IDs, last. Every file is
-// written under a temporary name and renamed, so no name holds half a file.
+// written under a temporary name and flushed before it is renamed, so no name
+// holds half a file; an earlier control file is removed before the first
+// rename, so the directory names no set of projects while it is half
+// replaced.
 // A project without its main data file (or with a reserved ID) gets the 421
 // log line and is left out; one whose main data file is no regular file or
 // too large gets a 421 line saying so and is left out; a member file of that
@@ -115,9 +123,9 @@ std::vector<std::string> CollectSourceIds(const std::filesystem::path& source);
 // device, socket) or too large gets a 432 line saying so; one for which no
 // new ID turns up within 16000 candidates gets a log line of its own; none
 // of them is imported. A member file of that kind is left out with a line.
-// Throws IoError when the source is no directory or a file cannot be read or
-// written; the files this run wrote are then removed again, so no file stays
-// in the store that the index does not name.
+// The new files and the index lines are one change of the store
+// (StoreChange). Throws IoError when the source is no directory or a file
+// cannot be read or written; the store then stays as it was.
 ExchangeResult RunImport(const std::filesystem::path& dataDir, std::string listed,
                          const std::filesystem::path& source, const LogSink& sink = {},
                          const IdGenerator& generate = {});

@@ -29,7 +29,7 @@
 #include "platform/gbk.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/import_journal.h"
+#include "store/journal.h"
 #include "store/index_file.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
@@ -312,14 +312,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(Inside(SourceDir(), path) || Inside(DataDir(), path));
                 break;
             case platform::FileOperation::Write:
-                FUZZ_CHECK(Inside(DataDir(), path));
+            case platform::FileOperation::Sync:
+            case platform::FileOperation::Rename:
+                FUZZ_CHECK(Inside(DataDir(), path) || path == DataDir().parent_path());
                 break;
             case platform::FileOperation::List:
                 FUZZ_CHECK(path == SourceDir() || path == DataDir());
                 break;
             case platform::FileOperation::Remove:
                 // Only the import's own journal, once the import has ended.
-                FUZZ_CHECK(path == DataDir() / std::string(kImportJournalFileName));
+                FUZZ_CHECK(path == DataDir() / std::string(kJournalFileName));
                 break;
             case platform::FileOperation::CreateDirectory:
                 FUZZ_CHECK(false);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/clearall.h"
+#include "store/project_removal.h"
 #include "fuzz/fuzz_support.h"
 #include "store/index_file.h"
 #include "store/text.h"
@@ -89,8 +89,8 @@ void CheckClearing(std::string_view content) {
     const std::vector<std::string> lines = SplitLines(content);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         for (const char* extension : {".zzj", ".zj"}) {
-            const std::string name = lines[i] + extension;
-            if (!IsReservedId(lines[i])) {
+            const std::string name = std::string(Trim(lines[i])) + extension;
+            if (!IsReservedId(lines[i]) && !Trim(lines[i]).empty()) {
                 named.insert(name);  // a reserved line names no project's file
             }
             if (i < 8 && InsideName(name) && !fs::exists(fs::symlink_status(dir / name))) {
@@ -100,7 +100,7 @@ void CheckClearing(std::string_view content) {
     }
     const auto before = fuzz::Snapshot(dir);
 
-    FUZZ_CHECK(ClearStoreFiles(dir));
+    FUZZ_CHECK(ClearStore(dir));
 
     const auto after = fuzz::Snapshot(dir);
     FUZZ_CHECK(after.count(std::string(kIndexFileName)) == 0);

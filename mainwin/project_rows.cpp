@@ -63,7 +63,7 @@ ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
 
 ListRow LoadProjectRow(const fs::path& dataDir, std::string_view id,
                        std::vector<DamagedEntry>* damaged) {
-    return LoadRow(platform::DirectoryListing(dataDir, platform::Listing::OnDemand), id, damaged);
+    return LoadRow(StoreListing(dataDir, platform::Listing::OnDemand), id, damaged);
 }
 
 std::vector<ListRow> IdRows(const std::vector<std::string>& ids) {
@@ -97,7 +97,7 @@ void FillRows(const fs::path& dataDir, std::vector<ListRow>& rows,
     // Files under their own names are read straight away; the directory is
     // listed once, at the first name that is missing or stands in another
     // letter case.
-    const platform::DirectoryListing listing(dataDir, platform::Listing::OnDemand);
+    const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
     for (ListRow& row : rows) {
         row = LoadRow(listing, row[ListColumn::Id], damaged);
     }

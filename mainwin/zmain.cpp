@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -25,7 +26,7 @@
 #include "platform/gui/window.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
-#include "store/import_journal.h"
+#include "store/journal.h"
 #include "store/index_file.h"
 #include "store/project_id.h"
 
@@ -367,12 +368,15 @@ void TZMainForm::ReloadList() {
         shenbao::ReloadList(dataDir_, rows, &damaged_);
     } catch (const IoError&) {
         // Rows filled until the failure keep their new contents; an index
-        // that cannot be read leaves the list as it was.
+        // that cannot be read leaves the list as it was. Either way the list
+        // is not the store's: it must not be written back.
+        listLoaded_ = false;
         if (!rows.empty()) {
             show();
         }
         throw;
     }
+    listLoaded_ = true;
     show();
 }
 
@@ -418,7 +422,7 @@ void TZMainForm::ReportDamagedEntries() {
     for (std::size_t i = 0; i < entries.size() && i < kNamed; ++i) {
         text += QStringLiteral("\n%1（%2）")
                     .arg(ShortenedText(FromGbk(entries[i].id), 60),
-                         IoErrorReason(entries[i].error, true));
+                         IoErrorReason(entries[i].error));
     }
     if (entries.size() > kNamed) {
         text += QStringLiteral("\n……共%1个项目").arg(entries.size());
@@ -500,10 +504,18 @@ void TZMainForm::setVisible(bool visible) {
         startedUp_ = true;
         RunStartUp();
     }
+    if (visible && storeRefused_) {
+        // The window never shows: it leaves the store to its holder.
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
     QMainWindow::setVisible(visible);
 }
 
 void TZMainForm::RunStartUp() {
+    if (!OpenStore()) {
+        return;
+    }
     SeedRandomFromClock();
     {
         TFirstForm splash;
@@ -512,14 +524,62 @@ void TZMainForm::RunStartUp() {
     LoadAndSortAtStartUp();
 }
 
+bool TZMainForm::OpenStore() {
+    if (storeOpen_ || storeRefused_) {
+        return storeOpen_;
+    }
+    if (const std::optional<IoError>& problem = platform::DataDirectoryError();
+        problem && dataDir_ == platform::DataDirectory()) {
+        // Without its folder the program can keep nothing.
+        ShowIoError(this, *problem);
+        storeRefused_ = true;
+        return false;
+    }
+    hold_ = StoreHold::Take(dataDir_);
+    if (!hold_.mayWrite()) {
+        ShowMessage(this, QStringLiteral("本系统已经在另一个窗口中使用这个数据目录：\n%1\n\n"
+                                         "同一个数据目录同时只能由一个窗口使用，"
+                                         "请在已经打开的那个窗口中继续工作。")
+                              .arg(ShortenedText(FromPath(dataDir_), 200)));
+        // A window of this process that holds it comes to the front.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* other = qobject_cast<TZMainForm*>(widget);
+            if (other != nullptr && other != this && other->storeOpen_ &&
+                other->dataDir_ == dataDir_) {
+                other->raise();
+                other->activateWindow();
+            }
+        }
+        storeRefused_ = true;
+        return false;
+    }
+    storeOpen_ = true;
+    return true;
+}
+
 void TZMainForm::LoadAndSortAtStartUp() {
-    // What a run that was killed half-way left behind goes first: it is no
-    // part of the store.
-    RecoverInterruptedWork(dataDir_);
+    if (!OpenStore()) {
+        return;
+    }
+    // What a run that was killed half-way left behind is finished or taken
+    // back first: only the store's one writer may do that.
+    if (hold_.state() == StoreHold::State::Held) {
+        RecoverInterruptedWork(dataDir_);
+    }
     RunGuarded([this] {
         ReloadList();
         SortList(SortKey::Id);
     });
+}
+
+bool TZMainForm::MayWriteIndex() {
+    if (listLoaded_) {
+        return true;
+    }
+    ShowMessage(this, QStringLiteral("项目清单没有从数据文件中完整读出，为免丢失项目，"
+                                     "现在不能改写项目索引文件。\n"
+                                     "请排除上面报告的故障后按“刷新”重新读入项目清单。"));
+    return false;
 }
 
 void TZMainForm::closeEvent(QCloseEvent* event) {
@@ -531,6 +591,9 @@ void TZMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TZMainForm::FormCloseQuery() {
+    if (!storeOpen_) {
+        return true;  // the store was never this window's: nothing to save
+    }
     if (!AskYesNo(this, QStringLiteral("您真的要退出本系统吗?"))) {
         return false;
     }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "mainwin/project_list.h"
+#include "store/store_hold.h"
 
 class QAction;
 class QComboBox;
@@ -60,9 +61,18 @@ class TZMainForm : public QMainWindow {
     void ShowPosition();
     // Sorts the list by key 0..8; the status line is left as it is.
     void SortList(int key);
-    // Start-up without the splash: tidy up after a run that was killed,
-    // reload and sort by project ID. Shows an I/O error in the standard box.
+    // Start-up without the splash: open the store (OpenStore), tidy up after
+    // a run that was killed, reload and sort by project ID. Shows an I/O
+    // error in the standard box.
     void LoadAndSortAtStartUp();
+    // Takes the store for this window (one writer per data directory). When
+    // another copy of the program or another window has it, or its folder
+    // could not be made, says so in a box and gives it up: false, and the
+    // window then closes without writing anything. True once held.
+    bool OpenStore();
+    // Whether the list was read whole from the store by the last reload:
+    // only such a list may be written back to the index.
+    bool listLoaded() const { return listLoaded_; }
 
     // Runs `command`, showing a failed file operation in the standard error
     // box (any other exception in a box of its own; the window stays). Then
@@ -182,7 +192,16 @@ class TZMainForm : public QMainWindow {
     // Sets up the query panel for one criterion and opens it.
     void OpenQuery(int column, int editWidth, bool range, const QString& prompt);
 
+    // Says why the index cannot be written now and returns false when the
+    // list did not load whole from the store; true when it did.
+    bool MayWriteIndex();
+
     std::filesystem::path dataDir_;
+    // This window's hold of the store; the store is open once it is taken.
+    StoreHold hold_;
+    bool storeOpen_ = false;
+    bool storeRefused_ = false;
+    bool listLoaded_ = false;
     // Entries met by reloads of the current command, reported at its end.
     std::vector<DamagedEntry> damaged_;
     bool startedUp_ = false;

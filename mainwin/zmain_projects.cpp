@@ -15,6 +15,7 @@
 #include "store/index_file.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
+#include "store/project_removal.h"
 
 namespace shenbao {
 
@@ -27,36 +28,14 @@ void RunEditor(TZMainForm* form, const std::string& id, EditorMode mode) {
     editor.exec();
 }
 
-// Deletes the two files of `id` in the data directory, where there are any
-// (under any letter case of their names). An ID that could name a file
-// elsewhere names none, and a reserved ID (the store's own files) none
-// either.
-void RemoveProjectFiles(const std::filesystem::path& dataDir, const std::string& id) {
-    if (IsReservedId(id)) {
-        return;
-    }
-    platform::DirectoryListing listing;
-    try {
-        listing = platform::DirectoryListing(dataDir);
-    } catch (const IoError&) {
-        return;  // nothing can be deleted; no message, as for any file left
-    }
-    for (std::string_view extension : {kMainFileExtension, kMemberFileExtension}) {
-        std::optional<std::filesystem::path> path =
-            FileInDirectory(dataDir, id + std::string(extension));
-        const platform::DirectoryEntry* entry =
-            path ? listing.Find(path->filename().string()) : nullptr;
-        if (entry != nullptr) {
-            platform::RemoveFile(listing.PathOf(*entry));
-        }
-    }
-}
-
 }  // namespace
 
 // Add: a fresh ID in a new last row, stored in the index at once, then the
 // editor for it.
 void TZMainForm::BitBtn1Click() {
+    if (!MayWriteIndex()) {
+        return;
+    }
     RunGuarded([this] {
         std::optional<std::string> id = NewProjectId(ListedIds(model_->rows()));
         if (!id) {
@@ -113,6 +92,9 @@ void TZMainForm::BitBtn2Click() {
     if (projectCount() == 0) {
         return;
     }
+    if (!MayWriteIndex()) {
+        return;
+    }
     const int r = currentRow();
     const ListRow& current = model_->row(r - 1);
     if (!AskYesNo(this, QStringLiteral("您真的删除项目“") +
@@ -124,7 +106,8 @@ void TZMainForm::BitBtn2Click() {
         const ListRow removed = model_->row(r - 1);
         model_->removeRowAt(r - 1);
         try {
-            SaveIndex(dataDir_, RowIds(model_->rows()));
+            // The index without the project and its files gone: one change.
+            DeleteProject(dataDir_, RowIds(model_->rows()), id);
         } catch (const IoError&) {
             // The index still holds the project: so does the list.
             model_->insertRowAt(r - 1, removed);
@@ -132,7 +115,6 @@ void TZMainForm::BitBtn2Click() {
             throw;
         }
         ReloadList();
-        RemoveProjectFiles(dataDir_, id);
     });
 }
 

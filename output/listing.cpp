@@ -16,7 +16,7 @@ void AppendTabbedLine(std::string& text, const ListRow& row) {
 std::filesystem::path WriteTabbedFile(const std::filesystem::path& dataDir, std::string_view name,
                                       std::string_view text) {
     const std::filesystem::path path = dataDir / name;
-    platform::ReplaceFile(path, text);
+    platform::WriteFileAtomically(path, text, platform::Links::Follow);
     return path;
 }
 

@@ -33,7 +33,7 @@ void ReadPrintFeed(const std::filesystem::path& dataDir, std::vector<std::string
     lines.clear();
     std::string content;
     try {
-        if (platform::ReadFileInto(dataDir / kPrintFeedName, content)) {
+        if (platform::ReadFileInto(dataDir / kPrintFeedName, content, platform::Links::Follow)) {
             lines = SplitLines(content);
         }
     } catch (const IoError&) {

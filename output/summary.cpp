@@ -80,7 +80,7 @@ std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dat
     }
     // At most one listing for all projects, made at the first missing file:
     // a missing file costs a look-up, not a scan of the directory.
-    const platform::DirectoryListing listing(dataDir, platform::Listing::OnDemand);
+    const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
     for (const ListRow& row : rows) {
         // A damaged entry under the project's name (a directory, a link, a
         // FIFO, a file far too large) counts as no data file, as the list
@@ -196,7 +196,7 @@ std::string SummaryText(const SummaryTable& table) {
 std::filesystem::path WriteSummaryText(const std::filesystem::path& dataDir,
                                        const SummaryTable& table) {
     const std::filesystem::path path = dataDir / kSummaryTextName;
-    platform::ReplaceFile(path, SummaryText(table));
+    platform::WriteFileAtomically(path, SummaryText(table), platform::Links::Follow);
     return path;
 }
 

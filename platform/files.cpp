@@ -68,15 +68,6 @@ void WriteAll(int fd, std::string_view content, const fs::path& path) {
     }
 }
 
-// Makes a rename in `dir` durable; a failure here loses nothing.
-void FlushDirectory(const fs::path& dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 FaultInjector& Injector() {
     static FaultInjector injector;
     return injector;
@@ -118,6 +109,20 @@ bool DirectoryExists(const fs::path& path) noexcept {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+void RequireDirectory(const fs::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        IoError::ThrowErrno(path);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        IoError::ThrowCode(path, ENOTDIR);
+    }
+}
+
+int InjectedFaultFor(FileOperation operation, const fs::path& path) {
+    return InjectedFault(operation, path);
+}
+
 void SetFaultInjector(FaultInjector injector) {
     Injector() = std::move(injector);
 }
@@ -149,18 +154,18 @@ void ThrowNotARegularFile(const fs::path& path, EntryKind kind) {
         case EntryKind::Directory:
             IoError::ThrowCode(path, EISDIR);
         case EntryKind::Link:
-            throw IoError(path, ELOOP, "a symbolic link, not read");
+            IoError::ThrowCode(path, ELOOP);
         case EntryKind::Special:
         case EntryKind::Regular:
             break;
     }
-    throw IoError(path, ENXIO, "not a regular file (FIFO, device or socket)");
+    IoError::ThrowCode(path, ENXIO);
 }
 
 namespace {
 
 [[noreturn]] void ThrowTooLarge(const fs::path& path) {
-    throw IoError(path, EFBIG, "larger than 64 MiB, too large for a store file");
+    throw IoError(path, EFBIG, "文件太大（超过64MB），不是本系统的文件");
 }
 
 // The kind a read meets at `path`: the entry itself, or with Links::Follow
@@ -289,104 +294,173 @@ std::string ReadFile(const fs::path& path, Links links) {
     return std::move(*content);
 }
 
-namespace {
+fs::path WriteTarget(const fs::path& path, Links links) {
+    if (links == Links::Refuse) {
+        return path;
+    }
+    constexpr int kMaxLinks = 40;
+    fs::path current = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        for (;;) {
+            const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+            if (n < 0) {
+                IoError::ThrowErrno(path);
+            }
+            if (static_cast<std::size_t>(n) < target.size()) {
+                target.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            target.resize(target.size() * 2);  // the link grew meanwhile
+        }
+        const fs::path next(target);
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    throw IoError(path, ELOOP, "符号链接层次太多（可能是循环链接）");
+}
 
-// Writes `content` into a new temporary file beside `path` and renames it
-// over `path`; with `flush` the data reaches the disk before the rename and
-// the rename before the return.
-void WriteAndRename(const fs::path& path, std::string_view content, bool flush) {
+void FileBatch::Stage(const fs::path& path, std::string_view content, Links links) {
     if (int fault = InjectedFault(FileOperation::Write, path)) {
         IoError::ThrowCode(path, fault);
     }
-    fs::path dir = path.parent_path();
+    const fs::path target = WriteTarget(path, links);
+    fs::path dir = target.parent_path();
     if (dir.empty()) {
         dir = ".";
     }
     std::string hidden(1, '.');
-    hidden.append(path.filename().string());
+    hidden.append(target.filename().string());
     hidden.append(".XXXXXX");
     std::string pattern = (dir / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
+    const int fd = ::mkstemp(name.data());
     if (fd < 0) {
         IoError::ThrowErrno(path);
     }
     const fs::path temporary(name.data());
     try {
         FileDescriptor file(fd);
-        // mkstemp creates the file for the owner only; store files are
-        // ordinary files that follow the user's umask.
+        // mkstemp creates the file for the owner only; a replaced file keeps
+        // its mode, a new one follows the user's umask.
         mode_t mask = ::umask(0);
         ::umask(mask);
         struct stat old {};
-        mode_t mode = (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-                          ? (old.st_mode & 07777)
-                          : (0666 & ~mask);
+        const mode_t mode = (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                                ? (old.st_mode & 07777)
+                                : (0666 & ~mask);
         ::fchmod(fd, mode);
         WriteAll(fd, content, path);
-        if (flush && ::fsync(fd) != 0) {
-            IoError::ThrowErrno(path);
-        }
         if (file.close() != 0) {
-            IoError::ThrowErrno(path);
-        }
-        if (::rename(temporary.c_str(), path.c_str()) != 0) {
             IoError::ThrowErrno(path);
         }
     } catch (...) {
         ::unlink(temporary.c_str());
         throw;
     }
-    if (flush) {
+    staged_.push_back({temporary, target});
+}
+
+void FileBatch::Flush() {
+    // A few files are flushed one by one; a large batch with one flush of
+    // each file system it wrote to, which costs about as much as one file.
+    constexpr std::size_t kFlushEachUpTo = 16;
+    const std::size_t pending = staged_.size() - renamed_;
+    std::vector<dev_t> devices;
+    for (std::size_t i = renamed_; i < staged_.size(); ++i) {
+        const Staged& file = staged_[i];
+        if (int fault = InjectedFault(FileOperation::Sync, file.temporary)) {
+            IoError::ThrowCode(file.target, fault);
+        }
+        const int fd = ::open(file.temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) {
+            IoError::ThrowErrno(file.target);
+        }
+        FileDescriptor handle(fd);
+        if (pending <= kFlushEachUpTo) {
+            if (::fsync(fd) != 0) {
+                IoError::ThrowErrno(file.target);
+            }
+            continue;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            IoError::ThrowErrno(file.target);
+        }
+        if (std::find(devices.begin(), devices.end(), st.st_dev) == devices.end()) {
+            devices.push_back(st.st_dev);
+            if (::syncfs(fd) != 0) {
+                IoError::ThrowErrno(file.target);
+            }
+        }
+    }
+}
+
+void FileBatch::Rename() {
+    std::vector<fs::path> directories;
+    for (; renamed_ < staged_.size(); ++renamed_) {
+        const Staged& file = staged_[renamed_];
+        if (int fault = InjectedFault(FileOperation::Rename, file.target)) {
+            IoError::ThrowCode(file.target, fault);
+        }
+        if (::rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+            IoError::ThrowErrno(file.target);
+        }
+        const fs::path dir = file.target.parent_path();
+        if (std::find(directories.begin(), directories.end(), dir) == directories.end()) {
+            directories.push_back(dir);
+        }
+    }
+    for (const fs::path& dir : directories) {
         FlushDirectory(dir);
     }
 }
 
-}  // namespace
-
-void ReplaceFile(const fs::path& path, std::string_view content) {
-    WriteAndRename(path, content, true);
-}
-
-void FileBatch::Replace(const fs::path& path, std::string_view content) {
-    WriteAndRename(path, content, false);
-    written_.push_back(path);
-    fs::path dir = path.parent_path();
-    if (std::find(directories_.begin(), directories_.end(), dir) == directories_.end()) {
-        directories_.push_back(dir);
-    }
-}
-
-void FileBatch::Copy(const fs::path& from, const fs::path& to) {
-    Replace(to, ReadFile(from));
-}
-
 void FileBatch::Commit() {
-    for (const fs::path& dir : directories_) {
-        int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            IoError::ThrowErrno(dir);
-        }
-        FileDescriptor directory(fd);
-        // One flush of the whole file system holds every file written there.
-        if (::syncfs(fd) != 0 || ::fsync(fd) != 0) {
-            IoError::ThrowErrno(dir);
-        }
-    }
-    directories_.clear();
+    Flush();
+    Rename();
 }
 
-void FileBatch::RemoveWritten() noexcept {
-    for (auto it = written_.rbegin(); it != written_.rend(); ++it) {
-        ::unlink(it->c_str());
+void FileBatch::Discard() noexcept {
+    for (std::size_t i = renamed_; i < staged_.size(); ++i) {
+        ::unlink(staged_[i].temporary.c_str());
     }
-    written_.clear();
-    directories_.clear();
+    renamed_ = staged_.size();
+}
+
+FileBatch::~FileBatch() {
+    Discard();
+}
+
+void FlushDirectory(const fs::path& dir) {
+    const fs::path where = dir.empty() ? fs::path(".") : dir;
+    if (int fault = InjectedFault(FileOperation::Sync, where)) {
+        IoError::ThrowCode(where, fault);
+    }
+    const int fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        IoError::ThrowErrno(where);
+    }
+    FileDescriptor directory(fd);
+    // Some file systems cannot flush a directory; their renames are as
+    // durable as they get.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        IoError::ThrowErrno(where);
+    }
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view content, Links links) {
+    FileBatch batch;
+    batch.Stage(path, content, links);
+    batch.Commit();
 }
 
 void CopyFileReplacing(const fs::path& from, const fs::path& to) {
-    ReplaceFile(to, ReadFile(from));
+    WriteFileAtomically(to, ReadFile(from, Links::Follow));
 }
 
 bool RemoveFile(const fs::path& path) noexcept {
@@ -396,10 +470,6 @@ bool RemoveFile(const fs::path& path) noexcept {
     return ::unlink(path.c_str()) == 0;
 }
 
-namespace {
-
-// Whether `name` is one WriteAndRename makes for a file the program writes:
-// "." + the final name + "." + the six characters mkstemp puts in.
 bool IsTemporaryName(std::string_view name) {
     constexpr std::size_t kSuffix = 7;  // ".XXXXXX"
     if (name.size() < 1 + kSuffix + 1 || name.front() != '.' ||
@@ -420,10 +490,8 @@ bool IsTemporaryName(std::string_view name) {
     return false;
 }
 
-}  // namespace
-
-std::size_t RemoveStaleTemporaries(const fs::path& dir) noexcept {
-    constexpr time_t kStaleSeconds = 60;
+std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds minimumAge) noexcept {
+    const time_t kStaleSeconds = static_cast<time_t>(minimumAge.count());
     const time_t now = ::time(nullptr);
     std::size_t removed = 0;
     DIR* d = ::opendir(dir.c_str());
@@ -445,17 +513,35 @@ std::size_t RemoveStaleTemporaries(const fs::path& dir) noexcept {
     return removed;
 }
 
-std::optional<FileLock> FileLock::TryLock(const fs::path& path) noexcept {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+FileLock::Outcome FileLock::TryLock(const fs::path& path, std::optional<FileLock>& lock,
+                                   int* error) noexcept {
+    lock.reset();
+    const auto unavailable = [error](int code) {
+        if (error != nullptr) {
+            *error = code;
+        }
+        return Outcome::Unavailable;
+    };
+    // Read and write: network file systems lend exclusive locks only then.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }
     if (fd < 0) {
-        return std::nullopt;
+        return unavailable(errno);
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return std::nullopt;
+        return unavailable(ENXIO);
     }
-    return FileLock(fd);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return code == EWOULDBLOCK ? Outcome::HeldElsewhere : unavailable(code);
+    }
+    lock.emplace(FileLock(fd));
+    return Outcome::Locked;
 }
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
@@ -492,6 +578,18 @@ std::string FoldCase(std::string_view name) {
     return folded;
 }
 
+// What a link at `path` leads to; nothing when it leads nowhere.
+std::optional<EntryKind> KindLeadTo(const fs::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::Regular;
+    }
+    return S_ISDIR(st.st_mode) ? EntryKind::Directory : EntryKind::Special;
+}
+
 EntryKind KindOfDirent(const fs::path& dir, const dirent& entry) {
     switch (entry.d_type) {
         case DT_REG:
@@ -510,7 +608,8 @@ EntryKind KindOfDirent(const fs::path& dir, const dirent& entry) {
 
 }  // namespace
 
-DirectoryListing::DirectoryListing(const fs::path& dir, Listing when) : dir_(dir) {
+DirectoryListing::DirectoryListing(const fs::path& dir, Listing when, Links links)
+    : dir_(dir), links_(links) {
     listed_ = false;
     if (when == Listing::Now) {
         List();
@@ -548,8 +647,12 @@ void DirectoryListing::List() const {
         if (name == "." || name == "..") {
             continue;
         }
+        EntryKind kind = KindOfDirent(dir, *entry);
+        if (kind == EntryKind::Link && links_ == Links::Follow) {
+            kind = KindLeadTo(dir / entry->d_name).value_or(EntryKind::Link);
+        }
         byFoldedName_[FoldCase(name)].push_back(entries_.size());
-        entries_.push_back({std::string(name), KindOfDirent(dir, *entry)});
+        entries_.push_back({std::string(name), kind});
     }
     ::closedir(d);
     if (readError != 0) {
@@ -586,16 +689,20 @@ const DirectoryEntry* DirectoryListing::Find(std::string_view name) const {
 
 std::optional<std::string> ReadEntry(const DirectoryListing& listing, const DirectoryEntry& entry) {
     const fs::path path = listing.PathOf(entry);
+    if (entry.kind == EntryKind::Link && listing.links() == Links::Follow) {
+        return std::nullopt;  // a link that leads nowhere: no file
+    }
     if (entry.kind != EntryKind::Regular) {
         ThrowNotARegularFile(path, entry.kind);
     }
-    return ReadFileIfExists(path);
+    return ReadFileIfExists(path, listing.links());
 }
 
 std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::string_view name) {
     if (!listing.listed()) {
         try {
-            if (std::optional<std::string> content = ReadFileIfExists(listing.directory() / name)) {
+            if (std::optional<std::string> content =
+                    ReadFileIfExists(listing.directory() / name, listing.links())) {
                 return content;
             }
         } catch (const IoError& error) {
@@ -612,10 +719,11 @@ std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::strin
     return ReadEntry(listing, *entry);
 }
 
-std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name) {
+std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name, Links links) {
     fs::path exact = dir / fs::path(std::string(name));
     const std::optional<EntryKind> kind = EntryKindOf(exact);
-    if (kind == EntryKind::Regular) {
+    if (kind == EntryKind::Regular ||
+        (kind == EntryKind::Link && links == Links::Follow && FileExists(exact))) {
         return exact;
     }
     // One pass over the directory, keeping nothing but the candidates.
@@ -655,19 +763,6 @@ bool CreateDirectories(const fs::path& path) noexcept {
     std::error_code ec;
     fs::create_directories(path, ec);
     return DirectoryExists(path);
-}
-
-std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string_view extension) {
-    const DirectoryListing listing(dir);
-    std::vector<std::string> names;
-    for (const DirectoryEntry& entry : listing.entries()) {
-        const bool hidden = entry.name.empty() || entry.name.front() == '.';
-        if (!hidden && entry.kind == EntryKind::Regular &&
-            EndsWithIgnoringCase(entry.name, extension)) {
-            names.push_back(entry.name);
-        }
-    }
-    return names;
 }
 
 std::int64_t FreeSpace(const fs::path& path) noexcept {

@@ -282,6 +282,15 @@ void PrepareDataDirectory(const fs::path& programDir, const fs::path& dataDir,
     }
 }
 
+namespace {
+
+std::optional<IoError>& PreparationError() {
+    static std::optional<IoError> error;
+    return error;
+}
+
+}  // namespace
+
 fs::path DataDirectory() {
     const fs::path program = ProgramDirectory();
     const fs::path data = DataDirectoryFor(program);
@@ -290,12 +299,17 @@ fs::path DataDirectory() {
         std::call_once(prepared, [&] {
             try {
                 PrepareDataDirectory(program, data, kCodeTableFileName);
-            } catch (const IoError&) {
-                // Shows later, when the store is read or written.
+            } catch (const IoError& error) {
+                PreparationError() = error;
             }
         });
     }
     return data;
+}
+
+const std::optional<IoError>& DataDirectoryError() {
+    DataDirectory();
+    return PreparationError();
 }
 
 // ---- Drive letters -----------------------------------------------------------

@@ -8,6 +8,7 @@
 // Failures of operations that the caller must not ignore throw IoError;
 // queries (exists, free space) answer instead of throwing.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -16,6 +17,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/io_error.h"
 
 namespace shenbao::platform {
 
@@ -39,6 +42,11 @@ fs::path ProgramDirectory();
 // there; a failure there shows later as a missing code table or a store that
 // cannot be written.
 fs::path DataDirectory();
+
+// Why the user's own data folder could not be made or given its code table
+// when DataDirectory() first tried (with the real reason: a read-only file
+// system, a name too long ...); nothing when it could.
+const std::optional<IoError>& DataDirectoryError();
 
 // The data directory of a program in `programDir`, without making anything.
 fs::path DataDirectoryFor(const fs::path& programDir);
@@ -81,9 +89,9 @@ bool IsUnreadableEntry(int errorCode) noexcept;
 // Throws the IoError of an entry of `kind` that is not a regular file.
 [[noreturn]] void ThrowNotARegularFile(const fs::path& path, EntryKind kind);
 
-// Whether a symbolic link at the end of a path is followed. Store and
-// exchange files never are: a link in an exchange directory could lead
-// anywhere. Only the code table supplied with the program may be one.
+// Whether a symbolic link at the end of a path is followed. Files of exchange
+// media never are: a link there could lead anywhere. The store's own files
+// in the data directory are: a user may keep them on another disk.
 enum class Links { Refuse, Follow };
 
 // Every read opens the file without blocking (a FIFO never hangs the
@@ -103,61 +111,101 @@ std::optional<std::string> ReadFileIfExists(const fs::path& path, Links links = 
 // the bytes read before the failure and IoError is thrown.
 bool ReadFileInto(const fs::path& path, std::string& content, Links links = Links::Refuse);
 
-// Replaces (or creates) `path` with `content` safely: the bytes go to a
-// temporary file in the same directory, are flushed to disk, and the temporary
-// file is then renamed over `path`. If anything fails the old file is left
-// whole, the temporary file is removed and IoError is thrown. A link at
-// `path` is replaced, never written through.
-void ReplaceFile(const fs::path& path, std::string_view content);
+// Replaces (or creates) `path` with `content` whole or not at all: the bytes
+// go to a temporary file in the same directory, are flushed to the disk, the
+// temporary file is renamed over `path` and the directory is flushed. If
+// anything fails the old file is left whole, the temporary file is removed
+// and IoError is thrown. With Links::Refuse a link at `path` is replaced,
+// never written through (exchange media); with Links::Follow the file the
+// link leads to is replaced and the link stays (the store's own files, which
+// users may keep on another disk).
+void WriteFileAtomically(const fs::path& path, std::string_view content,
+                         Links links = Links::Refuse);
 
-// Copies `from` to `to` byte for byte, replacing `to` safely as ReplaceFile.
+// Copies `from` to `to` byte for byte, replacing `to` as WriteFileAtomically.
 void CopyFileReplacing(const fs::path& from, const fs::path& to);
 
-// Replaces or copies many files, flushing them to disk once at the end
-// instead of file by file. Every file is written under a temporary name and
-// renamed into place, so no name ever holds a half-written file; only the
-// flush is shared. Until Commit() returns, a crash may lose files of the
-// batch, so whatever refers to them (an index, a control file) is written
-// after it.
+// Where a write through `path` lands with `links`: `path` itself, or with
+// Links::Follow the end of the chain of links that starts there (a link's
+// target relative to the link's folder). Throws IoError (ELOOP) for a chain
+// of more than 40 links.
+fs::path WriteTarget(const fs::path& path, Links links);
+
+// Writes many files so that none is ever seen half-written and every file is
+// on the disk before it gets its final name. Stage() writes each file under a
+// temporary name beside its final one; Flush() brings the data of every
+// staged file to the disk at once; Rename() gives each its final name and
+// then flushes the directories. A crash before Rename() leaves only hidden
+// temporaries (see RemoveStaleTemporaries); whatever refers to the files (an
+// index, a control file) is written after Commit(). Temporaries not renamed
+// are removed when the batch goes.
 class FileBatch {
   public:
-    // Writes `content` as `path` (temporary file and rename, no flush yet).
-    void Replace(const fs::path& path, std::string_view content);
-    // Copies `from` to `to` byte for byte, as Replace.
-    void Copy(const fs::path& from, const fs::path& to);
-    // Flushes every file of the batch and the directories that hold them.
-    // Throws IoError.
+    struct Staged {
+        fs::path temporary;
+        fs::path target;  // the final name (a link's target with Links::Follow)
+    };
+
+    FileBatch() = default;
+    FileBatch(const FileBatch&) = delete;
+    FileBatch& operator=(const FileBatch&) = delete;
+    ~FileBatch();
+
+    // Writes `content` under a temporary name for `path`. Throws IoError
+    // (the temporary is then removed; files staged before stay staged).
+    void Stage(const fs::path& path, std::string_view content, Links links = Links::Refuse);
+    // Flushes the data of every staged file. Throws IoError.
+    void Flush();
+    // Renames the staged files onto their final names in order, then
+    // flushes their directories. Throws IoError at the first failure.
+    void Rename();
+    // Flush() then Rename().
     void Commit();
-    // Removes every file the batch has written (a run that failed takes its
-    // files back). Never throws.
-    void RemoveWritten() noexcept;
-    // The files written, in order.
-    const std::vector<fs::path>& written() const { return written_; }
+    // Removes the temporaries not renamed yet. Never throws.
+    void Discard() noexcept;
+    // Forgets the temporaries not renamed yet without removing them: a
+    // journal has taken them over.
+    void Release() noexcept { renamed_ = staged_.size(); }
+
+    const std::vector<Staged>& staged() const { return staged_; }
 
   private:
-    std::vector<fs::path> directories_;
-    std::vector<fs::path> written_;
+    std::vector<Staged> staged_;
+    std::size_t renamed_ = 0;
 };
+
+// Flushes the directory `dir` (after renames or removals in it). Throws IoError.
+void FlushDirectory(const fs::path& dir);
 
 // Deletes a file; true when it existed and is gone. Never throws.
 bool RemoveFile(const fs::path& path) noexcept;
 
-// Removes the temporary files that replacements in `dir` left behind when
-// the program was killed before renaming them (hidden files named after a
-// store file: ".NAME.zzj.XXXXXX" and the like, for the endings the program
-// writes), once they are a minute old: a younger one may belong to a write
-// of another copy of the program that is still going on. Nothing else is
-// touched. Returns how many were removed; never throws.
-std::size_t RemoveStaleTemporaries(const fs::path& dir) noexcept;
+// Whether `name` is one a write makes for a temporary file: "." + the final
+// name + "." + six letters or digits, for the endings the program writes
+// (".zzj", ".zj", ".txt", ".pdf").
+bool IsTemporaryName(std::string_view name);
 
-// An advisory lock (flock) on an existing regular file, held while the object
-// lives. Another copy of the program running at the same time can thus tell
-// that the file is in use.
+// Removes the temporary files that writes in `dir` left behind when the
+// program was killed before renaming them, when they are at least
+// `minimumAge` old. Nothing else is touched. Returns how many were removed;
+// never throws.
+std::size_t RemoveStaleTemporaries(const fs::path& dir,
+                                   std::chrono::seconds minimumAge) noexcept;
+
+// An advisory lock (flock) on a regular file, held while the object lives
+// and released by the system when the process ends, however it ends.
 class FileLock {
   public:
-    // Locks `path` without waiting. Nothing when the file is missing, is no
-    // regular file, or another process holds the lock.
-    static std::optional<FileLock> TryLock(const fs::path& path) noexcept;
+    enum class Outcome {
+        Locked,
+        HeldElsewhere,  // another open of the file holds it (this process or another)
+        Unavailable,    // the file cannot be made or the file system takes no locks
+    };
+    // Creates `path` when missing and locks it without waiting. A link at
+    // `path` is not followed. `lock` gets the lock when the outcome is
+    // Locked; `error` the errno of an Unavailable outcome.
+    static Outcome TryLock(const fs::path& path, std::optional<FileLock>& lock,
+                           int* error = nullptr) noexcept;
 
     FileLock(FileLock&& other) noexcept;
     FileLock& operator=(FileLock&& other) noexcept;
@@ -176,7 +224,10 @@ class FileLock {
 // another kind under the name (which a read then refuses). Nothing when
 // there is none or the directory is unreadable. For one name; a command that
 // looks up many names lists the directory once instead.
-std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name);
+// With Links::Follow a link under the exact name that leads to a regular file
+// counts as one.
+std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name,
+                                 Links links = Links::Refuse);
 
 // Whether two names are equal when ASCII letters A-Z and a-z count alike
 // (file names on systems that ignore letter case).
@@ -201,8 +252,11 @@ class DirectoryListing {
     DirectoryListing() = default;
     // Lists `dir` ("." and ".." left out). Throws IoError when it cannot be
     // read: at once, or with `Listing::OnDemand` at the first call of
-    // entries() or Find().
-    explicit DirectoryListing(const fs::path& dir, Listing when = Listing::Now);
+    // entries() or Find(). With Links::Follow an entry that is a link counts
+    // as what it leads to (a link that leads nowhere stays a link) and is
+    // read through.
+    explicit DirectoryListing(const fs::path& dir, Listing when = Listing::Now,
+                              Links links = Links::Refuse);
 
     const fs::path& directory() const { return dir_; }
     // In the order of the system's listing.
@@ -215,11 +269,13 @@ class DirectoryListing {
     fs::path PathOf(const DirectoryEntry& entry) const { return dir_ / entry.name; }
     // Whether the directory has been read.
     bool listed() const { return listed_; }
+    Links links() const { return links_; }
 
   private:
     void List() const;
 
     fs::path dir_;
+    Links links_ = Links::Refuse;
     mutable bool listed_ = true;
     mutable std::vector<DirectoryEntry> entries_;
     mutable std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName_;
@@ -240,13 +296,12 @@ std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::strin
 
 bool DirectoryExists(const fs::path& path) noexcept;
 
+// Throws IoError naming `path` with the real reason when it is no directory
+// (missing, a file, a name too long, no access ...).
+void RequireDirectory(const fs::path& path);
+
 // Creates `path` with missing parents; true when it exists afterwards.
 bool CreateDirectories(const fs::path& path) noexcept;
-
-// Names of the ordinary, non-hidden files of `dir` whose names end in
-// `extension` (e.g. ".zj"), letter case ignored, in the order of the system's
-// directory listing. Throws IoError when the directory cannot be read.
-std::vector<std::string> ListFilesWithExtension(const fs::path& dir, std::string_view extension);
 
 // ---- Free space --------------------------------------------------------------
 
@@ -269,8 +324,11 @@ void SetFreeSpaceOverride(std::optional<std::int64_t> bytes) noexcept;
 // ---- Fault injection -----------------------------------------------------------
 
 // The file operations a fault injector can make fail.
-// ReadOn is each read of a file after its first block has come in.
-enum class FileOperation { Read, ReadOn, Write, Remove, List, CreateDirectory };
+// ReadOn is each read of a file after its first block has come in; Write the
+// start of writing a file (with its final name); Sync the flush of a file's
+// data (with its temporary name) or of a directory; Rename the renaming of a
+// temporary onto its final name (with the final name).
+enum class FileOperation { Read, ReadOn, Write, Sync, Rename, Remove, List, CreateDirectory };
 
 // Called before each file operation of this layer with the path it is about
 // to touch; returns an errno value to fail the operation with, or 0 to let it
@@ -278,6 +336,9 @@ enum class FileOperation { Read, ReadOn, Write, Remove, List, CreateDirectory };
 // that vanishes; the program never sets one.
 using FaultInjector = std::function<int(FileOperation, const fs::path&)>;
 void SetFaultInjector(FaultInjector injector);
+// What the installed injector says of `operation` on `path` (0 without one),
+// for file operations made outside this layer.
+int InjectedFaultFor(FileOperation operation, const fs::path& path);
 
 // ---- Drive letters -----------------------------------------------------------
 

@@ -126,8 +126,9 @@ PrintResult WriteReportPdf(QWidget* parent, const ReportDefinition& definition,
                    return !pdf.isEmpty();
                });
     if (result.status == PrintResult::Done) {
-        platform::ReplaceFile(
-            path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+        platform::WriteFileAtomically(
+            path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
+            platform::Links::Follow);
     }
     return result;
 }

@@ -47,7 +47,7 @@ std::vector<std::string> ParseCodeSection(std::string_view content, std::string_
 }
 
 std::optional<fs::path> FindCodeTable(const fs::path& dataDir) {
-    return platform::FindFile(dataDir, kCodeTableFileName);
+    return platform::FindFile(dataDir, kCodeTableFileName, platform::Links::Follow);
 }
 
 std::optional<std::vector<std::string>> ReadCodeSection(const fs::path& dataDir,

@@ -35,7 +35,7 @@ std::string FormatIdList(const std::vector<std::string>& ids) {
 bool IsReservedId(std::string_view id) {
     const std::string_view stem = Trim(id);
     for (std::string_view reserved :
-         {"vemra", "_SysCode", "_DataOut", "_DataIn", "tarvok07", "_Import"}) {
+         {"vemra", "_SysCode", "_DataOut", "_DataIn", "tarvok07", "_Import", "_Journal"}) {
         if (platform::EqualIgnoringAsciiCase(stem, reserved)) {
             return true;
         }
@@ -44,31 +44,33 @@ bool IsReservedId(std::string_view id) {
 }
 
 fs::path IndexFilePath(const fs::path& dataDir) {
-    return platform::FindFile(dataDir, kIndexFileName).value_or(dataDir / kIndexFileName);
+    return platform::FindFile(dataDir, kIndexFileName, platform::Links::Follow)
+        .value_or(dataDir / kIndexFileName);
 }
 
 std::vector<std::string> LoadIndex(const fs::path& dataDir) {
     const fs::path path = IndexFilePath(dataDir);
-    std::optional<std::string> content = platform::ReadFileIfExists(path);
+    std::optional<std::string> content = platform::ReadFileIfExists(path, platform::Links::Follow);
     if (!content) {
-        platform::ReplaceFile(path, {});
+        platform::WriteFileAtomically(path, {}, platform::Links::Follow);
         return {};
     }
     return ParseIdList(*content);
 }
 
 void SaveIndex(const fs::path& dataDir, const std::vector<std::string>& ids) {
-    platform::ReplaceFile(IndexFilePath(dataDir), FormatIdList(ids));
+    platform::WriteFileAtomically(IndexFilePath(dataDir), FormatIdList(ids),
+                                  platform::Links::Follow);
 }
 
-void AppendIndex(const fs::path& dataDir, const std::vector<std::string>& ids) {
-    const fs::path path = IndexFilePath(dataDir);
-    std::string content = platform::ReadFileIfExists(path).value_or(std::string());
+std::string AppendedIndexText(const fs::path& dataDir, const std::vector<std::string>& ids) {
+    std::string content = platform::ReadFileIfExists(IndexFilePath(dataDir), platform::Links::Follow)
+                              .value_or(std::string());
     if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
         content.append(kCrLf);
     }
     content.append(FormatIdList(ids));
-    platform::ReplaceFile(path, content);
+    return content;
 }
 
 }  // namespace shenbao

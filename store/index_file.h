@@ -22,7 +22,8 @@ std::vector<std::string> ParseIdList(std::string_view content);
 std::string FormatIdList(const std::vector<std::string>& ids);
 
 // Whether `id` (trimmed, letter case ignored) is the stem of one of the
-// store's own files: vemra, _SysCode, _DataOut, _DataIn, tarvok07. Such an ID
+// store's own files: vemra, _SysCode, _DataOut, _DataIn, tarvok07, _Journal
+// (and _Import, the journal of earlier versions). Such an ID
 // is never a project's: its files would be the index, the code table, a path
 // setting or the print feed. It is not listed, deleted, exported or imported.
 bool IsReservedId(std::string_view id);
@@ -32,6 +33,8 @@ bool IsReservedId(std::string_view id);
 // system that ignores case). It is read and written under that name.
 std::filesystem::path IndexFilePath(const std::filesystem::path& dataDir);
 
+// The index file is read through a link and written where the link leads.
+
 // Reads the index file of `dataDir`. A missing file is created empty and
 // gives an empty list. Every ID in the file is returned; there is no cap.
 std::vector<std::string> LoadIndex(const std::filesystem::path& dataDir);
@@ -39,9 +42,10 @@ std::vector<std::string> LoadIndex(const std::filesystem::path& dataDir);
 // Replaces the index file with `ids`, each unchanged and followed by CR LF.
 void SaveIndex(const std::filesystem::path& dataDir, const std::vector<std::string>& ids);
 
-// Appends `ids` (each followed by CR LF) to the index file, creating it when
-// missing. A file whose last line lacks its line end gets one first, so an
-// appended ID never joins the last stored one.
-void AppendIndex(const std::filesystem::path& dataDir, const std::vector<std::string>& ids);
+// The index file's content with `ids` appended (each followed by CR LF). A
+// file whose last line lacks its line end gets one first, so an appended ID
+// never joins the last stored one; a missing file counts as empty.
+std::string AppendedIndexText(const std::filesystem::path& dataDir,
+                              const std::vector<std::string>& ids);
 
 }  // namespace shenbao

@@ -6,6 +6,7 @@
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/codec.h"
+#include "store/journal.h"
 #include "store/text.h"
 
 namespace shenbao {
@@ -99,13 +100,8 @@ std::optional<fs::path> ProjectFilePath(const fs::path& dataDir, std::string_vie
     return FileInDirectory(dataDir, name);
 }
 
-std::optional<fs::path> FindProjectFile(const fs::path& dataDir, std::string_view id,
-                                        std::string_view extension) {
-    std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
-    if (!path) {
-        return std::nullopt;
-    }
-    return platform::FindFile(dataDir, path->filename().string());
+platform::DirectoryListing StoreListing(const fs::path& dataDir, platform::Listing when) {
+    return platform::DirectoryListing(dataDir, when, platform::Links::Follow);
 }
 
 namespace {
@@ -117,9 +113,10 @@ fs::path RequireProjectFile(const fs::path& dataDir, std::string_view id,
     std::optional<fs::path> path = ProjectFilePath(dataDir, id, extension);
     if (!path) {
         throw IoError(dataDir / (std::string(id) + std::string(extension)), EINVAL,
-                      "project ID names no file in the data directory");
+                      "项目ID不能作为数据目录中的文件名");
     }
-    return platform::FindFile(dataDir, path->filename().string()).value_or(*path);
+    return platform::FindFile(dataDir, path->filename().string(), platform::Links::Follow)
+        .value_or(*path);
 }
 
 std::string StoredLine(std::string_view joined) {
@@ -132,7 +129,7 @@ std::string StoredLine(std::string_view joined) {
 std::string DecodeStored(const std::string& content) {
     // A stored file is one line; only a file broken into several lines needs
     // its lines joined first.
-    std::string_view line(content);
+    std::string_view line = WithoutByteOrderMark(content);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.remove_suffix(1);
     }
@@ -152,12 +149,12 @@ std::optional<std::string> ReadStoredText(const fs::path& dataDir, std::string_v
     if (!path) {
         return std::nullopt;
     }
-    std::optional<std::string> content = platform::ReadFileIfExists(*path);
+    std::optional<std::string> content = platform::ReadFileIfExists(*path, platform::Links::Follow);
     if (!content) {
         const std::optional<fs::path> other =
-            platform::FindFile(dataDir, path->filename().string());
+            platform::FindFile(dataDir, path->filename().string(), platform::Links::Follow);
         if (other && *other != *path) {
-            content = platform::ReadFileIfExists(*other);
+            content = platform::ReadFileIfExists(*other, platform::Links::Follow);
         }
     }
     if (!content) {
@@ -170,10 +167,12 @@ std::optional<std::string> ReadStoredText(const fs::path& dataDir, std::string_v
 
 void WriteProjectRecord(const fs::path& dataDir, std::string_view id,
                         const TProjectRecord& record) {
-    fs::path mainPath = RequireProjectFile(dataDir, id, kMainFileExtension);
-    fs::path memberPath = RequireProjectFile(dataDir, id, kMemberFileExtension);
-    platform::ReplaceFile(mainPath, StoredLine(JoinMainText(record)));
-    platform::ReplaceFile(memberPath, StoredLine(JoinMemberText(record)));
+    StoreChange change(dataDir);
+    change.Write(RequireProjectFile(dataDir, id, kMainFileExtension),
+                 StoredLine(JoinMainText(record)));
+    change.Write(RequireProjectFile(dataDir, id, kMemberFileExtension),
+                 StoredLine(JoinMemberText(record)));
+    change.Commit();
 }
 
 namespace {
@@ -189,7 +188,7 @@ std::optional<std::string> ProjectEntryName(const platform::DirectoryListing& li
     std::string name = path->filename().string();
     if (name.size() > kMaxFileNameLength) {
         // No file can have such a name: the ID cannot be a project's.
-        throw IoError(*path, ENAMETOOLONG, std::strerror(ENAMETOOLONG));
+        IoError::ThrowCode(*path, ENAMETOOLONG);
     }
     return name;
 }

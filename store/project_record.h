@@ -118,15 +118,16 @@ std::optional<std::filesystem::path> ProjectFilePath(const std::filesystem::path
                                                      std::string_view id,
                                                      std::string_view extension);
 
-// The existing file of ProjectFilePath, also when its name on the disk
-// differs in letter case (a store copied from a system that ignores case);
-// nothing when there is no such file or the ID names none.
-std::optional<std::filesystem::path> FindProjectFile(const std::filesystem::path& dataDir,
-                                                     std::string_view id,
-                                                     std::string_view extension);
+// A listing of the data directory for one command: the store's files are
+// read through links (a user may keep them on another disk).
+platform::DirectoryListing StoreListing(const std::filesystem::path& dataDir,
+                                        platform::Listing when = platform::Listing::Now);
 
-// Writes the main data file, then the member file, each replaced safely.
-// Throws IoError (also for an ID that names no file in the data directory).
+// Writes the main data file and the member file as one change of the store
+// (StoreChange): after a kill or a power cut both are old or both are new.
+// Written over the files under whatever letter case they are stored in, and
+// through links. Throws IoError (also for an ID that names no file in the
+// data directory).
 void WriteProjectRecord(const std::filesystem::path& dataDir, std::string_view id,
                         const TProjectRecord& record);
 

@@ -9,8 +9,10 @@
 #include "platform/io_error.h"     // IWYU pragma: export
 #include "store/code_table.h"      // IWYU pragma: export
 #include "store/codec.h"           // IWYU pragma: export
-#include "store/import_journal.h"  // IWYU pragma: export
+#include "store/journal.h"         // IWYU pragma: export
 #include "store/index_file.h"      // IWYU pragma: export
 #include "store/project_id.h"      // IWYU pragma: export
 #include "store/project_record.h"  // IWYU pragma: export
+#include "store/project_removal.h" // IWYU pragma: export
+#include "store/store_hold.h"      // IWYU pragma: export
 #include "store/text.h"            // IWYU pragma: export

@@ -111,7 +111,15 @@ double ParseDecimal(std::string_view text) {
     return parts->negative ? -value : value;
 }
 
+std::string_view WithoutByteOrderMark(std::string_view content) {
+    if (content.starts_with(kUtf8ByteOrderMark)) {
+        content.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    return content;
+}
+
 std::vector<std::string> SplitLines(std::string_view content) {
+    content = WithoutByteOrderMark(content);
     std::vector<std::string> lines;
     std::size_t begin = 0;
     std::size_t i = 0;
@@ -135,6 +143,7 @@ std::vector<std::string> SplitLines(std::string_view content) {
 }
 
 std::string JoinLines(std::string_view content) {
+    content = WithoutByteOrderMark(content);
     std::string joined;
     joined.reserve(content.size());
     const char* chunk = content.data();

@@ -46,11 +46,20 @@ std::optional<DecimalParts> ScanDecimal(std::string_view text);
 // empty text included, and a number beyond the range of a double read as 0.
 double ParseDecimal(std::string_view text);
 
+// The mark a Windows text editor puts before the text of a file it saves in
+// UTF-8. Every reader of the program's text files drops it.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// `content` without a leading byte-order mark.
+std::string_view WithoutByteOrderMark(std::string_view content);
+
 // Splits a file's content into lines; a line ends at CR LF, LF or a lone CR.
-// A final line end does not start another line.
+// A final line end does not start another line. A leading byte-order mark is
+// no part of the first line.
 std::vector<std::string> SplitLines(std::string_view content);
 
-// Joins the lines of a file without their line ends (removes every CR and LF).
+// Joins the lines of a file without their line ends (removes every CR and LF
+// and a leading byte-order mark).
 std::string JoinLines(std::string_view content);
 
 }  // namespace shenbao

@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
     // Export of every project into a folder beside the store.
     const std::filesystem::path exchange = data.parent_path().parent_path() / "exchange";
     std::filesystem::create_directories(exchange);
-    platform::ReplaceFile(data / "_DataOut.zzj", exchange.string() + "\r\n");
+    platform::WriteFileAtomically(data / "_DataOut.zzj", exchange.string() + "\r\n");
     form.ExportProjects(true, QString());
     Save(&form, "export-panel");
     form.Button3Click();

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QStringList>
-#include <cerrno>
 #include <new>
 
 #include "platform/gui/text.h"
@@ -14,40 +13,6 @@ namespace shenbao {
 namespace {
 
 const QString kTitle = QStringLiteral("澄川省科技计划项目申报系统");
-
-QString ChineseReason(int code) {
-    switch (code) {
-        case ENOENT:
-            return QStringLiteral("文件或文件夹不存在");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("没有访问权限");
-        case ENOSPC:
-            return QStringLiteral("磁盘空间已满");
-        case EROFS:
-            return QStringLiteral("磁盘只读，不能写入");
-        case EISDIR:
-            return QStringLiteral("这是一个文件夹，不是文件");
-        case ENOTDIR:
-            return QStringLiteral("路径中有一项不是文件夹");
-        case EFBIG:
-            return QStringLiteral("文件太大");
-        case EIO:
-            return QStringLiteral("读写设备出错");
-        case EINVAL:
-            return QStringLiteral("文件名不合法");
-        case EDQUOT:
-            return QStringLiteral("磁盘配额已用完");
-        case ELOOP:
-            return QStringLiteral("这是一个符号链接，不是普通文件");
-        case ENXIO:
-            return QStringLiteral("这不是普通文件（管道、设备或套接字）");
-        case ENAMETOOLONG:
-            return QStringLiteral("文件名太长");
-        default:
-            return QString();
-    }
-}
 
 // The longest line a box shows whole.
 constexpr int kLineLimit = 200;
@@ -94,16 +59,8 @@ QString ShortenedText(const QString& text, int limit) {
     return text.left(head) + gap + text.right(kept - head);
 }
 
-QString IoErrorReason(const IoError& error, bool brief) {
-    QString reason = ChineseReason(error.errorCode());
-    QString system = QString::fromLocal8Bit(error.reason().c_str());
-    if (reason.isEmpty()) {
-        return system;
-    }
-    if (!system.isEmpty() && !brief) {
-        reason += QStringLiteral("（") + system + QStringLiteral("）");
-    }
-    return reason;
+QString IoErrorReason(const IoError& error) {
+    return QString::fromStdString(error.reason());
 }
 
 QString IoErrorText(const IoError& error) {

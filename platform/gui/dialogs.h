@@ -29,10 +29,8 @@ void ShowIoError(QWidget* parent, const IoError& error);
 // A long path is shortened in the middle.
 QString IoErrorText(const IoError& error);
 
-// The reason of a failed file operation as ShowIoError names it: in Chinese
-// with the system's own words after it; `brief`: the Chinese words alone
-// where there are any.
-QString IoErrorReason(const IoError& error, bool brief = false);
+// The reason of a failed file operation as ShowIoError names it, in Chinese.
+QString IoErrorReason(const IoError& error);
 
 // Box for any other failure that ended a command: what went wrong; the
 // program goes on.

@@ -161,8 +161,10 @@ TEST(AddCommand, NoUniqueIdGives408AndChangesNothing) {
     for (int i = 0; i < kNewIdAttempts; ++i) {
         taken.push_back(GenerateProjectId());
     }
+    SaveIndex(store.dir(), taken);
+    const std::string index = store.Read(kIndexFileName);
     TZMainForm form(FromPath(store.dir()));
-    form.listModel()->setRows(IdRows(taken));
+    form.LoadAndSortAtStartUp();
     SeedRandom(4711);
 
     ModalAnswerer answerer;
@@ -171,7 +173,7 @@ TEST(AddCommand, NoUniqueIdGives408AndChangesNothing) {
     EXPECT_EQ(answerer.messages(),
               QStringList({QStringLiteral("错误号:408   未能成功产生一个唯一的ID号。")}));
     EXPECT_EQ(form.projectCount(), kNewIdAttempts);
-    EXPECT_FALSE(store.Exists(kIndexFileName));
+    EXPECT_EQ(store.Read(kIndexFileName), index);
 }
 
 // ---- Modify and view ------------------------------------------------------------------

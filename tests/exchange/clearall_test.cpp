@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "exchange/clearall.h"
+#include "store/project_removal.h"
 #include "store/store.h"
 #include "tests/support/main_form.h"
 
@@ -38,7 +39,7 @@ TEST(ClearStore, RemovesListedProjectsAndTheIndexOnly) {
     store.Write("_DataOut.zzj", "c:\\\r\n");
     store.Write("vemra.zzj", "AAAA1111\r\nBBBB2222\r\nGONE0000\r\n");
 
-    EXPECT_TRUE(ClearStoreFiles(store.dir()));
+    EXPECT_TRUE(ClearStore(store.dir()));
     for (const char* gone : {"AAAA1111.zzj", "AAAA1111.zj", "BBBB2222.zzj", "vemra.zzj"}) {
         EXPECT_FALSE(store.Exists(gone)) << gone;
     }
@@ -52,7 +53,7 @@ TEST(ClearStore, ListedProjectsAreRemovedUnderAnyLetterCase) {
     store.AddProject("AAAA1111", SampleRecord("甲"));
     fs::rename(store.path("AAAA1111.zzj"), store.path("aaaa1111.ZZJ"));
     store.Write("VEMRA.ZZJ", "AAAA1111\r\n");  // the index too
-    EXPECT_TRUE(ClearStoreFiles(store.dir()));
+    EXPECT_TRUE(ClearStore(store.dir()));
     EXPECT_FALSE(store.Exists("aaaa1111.ZZJ"));
     EXPECT_FALSE(store.Exists("AAAA1111.zj"));
     EXPECT_FALSE(store.Exists("VEMRA.ZZJ"));
@@ -61,28 +62,34 @@ TEST(ClearStore, ListedProjectsAreRemovedUnderAnyLetterCase) {
 TEST(ClearStore, WithoutIndexDeletesNothing) {
     TempStore store;
     store.AddProject("AAAA1111", SampleRecord("甲"));
-    EXPECT_FALSE(ClearStoreFiles(store.dir()));
+    EXPECT_FALSE(ClearStore(store.dir()));
     EXPECT_TRUE(store.Exists("AAAA1111.zzj"));
     EXPECT_TRUE(store.Exists("AAAA1111.zj"));
 }
 
-TEST(ClearStore, LinesAreTakenAsTheyStandAndNeverLeadOutside) {
+TEST(ClearStore, LinesAreTrimmedAsTheListReadsThemAndNeverLeadOutside) {
     TempStore root;
     fs::create_directory(root.path("data"));
     const fs::path data = root.path("data") / "";
-    root.Write("data/AAAA1111.zzj", "kept: the line has blanks around the ID");
+    root.Write("data/AAAA1111.zzj", "the line has blanks around the ID");
     root.Write("data/.zzj", "an empty line names this");
     root.Write("data/.zj", "and this");
     root.Write("x.zzj", "outside");
     root.Write("data/_SysCode.zzj", "code table");
     root.Write("data/_DataIn.zzj", "c:\\\r\n");
     root.Write("data/tarvok07.zzj", "print feed");
+    root.Write("data/BBBB2222.zj", "a padded line names it too");
+    root.Write("data/CCCC3333.zzj", "and the first line after a byte-order mark");
     root.Write("data/vemra.zzj",
-               " AAAA1111 \r\n\r\n../x\r\n_SysCode\r\n_DataIn\r\n/etc/x\r\nTARVOK07\r\n");
-    EXPECT_TRUE(ClearStoreFiles(data));
-    EXPECT_TRUE(root.Exists("data/AAAA1111.zzj"));
-    EXPECT_FALSE(root.Exists("data/.zzj"));
-    EXPECT_FALSE(root.Exists("data/.zj"));
+               "\xEF\xBB\xBF" "CCCC3333\r\n AAAA1111 \r\n\r\n\tBBBB2222\r\n../x\r\n_SysCode\r\n"
+               "_DataIn\r\n/etc/x\r\nTARVOK07\r\n");
+    EXPECT_TRUE(ClearStore(data));
+    EXPECT_FALSE(root.Exists("data/AAAA1111.zzj"));
+    EXPECT_FALSE(root.Exists("data/BBBB2222.zj"));
+    EXPECT_FALSE(root.Exists("data/CCCC3333.zzj"));
+    // An empty line names no project.
+    EXPECT_TRUE(root.Exists("data/.zzj"));
+    EXPECT_TRUE(root.Exists("data/.zj"));
     EXPECT_TRUE(root.Exists("x.zzj"));
     EXPECT_TRUE(root.Exists("data/_SysCode.zzj"));
     EXPECT_TRUE(root.Exists("data/_DataIn.zzj"));

@@ -268,7 +268,7 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
              project(m, "GOOD0001");
              m.Write("vemra.zzj", "EVIL0001\r\nGOOD0001\r\n");
          },
-         {QStringLiteral("错误号:432  项目“EVIL0001”的数据文件是一个符号链接，未引入！"), done},
+         {QStringLiteral("错误号:432  项目“EVIL0001”的数据文件未引入（这是一个符号链接，不是普通文件）！"), done},
          1,
          1,
          {}},
@@ -278,7 +278,7 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
              link(m, "LINK0001.zj");
              m.Write("vemra.zzj", "LINK0001\r\n");
          },
-         {QStringLiteral("项目“LINK0001”的成员文件是一个符号链接，未引入该文件。"), done},
+         {QStringLiteral("项目“LINK0001”的成员文件未引入（这是一个符号链接，不是普通文件）。"), done},
          1,
          0,
          {}},
@@ -291,9 +291,9 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
              project(m, "GOOD0001");
              m.Write("vemra.zzj", "FIFO0001\r\nDIRS0001\r\nHUGE0001\r\nGOOD0001\r\n");
          },
-         {QStringLiteral("错误号:432  项目“FIFO0001”的数据文件不是普通文件，未引入！"),
-          QStringLiteral("错误号:432  项目“DIRS0001”的数据文件是一个文件夹，未引入！"),
-          QStringLiteral("错误号:432  项目“HUGE0001”的数据文件太大（超过64MB），未引入！"), done},
+         {QStringLiteral("错误号:432  项目“FIFO0001”的数据文件未引入（这不是普通文件，而是管道、设备或套接字）！"),
+          QStringLiteral("错误号:432  项目“DIRS0001”的数据文件未引入（这是一个文件夹，不是文件）！"),
+          QStringLiteral("错误号:432  项目“HUGE0001”的数据文件未引入（文件太大）！"), done},
          1,
          1,
          {}},
@@ -363,7 +363,7 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
          {},
          0,
          0,
-         QStringLiteral("这不是普通文件（管道、设备或套接字）")},
+         QStringLiteral("这不是普通文件，而是管道、设备或套接字")},
     };
 
     Start();

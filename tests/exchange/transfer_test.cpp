@@ -222,6 +222,61 @@ TEST(Export, SecondRunReplacesItsFilesKeepsOthersAndRewritesTheControlFile) {
     EXPECT_EQ(out.Read("BBBB2222.zzj"), store.Read("BBBB2222.zzj"));
 }
 
+// An export over an earlier one that finds the medium full at its n-th
+// write (n = 1, 2, 3 ...), or whose flush fails: every run ends with no
+// control file, or with one whose every ID has its files beside it, whole.
+TEST(Export, AFullMediumOrAFailingFlushNeverLeavesAControlFileNamingMissingFiles) {
+    TempStore store;
+    V ids;
+    std::vector<ListRow> rows;
+    for (int i = 0; i < 4; ++i) {
+        const std::string id = "FULL000" + std::to_string(i);
+        store.AddProject(id, FullRecord("满盘"));
+        ids.push_back(id);
+        rows.push_back(Row(id, "满盘"));
+    }
+    struct Fault {
+        platform::FileOperation operation;
+        int errorCode;
+    };
+    for (const Fault fault : {Fault{platform::FileOperation::Write, ENOSPC},
+                              Fault{platform::FileOperation::Sync, EIO}}) {
+        for (int failAt = 1;; ++failAt) {
+            SCOPED_TRACE(failAt);
+            TempStore out;
+            RunExport(store.dir(), {rows[0], rows[1]}, out.dir());  // the earlier export
+            int seen = 0;
+            platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
+                const bool underOut = path.string().rfind(out.dir().parent_path().string(), 0) == 0;
+                return operation == fault.operation && underOut && ++seen == failAt
+                           ? fault.errorCode
+                           : 0;
+            });
+            bool failed = false;
+            try {
+                RunExport(store.dir(), rows, out.dir());
+            } catch (const IoError& error) {
+                failed = true;
+                EXPECT_EQ(error.errorCode(), fault.errorCode);
+            }
+            platform::SetFaultInjector({});
+            if (out.Exists("vemra.zzj")) {
+                for (const std::string& id : ParseIdList(out.Read("vemra.zzj"))) {
+                    EXPECT_EQ(out.Read(id + ".zzj"), store.Read(id + ".zzj")) << id;
+                    EXPECT_EQ(out.Read(id + ".zj"), store.Read(id + ".zj")) << id;
+                }
+            }
+            for (const std::string& name : Names(out.dir())) {
+                EXPECT_FALSE(platform::IsTemporaryName(name)) << name;
+            }
+            if (!failed) {
+                EXPECT_EQ(ParseIdList(out.Read("vemra.zzj")), ids);
+                break;
+            }
+        }
+    }
+}
+
 TEST(Export, StoredFilesAreFoundUnderAnotherLetterCase) {
     TempStore store, out;
     store.AddProject("UPPR0001", SampleRecord("大写"));

@@ -217,10 +217,10 @@ TEST_F(Faults, DamagedStoreEntries) {
         {"a directory", "D0000001", [](const fs::path& p) { fs::create_directory(p); },
          QStringLiteral("这是一个文件夹，不是文件")},
         {"a FIFO", "P0000001", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
-         QStringLiteral("这不是普通文件（管道、设备或套接字）")},
-        {"a link out of the store", "L0000001",
-         [&](const fs::path& p) { fs::create_symlink(outside.path("passwd"), p); },
-         QStringLiteral("这是一个符号链接，不是普通文件")},
+         QStringLiteral("这不是普通文件，而是管道、设备或套接字")},
+        {"a link to a folder out of the store", "L0000001",
+         [&](const fs::path& p) { fs::create_symlink(outside.dir(), p); },
+         QStringLiteral("这是一个文件夹，不是文件")},
         {"a sparse file of 64 GiB", "H0000001",
          [](const fs::path& p) {
              std::ofstream(p).put('x');
@@ -228,8 +228,8 @@ TEST_F(Faults, DamagedStoreEntries) {
          },
          QStringLiteral("文件太大")},
         {"an ID too long for a file name", longId, [](const fs::path&) {},
-         QStringLiteral("文件名太长")},
-        {"an ID of a megabyte", hugeId, [](const fs::path&) {}, QStringLiteral("文件名太长")},
+         QStringLiteral("名称太长")},
+        {"an ID of a megabyte", hugeId, [](const fs::path&) {}, QStringLiteral("名称太长")},
         {"the index's own name", "vemra", [](const fs::path&) {}, {}},
         {"the code table's name", "_SYSCODE", [](const fs::path&) {}, {}},
     };
@@ -270,19 +270,24 @@ TEST_F(Faults, DamagedStoreEntries) {
         EXPECT_EQ(Cell(*form, 3, 2), QStringLiteral("第二个项目"));
     }
 
-    // All at once, at start-up: one box for the whole command.
+    // All at once, at the next start: one box for the whole command.
     SaveIndex(store.dir(), all);
+    form.reset();
     {
         answerer.Then(ClickSplash()).Ok();
-        TZMainForm second(FromPath(store.dir()));
-        second.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
-        EXPECT_EQ(second.projectCount(), static_cast<int>(all.size()));
+        TZMainForm next(FromPath(store.dir()));
+        next.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+        EXPECT_EQ(next.projectCount(), static_cast<int>(all.size()));
         // The heading and one line for each damaged entry.
         EXPECT_EQ(answerer.messages().last().count(QLatin1Char('\n')),
                   static_cast<qsizetype>(all.size()) - 2);
-        second.hide();
+        next.hide();
     }
+    answerer.Then(ClickSplash()).Ok();
+    form = std::make_unique<TZMainForm>(FromPath(store.dir()));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
 
     // Export takes the two projects and nothing of the damaged entries: no
     // link rides along, and the control file names the two alone.
@@ -292,8 +297,10 @@ TEST_F(Faults, DamagedStoreEntries) {
     const QStringList log =
         Find<QPlainTextEdit>(form.get(), "Memo1")->toPlainText().split(QLatin1Char('\n'));
     EXPECT_EQ(log.size(), static_cast<qsizetype>(all.size()));
-    EXPECT_TRUE(log[2].startsWith(QStringLiteral("错误号:421  项目“”的数据文件是一个文件夹")));
-    EXPECT_TRUE(log[4].startsWith(QStringLiteral("错误号:421  项目“”的数据文件是一个符号链接")));
+    // A project whose name could not be read is named by its ID.
+    EXPECT_EQ(log[2], QStringLiteral("错误号:421  项目“D0000001”的数据文件未导出（这是一个文件夹，不是文件）！"));
+    EXPECT_EQ(log[4], QStringLiteral("错误号:421  项目“L0000001”的数据文件未导出（这是一个文件夹，不是文件）！"));
+    EXPECT_LT(log[7].size(), 120) << "a megabyte's ID is cut short";
     EXPECT_EQ(out.Read("vemra.zzj"), "F0000001\r\nF0000002\r\n");
     std::set<std::string> exported;
     for (const auto& entry : fs::directory_iterator(out.dir())) {
@@ -329,7 +336,7 @@ TEST_F(Faults, DamagedStoreEntries) {
 
 // The disk fills in the middle of a command, one row for each write that
 // fails: the user gets the error box, the store keeps exactly what it held
-// (an import takes back the files it copied), and the program can be left.
+// (an import leaves no file it staged), and the program can be left.
 TEST_F(Faults, FullDisk) {
     TempStore media;
     std::string control;
@@ -358,11 +365,11 @@ TEST_F(Faults, FullDisk) {
         QString file;        // named in the error box
     };
     const std::vector<Row> rows = {
-        {"import, at its journal", 1, nullptr, QStringLiteral("_Import.zzj")},
-        {"import, at its first file", 2, nullptr, QStringLiteral(".zzj")},
-        {"import, after three projects", 8, nullptr, QStringLiteral(".zzj")},
-        {"import, at a member file", 9, nullptr, QStringLiteral(".zj")},
-        {"import, at the index", 22, nullptr, QStringLiteral("vemra.zzj")},
+        {"import, at its first file", 1, nullptr, QStringLiteral(".zzj")},
+        {"import, after three projects", 7, nullptr, QStringLiteral(".zzj")},
+        {"import, at a member file", 8, nullptr, QStringLiteral(".zj")},
+        {"import, at the index", 21, nullptr, QStringLiteral("vemra.zzj")},
+        {"import, at its journal", 22, nullptr, QStringLiteral("_Journal.zzj")},
         {"add", 1, "BitBtn1", QStringLiteral("vemra.zzj")},
         {"delete", 1, "BitBtn2", QStringLiteral("vemra.zzj")},
     };
@@ -401,6 +408,129 @@ TEST_F(Faults, FullDisk) {
     EXPECT_EQ(answerer.unexpected(), 0);
 }
 
+// An index the list cannot read (one row each): the list stays empty and is
+// never written back: Add and closing leave the index as it is, with a word
+// why, until a Refresh reads the whole store again.
+TEST_F(Faults, AListThatDidNotLoadIsNeverWrittenBack) {
+    TempStore outside;
+    struct Row {
+        const char* what;
+        std::function<void(const fs::path&)> make;  // gets the index's path
+        QString reason;
+    };
+    const std::vector<Row> rows = {
+        {"a FIFO", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
+         QStringLiteral("管道")},
+        {"a link to a folder", [&](const fs::path& p) { fs::create_symlink(outside.dir(), p); },
+         QStringLiteral("文件夹")},
+        {"a sparse file of 64 GiB",
+         [](const fs::path& p) {
+             std::ofstream(p).put('x');
+             fs::resize_file(p, std::uintmax_t{64} << 30);
+         },
+         QStringLiteral("文件太大")},
+    };
+    form.reset();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::rename(store.path("vemra.zzj"), store.path("good.zzj"));
+        row.make(store.path("vemra.zzj"));
+        const std::map<std::string, std::string> damaged = Snapshot();
+        answerer.Then(ClickSplash()).Ok();
+        auto window = std::make_unique<TZMainForm>(FromPath(store.dir()));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_TRUE(answerer.messages().last().contains(row.reason));
+        EXPECT_EQ(window->projectCount(), 0);
+        EXPECT_FALSE(window->listLoaded());
+
+        answerer.Ok();
+        Find<QPushButton>(window.get(), "BitBtn1")->click();  // 增加
+        EXPECT_TRUE(answerer.messages().last().contains(QStringLiteral("不能改写项目索引文件")));
+        EXPECT_EQ(window->projectCount(), 0);
+        EXPECT_EQ(Snapshot(), damaged);
+
+        // Leaving: the list cannot be read again, so nothing is written.
+        answerer.Yes().Ok().Yes();
+        EXPECT_TRUE(window->close());
+        EXPECT_EQ(Snapshot(), damaged);
+        window.reset();
+
+        // Mended by hand: a Refresh reads the whole store and Add works.
+        fs::remove(store.path("vemra.zzj"));
+        fs::rename(store.path("good.zzj"), store.path("vemra.zzj"));
+    }
+    form = StartMainForm(store, answerer);
+    EXPECT_TRUE(form->listLoaded());
+    EXPECT_EQ(form->projectCount(), 2);
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
+// A second window on the same data directory, in this process (a second
+// process is refused the same way), says so and goes without writing: the
+// first window's work is never overwritten.
+TEST_F(Faults, ASecondWindowOnTheSameStoreWritesNothing) {
+    answerer.Ok();
+    TZMainForm second(FromPath(store.dir()));
+    second.show();
+    QTest::qWait(50);
+    ASSERT_FALSE(answerer.messages().isEmpty());
+    EXPECT_TRUE(answerer.messages().last().contains(QStringLiteral("另一个窗口中使用这个数据目录")));
+    EXPECT_FALSE(second.isVisible());
+    EXPECT_EQ(second.projectCount(), 0);
+    EXPECT_EQ(Snapshot(), before);
+
+    // The first window adds a project and leaves; the index keeps it.
+    answerer.Then([](QWidget* editor) { Find<QPushButton>(editor, "BitBtn1")->click(); });
+    Find<QPushButton>(form.get(), "BitBtn1")->click();
+    ASSERT_EQ(form->projectCount(), 3);
+    const std::string added = ToGbk(Cell(*form, 3, 0));
+    EXPECT_TRUE(second.close());
+    answerer.Yes();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(LoadIndex(store.dir()), (std::vector<std::string>{"F0000001", "F0000002", added}));
+
+    // Once the first has gone, the store is free for the next start.
+    form.reset();
+    form = StartMainForm(store, answerer);
+    EXPECT_EQ(form->projectCount(), 3);
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
+// The store's own files kept on another disk through links: read through
+// them, and every write lands where they lead; the links stay.
+TEST_F(Faults, StoreFilesBehindLinksAreReadAndWrittenThroughThem) {
+    TempStore disk;
+    for (const char* name : {"vemra.zzj", "F0000001.zzj", "F0000001.zj"}) {
+        fs::rename(store.path(name), disk.path(name));
+        fs::create_symlink(disk.path(name), store.path(name));
+    }
+    form.reset();
+    form = StartMainForm(store, answerer);
+    ASSERT_EQ(form->projectCount(), 2);
+    EXPECT_EQ(Cell(*form, 1, 2), QStringLiteral("第一个项目"));
+
+    // Modify and save the project behind the links.
+    form->setCurrentRow(1);
+    answerer.Then([](QWidget* editor) {
+        auto* name = Find<QLineEdit>(editor, "Edit1");
+        name->setText(QStringLiteral("改过的名称"));
+        Find<QPushButton>(editor, "BitBtn10")->click();  // 存盘并关闭
+    });
+    Find<QPushButton>(form.get(), "BitBtn7")->click();
+    EXPECT_EQ(Cell(*form, 1, 2), QStringLiteral("改过的名称"));
+    // Add rewrites the index where its link leads.
+    answerer.Then([](QWidget* editor) { Find<QPushButton>(editor, "BitBtn1")->click(); });
+    Find<QPushButton>(form.get(), "BitBtn1")->click();
+    for (const char* name : {"vemra.zzj", "F0000001.zzj", "F0000001.zj"}) {
+        EXPECT_EQ(fs::symlink_status(store.path(name)).type(), fs::file_type::symlink) << name;
+    }
+    EXPECT_EQ(ParseIdList(disk.Read("vemra.zzj")).size(), 3u);
+    EXPECT_EQ(ReadProjectRecord(store.dir(), "F0000001").record.Fields[Field::ProjectName],
+              Gbk("改过的名称"));
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
 // Whatever ends a command is shown in a box of readable size, and the
 // window goes on.
 TEST_F(Faults, AnyFailureEndsTheCommandWithABoxAndTheWindowStays) {
@@ -409,7 +539,7 @@ TEST_F(Faults, AnyFailureEndsTheCommandWithABoxAndTheWindowStays) {
         {[] { throw std::bad_alloc(); }, QStringLiteral("内存不足")},
         {[&] { throw std::runtime_error(megabyte); }, QStringLiteral("xxx……xxx")},
         {[&] { IoError::ThrowCode(store.path(megabyte), ENAMETOOLONG); },
-         QStringLiteral("文件名太长")},
+         QStringLiteral("名称太长")},
     };
     for (const auto& [command, shown] : rows) {
         answerer.Ok();

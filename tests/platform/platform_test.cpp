@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -126,7 +127,7 @@ TEST(DataDirectory, TheUsersFolderGetsTheShippedCodeTableOnceAtFirstStart) {
     PrepareDataDirectory(program.dir(), data, "_SysCode.zzj");
     EXPECT_EQ(ReadFile(data / "_SysCode.zzj"), "shipped\r\n");
     ASSERT_TRUE(RemoveFile(data / "_SysCode.zzj"));
-    ReplaceFile(data / "_syscode.zzj", "the user's own\r\n");
+    WriteFileAtomically(data / "_syscode.zzj", "the user's own\r\n");
     PrepareDataDirectory(program.dir(), data, "_SysCode.zzj");
     EXPECT_EQ(EntryCount(data), 1);
     EXPECT_EQ(ReadFile(data / "_syscode.zzj"), "the user's own\r\n");
@@ -143,11 +144,11 @@ TEST(DataDirectory, TheUsersFolderGetsTheShippedCodeTableOnceAtFirstStart) {
                  IoError);
 }
 
-TEST(ReplaceFile, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
+TEST(WriteFileAtomically, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
     TempStore store;
-    ReplaceFile(store.path("a.txt"), "first");
+    WriteFileAtomically(store.path("a.txt"), "first");
     EXPECT_EQ(ReadFile(store.path("a.txt")), "first");
-    ReplaceFile(store.path("a.txt"), std::string("second\0with nul", 15));
+    WriteFileAtomically(store.path("a.txt"), std::string("second\0with nul", 15));
     EXPECT_EQ(ReadFile(store.path("a.txt")), std::string("second\0with nul", 15));
     const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 1);
@@ -155,10 +156,10 @@ TEST(ReplaceFile, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
 
 // A write that fails part-way (here: the file size limit of the process is
 // hit) must leave the old file whole and no temporary file behind.
-TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
+TEST(WriteFileAtomically, WriteFailingPartWayKeepsTheOldFileWhole) {
     TempStore store;
     const std::string old(3000, 'o');
-    ReplaceFile(store.path("vemra.zzj"), old);
+    WriteFileAtomically(store.path("vemra.zzj"), old);
 
     std::optional<FileSizeLimit> limit(std::in_place, 1000);
     ASSERT_TRUE(limit->active());
@@ -166,7 +167,7 @@ TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
     bool threw = false;
     int code = 0;
     try {
-        ReplaceFile(store.path("vemra.zzj"), std::string(5000, 'n'));
+        WriteFileAtomically(store.path("vemra.zzj"), std::string(5000, 'n'));
     } catch (const IoError& e) {
         threw = true;
         code = e.errorCode();
@@ -180,37 +181,101 @@ TEST(ReplaceFile, WriteFailingPartWayKeepsTheOldFileWhole) {
     EXPECT_EQ(entries, 1) << "the temporary file is removed";
 }
 
-TEST(FileBatch, WritesNewAndReplacesOldFilesAndCommits) {
+TEST(FileBatch, StagedFilesTakeTheirNamesOnlyAtTheCommitAndNeverThroughAnExchangeLink) {
     TempStore store;
-    ReplaceFile(store.path("old.zzj"), "old content");
-    FileBatch batch;
-    batch.Replace(store.path("new.zzj"), "new file");
-    batch.Replace(store.path("old.zzj"), "replaced");
-    batch.Copy(store.path("new.zzj"), store.path("copy.zzj"));
-    batch.Commit();
+    WriteFileAtomically(store.path("old.zzj"), "old content");
+    {
+        FileBatch batch;
+        batch.Stage(store.path("new.zzj"), "new file");
+        batch.Stage(store.path("old.zzj"), "replaced");
+        // Staged: nothing under the final names has changed yet.
+        EXPECT_FALSE(FileExists(store.path("new.zzj")));
+        EXPECT_EQ(ReadFile(store.path("old.zzj")), "old content");
+        ASSERT_EQ(batch.staged().size(), 2u);
+        EXPECT_TRUE(IsTemporaryName(batch.staged()[0].temporary.filename().string()));
+        batch.Commit();
+    }
     EXPECT_EQ(ReadFile(store.path("new.zzj")), "new file");
     EXPECT_EQ(ReadFile(store.path("old.zzj")), "replaced");
-    EXPECT_EQ(ReadFile(store.path("copy.zzj")), "new file");
-    const int entries = EntryCount(store.dir());
-    EXPECT_EQ(entries, 3) << "no temporary files are left";
+    EXPECT_EQ(EntryCount(store.dir()), 2) << "no temporary files are left";
 
-    // A run that fails takes back what its batch wrote.
-    FileBatch failed;
-    failed.Replace(store.path("taken-back.zzj"), "x");
-    EXPECT_EQ(failed.written(), std::vector<fs::path>{store.path("taken-back.zzj")});
-    failed.RemoveWritten();
+    // A batch that is not committed leaves nothing behind.
+    {
+        FileBatch failed;
+        failed.Stage(store.path("taken-back.zzj"), "x");
+    }
     EXPECT_FALSE(FileExists(store.path("taken-back.zzj")));
-    EXPECT_EQ(EntryCount(store.dir()), 3);
+    EXPECT_EQ(EntryCount(store.dir()), 2);
 
-    // A link under a written name is replaced, never written through.
+    // A link under a written name: replaced on exchange media, written
+    // through (the link stays) for the store's own files.
     TempStore outside;
     outside.Write("target", "outside");
     fs::create_symlink(outside.path("target"), store.path("link.zzj"));
     FileBatch overLink;
-    overLink.Replace(store.path("link.zzj"), "inside");
+    overLink.Stage(store.path("link.zzj"), "inside");
     overLink.Commit();
     EXPECT_EQ(EntryKindOf(store.path("link.zzj")), EntryKind::Regular);
     EXPECT_EQ(outside.Read("target"), "outside");
+
+    fs::create_symlink(outside.path("target"), store.path("kept.zzj"));
+    WriteFileAtomically(store.path("kept.zzj"), "through", Links::Follow);
+    EXPECT_EQ(EntryKindOf(store.path("kept.zzj")), EntryKind::Link);
+    EXPECT_EQ(outside.Read("target"), "through");
+    fs::create_symlink("loop.zzj", store.path("loop.zzj"));
+    EXPECT_THROW(WriteFileAtomically(store.path("loop.zzj"), "x", Links::Follow), IoError);
+}
+
+// Every file is flushed before it is renamed and every directory after its
+// renames; a flush that fails leaves every old file in place. Batches of a
+// few files and of many (flushed at once) alike.
+TEST(FileBatch, FlushesEachFileBeforeItsRenameAndTheDirectoryAfter) {
+    for (const int files : {2, 40}) {
+        SCOPED_TRACE(files);
+        TempStore store;
+        std::vector<std::pair<FileOperation, fs::path>> trail;
+        SetFaultInjector([&trail](FileOperation operation, const fs::path& path) {
+            trail.emplace_back(operation, path);
+            return 0;
+        });
+        FileBatch batch;
+        for (int i = 0; i < files; ++i) {
+            batch.Stage(store.path("f" + std::to_string(i) + ".zzj"), "data");
+        }
+        const std::vector<FileBatch::Staged> staged = batch.staged();
+        batch.Commit();
+        SetFaultInjector({});
+        const auto at = [&trail](FileOperation operation, const fs::path& path) {
+            const auto it = std::find(trail.begin(), trail.end(), std::pair{operation, path});
+            return it == trail.end() ? -1 : static_cast<int>(it - trail.begin());
+        };
+        int lastRename = -1;
+        for (const FileBatch::Staged& file : staged) {
+            const int sync = at(FileOperation::Sync, file.temporary);
+            const int rename = at(FileOperation::Rename, file.target);
+            ASSERT_GE(sync, 0) << file.target << " was never flushed";
+            EXPECT_LT(sync, rename) << file.target << " was renamed before its flush";
+            lastRename = std::max(lastRename, rename);
+        }
+        EXPECT_GT(at(FileOperation::Sync, store.dir().parent_path()), lastRename)
+            << "the directory is flushed after the renames";
+    }
+
+    TempStore store;
+    WriteFileAtomically(store.path("a.zzj"), "old a");
+    SetFaultInjector([](FileOperation operation, const fs::path&) {
+        return operation == FileOperation::Sync ? EIO : 0;
+    });
+    {
+        FileBatch batch;
+        batch.Stage(store.path("a.zzj"), "new a");
+        batch.Stage(store.path("b.zzj"), "new b");
+        EXPECT_THROW(batch.Commit(), IoError);
+    }
+    SetFaultInjector({});
+    EXPECT_EQ(ReadFile(store.path("a.zzj")), "old a");
+    EXPECT_FALSE(FileExists(store.path("b.zzj")));
+    EXPECT_EQ(EntryCount(store.dir()), 1);
 }
 
 // A batch write that fails part-way leaves neither a half-written new file
@@ -218,13 +283,13 @@ TEST(FileBatch, WritesNewAndReplacesOldFilesAndCommits) {
 TEST(FileBatch, WriteFailingPartWayLeavesNoHalfFile) {
     TempStore store;
     const std::string old(3000, 'o');
-    ReplaceFile(store.path("old.zzj"), old);
+    WriteFileAtomically(store.path("old.zzj"), old);
 
     std::optional<FileSizeLimit> limit(std::in_place, 1000);
     ASSERT_TRUE(limit->active());
     FileBatch batch;
-    EXPECT_THROW(batch.Replace(store.path("new.zzj"), std::string(5000, 'n')), IoError);
-    EXPECT_THROW(batch.Replace(store.path("old.zzj"), std::string(5000, 'n')), IoError);
+    EXPECT_THROW(batch.Stage(store.path("new.zzj"), std::string(5000, 'n')), IoError);
+    EXPECT_THROW(batch.Stage(store.path("old.zzj"), std::string(5000, 'n')), IoError);
     limit.reset();
 
     EXPECT_FALSE(FileExists(store.path("new.zzj")));
@@ -242,7 +307,8 @@ TEST(FileBatch, WriteFailingPartWayLeavesNoHalfFile) {
         ::signal(SIGXFSZ, SIG_DFL);
         ::setrlimit(RLIMIT_FSIZE, &small);
         FileBatch killed;
-        killed.Replace(store.path("new.zzj"), std::string(5000, 'n'));
+        killed.Stage(store.path("new.zzj"), std::string(5000, 'n'));
+        killed.Commit();
         ::_exit(0);
     }
     int status = 0;
@@ -256,14 +322,14 @@ TEST(FileBatch, WriteFailingPartWayLeavesNoHalfFile) {
     }
 }
 
-TEST(ReplaceFile, ReadOnlyDirectoryThrowsAndKeepsTheFile) {
+TEST(WriteFileAtomically, ReadOnlyDirectoryThrowsAndKeepsTheFile) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root writes into read-only directories";
     }
     TempStore store;
-    ReplaceFile(store.path("x"), "keep");
+    WriteFileAtomically(store.path("x"), "keep");
     fs::permissions(store.dir(), fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_THROW(ReplaceFile(store.path("x"), "new"), IoError);
+    EXPECT_THROW(WriteFileAtomically(store.path("x"), "new"), IoError);
     fs::permissions(store.dir(), fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(ReadFile(store.path("x")), "keep");
 }
@@ -335,8 +401,8 @@ TEST(Files, CopyIsByteForByteAndReplaces) {
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes.push_back(static_cast<char>(i));
-    ReplaceFile(store.path("src.zzj"), bytes);
-    ReplaceFile(store.path("dst.zzj"), "old and longer than nothing");
+    WriteFileAtomically(store.path("src.zzj"), bytes);
+    WriteFileAtomically(store.path("dst.zzj"), "old and longer than nothing");
     CopyFileReplacing(store.path("src.zzj"), store.path("dst.zzj"));
     EXPECT_EQ(ReadFile(store.path("dst.zzj")), bytes);
     EXPECT_THROW(CopyFileReplacing(store.path("nope"), store.path("dst2")), IoError);
@@ -345,7 +411,7 @@ TEST(Files, CopyIsByteForByteAndReplaces) {
 
 TEST(Files, RemoveFileAnswersWhetherSomethingWasRemoved) {
     TempStore store;
-    ReplaceFile(store.path("x"), "1");
+    WriteFileAtomically(store.path("x"), "1");
     EXPECT_TRUE(RemoveFile(store.path("x")));
     EXPECT_FALSE(RemoveFile(store.path("x")));
     fs::create_directory(store.path("d"));
@@ -355,11 +421,11 @@ TEST(Files, RemoveFileAnswersWhetherSomethingWasRemoved) {
 
 TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
     TempStore store;
-    ReplaceFile(store.path("VEMRA.ZZJ"), "upper");
+    WriteFileAtomically(store.path("VEMRA.ZZJ"), "upper");
     auto found = FindFile(store.dir(), "vemra.zzj");
     ASSERT_TRUE(found);
     EXPECT_EQ(found->filename(), "VEMRA.ZZJ");
-    ReplaceFile(store.path("vemra.zzj"), "exact");
+    WriteFileAtomically(store.path("vemra.zzj"), "exact");
     EXPECT_EQ(FindFile(store.dir(), "vemra.zzj")->filename(), "vemra.zzj");
     EXPECT_FALSE(FindFile(store.dir(), "other.zzj"));
     EXPECT_FALSE(FindFile(store.path("missing"), "vemra.zzj"));
@@ -368,7 +434,7 @@ TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
     // an entry of another kind under the exact name, which is still found
     // (and refused by a read) when nothing else is there.
     fs::create_directory(store.path("abcd.zzj"));
-    ReplaceFile(store.path("ABCD.ZZJ"), "file");
+    WriteFileAtomically(store.path("ABCD.ZZJ"), "file");
     fs::create_directory(store.path("DIRONLY.zzj"));
     ASSERT_EQ(::mkfifo(store.path("fifo.zj").c_str(), 0644), 0);
     const DirectoryListing listing(store.dir());
@@ -412,23 +478,31 @@ TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
     SetFaultInjector({});
 }
 
-TEST(Directories, ListingFindsOrdinaryVisibleFilesByExtensionIgnoringCase) {
+TEST(Directories, AStoreListingReadsThroughLinksAndAMediaListingRefusesThem) {
     TempStore store;
-    for (const char* name : {"A.zj", "B.ZJ", "c.zzj", ".hidden.zj", "d.zj.bak", "e.Zj"}) {
-        ReplaceFile(store.path(name), "x");
-    }
-    fs::create_directory(store.path("dir.zj"));
-    std::vector<std::string> names = ListFilesWithExtension(store.dir(), ".zj");
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"A.zj", "B.ZJ", "e.Zj"}));
-    EXPECT_THROW(ListFilesWithExtension(store.path("missing"), ".zj"), IoError);
+    TempStore elsewhere;
+    elsewhere.Write("A.zj", "kept on another disk");
+    fs::create_symlink(elsewhere.path("A.zj"), store.path("A.zj"));
+    fs::create_symlink(elsewhere.path("gone.zj"), store.path("B.zj"));
+    fs::create_symlink(elsewhere.dir(), store.path("C.zj"));
+
+    const DirectoryListing followed(store.dir(), Listing::Now, Links::Follow);
+    EXPECT_EQ(followed.Find("a.zj")->kind, EntryKind::Regular);
+    EXPECT_EQ(ReadNamed(followed, "A.zj"), "kept on another disk");
+    EXPECT_EQ(ReadNamed(followed, "B.zj"), std::nullopt) << "a link to nothing is no file";
+    EXPECT_EQ(followed.Find("C.zj")->kind, EntryKind::Directory);
+
+    const DirectoryListing media(store.dir());
+    EXPECT_EQ(media.Find("A.zj")->kind, EntryKind::Link);
+    EXPECT_THROW(ReadNamed(media, "A.zj"), IoError);
+    EXPECT_THROW(DirectoryListing(store.path("missing")), IoError);
 }
 
 TEST(Directories, CreateWithParents) {
     TempStore store;
     EXPECT_TRUE(CreateDirectories(store.path("a") / "b" / "c"));
     EXPECT_TRUE(DirectoryExists(store.path("a") / "b" / "c"));
-    ReplaceFile(store.path("file"), "x");
+    WriteFileAtomically(store.path("file"), "x");
     EXPECT_FALSE(CreateDirectories(store.path("file") / "sub"));
 }
 

@@ -4,7 +4,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
+#include <random>
 #include <set>
+#include <thread>
 
 #include "store/store.h"
 #include "tests/support/temp_store.h"
@@ -31,6 +34,9 @@ TEST(IndexFile, LinesAreTrimmedAndBlankLinesSkipped) {
     TempStore store;
     store.Write("vemra.zzj", "\r\n  AAAA1111 \r\n   \r\n\tBBBB2222\nCCCC3333\r\nAAAA1111\r\n\r\n");
     EXPECT_EQ(LoadIndex(store.dir()), (V{"AAAA1111", "BBBB2222", "CCCC3333", "AAAA1111"}));
+    // Saved by a Windows text editor: the byte-order mark hides no project.
+    store.Write("vemra.zzj", std::string(kUtf8ByteOrderMark) + "AAAA1111\r\nBBBB2222\r\n");
+    EXPECT_EQ(LoadIndex(store.dir()), (V{"AAAA1111", "BBBB2222"}));
 }
 
 TEST(IndexFile, NoCapOnTheNumberOfIds) {
@@ -64,8 +70,10 @@ TEST(IndexFile, IndexUnderAnotherLetterCaseIsTheIndex) {
         store.Write(name, "AAAA1111\r\n");
         EXPECT_EQ(LoadIndex(store.dir()), V{"AAAA1111"}) << name;
         SaveIndex(store.dir(), {"AAAA1111", "BBBB2222"});
-        AppendIndex(store.dir(), {"CCCC3333"});
-        EXPECT_EQ(store.Read(name), "AAAA1111\r\nBBBB2222\r\nCCCC3333\r\n") << name;
+        EXPECT_EQ(AppendedIndexText(store.dir(), {"CCCC3333"}),
+                  "AAAA1111\r\nBBBB2222\r\nCCCC3333\r\n")
+            << name;
+        EXPECT_EQ(store.Read(name), "AAAA1111\r\nBBBB2222\r\n") << name;
         EXPECT_FALSE(store.Exists("vemra.zzj")) << name;
         EXPECT_EQ(IndexFilePath(store.dir()), store.path(name));
     }
@@ -73,7 +81,8 @@ TEST(IndexFile, IndexUnderAnotherLetterCaseIsTheIndex) {
 
 TEST(IndexFile, StemsOfTheStoresOwnFilesAreNoProjectIds) {
     for (const char* id :
-         {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07", "_import"}) {
+         {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07", "_import",
+          "_journal"}) {
         EXPECT_TRUE(IsReservedId(id)) << id;
     }
     for (const char* id : {"vemra1", "_Sys", "TARVOK08", "AAAA1111", "vemra.zzj"}) {
@@ -83,81 +92,296 @@ TEST(IndexFile, StemsOfTheStoresOwnFilesAreNoProjectIds) {
 
 TEST(IndexFile, AppendKeepsTheLastStoredIdOnItsOwnLine) {
     TempStore store;
-    AppendIndex(store.dir(), {"NEW00001"});
-    EXPECT_EQ(store.Read("vemra.zzj"), "NEW00001\r\n");
-    AppendIndex(store.dir(), {"NEW00002", "NEW00003"});
-    EXPECT_EQ(store.Read("vemra.zzj"), "NEW00001\r\nNEW00002\r\nNEW00003\r\n");
+    EXPECT_EQ(AppendedIndexText(store.dir(), {"NEW00001"}), "NEW00001\r\n");
     store.Write("vemra.zzj", "HANDMADE");  // edited by hand, no final line end
-    AppendIndex(store.dir(), {"NEW00004"});
-    EXPECT_EQ(LoadIndex(store.dir()), (V{"HANDMADE", "NEW00004"}));
+    EXPECT_EQ(ParseIdList(AppendedIndexText(store.dir(), {"NEW00004"})), (V{"HANDMADE", "NEW00004"}));
 }
 
-TEST(IndexFile, AnImportKilledBeforeItsIndexLinesIsTakenBackAtTheNextStart) {
-    TempStore store;
-    store.AddProject("OLD00001", SampleRecord("旧"));
-    SaveIndex(store.dir(), {"OLD00001"});
-    const std::string oldFile = store.Read("OLD00001.zzj");
+// ---- Commands of several files, killed at any point ---------------------------------
 
-    // An import killed (kill -9) after copying three files, before the index
-    // received its IDs.
+// One command that changes several store files, and what the store may look
+// like after it was killed and the next start tidied up: as before, or as after.
+struct KilledCommand {
+    const char* name;
+    std::function<void(const TempStore&)> setup;
+    std::function<void(const fs::path&)> run;
+    std::function<::testing::AssertionResult(const TempStore&)> beforeOrAfter;
+};
+
+TProjectRecord BigRecord(const char* name, char filler) {
+    TProjectRecord record = SampleRecord(name, "1");
+    record.Fields[Field::ResearchContent] = std::string(2 << 20, filler);
+    record.Members[0].Cells[MemberCell::Name] = name;
+    return record;
+}
+
+std::vector<KilledCommand> KilledCommands() {
+    static const TProjectRecord oldRecord = BigRecord("old", 'o');
+    static const TProjectRecord newRecord = BigRecord("new", 'n');
+    const auto projects = [](int n) {
+        V ids;
+        for (int i = 0; i < n; ++i) {
+            char id[16];
+            std::snprintf(id, sizeof id, "K%07d", i);
+            ids.emplace_back(id);
+        }
+        return ids;
+    };
+    return {
+        {"save of a project with a 2 MB research text",
+         [](const TempStore& store) {
+             store.AddProject("SAVE0001", oldRecord);
+             SaveIndex(store.dir(), {"SAVE0001"});
+         },
+         [](const fs::path& dir) { WriteProjectRecord(dir, "SAVE0001", newRecord); },
+         [](const TempStore& store) {
+             const ProjectReadResult read = ReadProjectRecord(store.dir(), "SAVE0001");
+             if (read.status == ProjectReadStatus::Complete &&
+                 (read.record == oldRecord || read.record == newRecord)) {
+                 return ::testing::AssertionSuccess();
+             }
+             return ::testing::AssertionFailure() << "a mix of the old and the new project";
+         }},
+        {"delete of the middle project",
+         [projects](const TempStore& store) {
+             for (const std::string& id : projects(3)) {
+                 store.AddProject(id, SampleRecord(id));
+             }
+             SaveIndex(store.dir(), projects(3));
+         },
+         [projects](const fs::path& dir) {
+             V rest = projects(3);
+             rest.erase(rest.begin() + 1);
+             DeleteProject(dir, rest, projects(3)[1]);
+         },
+         [projects](const TempStore& store) {
+             const V index = LoadIndex(store.dir());
+             const bool files = store.Exists("K0000001.zzj") && store.Exists("K0000001.zj");
+             const bool noFiles = !store.Exists("K0000001.zzj") && !store.Exists("K0000001.zj");
+             if ((index == projects(3) && files) || (index.size() == 2 && noFiles)) {
+                 return ::testing::AssertionSuccess();
+             }
+             return ::testing::AssertionFailure() << index.size() << " IDs, files " << files;
+         }},
+        {"clearing of 300 projects",
+         [projects](const TempStore& store) {
+             for (const std::string& id : projects(300)) {
+                 store.AddProject(id, SampleRecord(id));
+             }
+             SaveIndex(store.dir(), projects(300));
+         },
+         [](const fs::path& dir) { ClearStore(dir); },
+         [projects](const TempStore& store) {
+             int files = 0;
+             for (const std::string& id : projects(300)) {
+                 files += store.Exists(id + ".zzj") + store.Exists(id + ".zj");
+             }
+             const bool whole = store.Exists("vemra.zzj") &&
+                                LoadIndex(store.dir()).size() == 300 && files == 600;
+             if (whole || (!store.Exists("vemra.zzj") && files == 0)) {
+                 return ::testing::AssertionSuccess();
+             }
+             return ::testing::AssertionFailure() << files << " project files left";
+         }},
+    };
+}
+
+// The names in `dir` that are the program's temporaries or journal.
+V Leftovers(const fs::path& dir) {
+    V names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (platform::IsTemporaryName(name) || name == kJournalFileName) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+// Runs `command` in a child process that is killed at the `stopAt`-th file
+// operation (counting from 1), or after `delay` when `stopAt` is 0.
+void RunKilled(const KilledCommand& command, const fs::path& dir, int stopAt,
+               std::chrono::microseconds delay) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ImportJournal journal(store.dir(), {"NEW00001", "NEW00002", "NEW00003"});
-        platform::FileBatch batch;
-        batch.Replace(store.path("NEW00001.zzj"), "1");
-        batch.Replace(store.path("NEW00001.zj"), "1");
-        batch.Replace(store.path("NEW00002.zzj"), "2");
-        ::raise(SIGKILL);
+        int seen = 0;
+        platform::SetFaultInjector([&seen, stopAt](platform::FileOperation operation,
+                                                   const fs::path&) {
+            const bool changes = operation != platform::FileOperation::Read &&
+                                 operation != platform::FileOperation::ReadOn &&
+                                 operation != platform::FileOperation::List;
+            if (changes && ++seen == stopAt) {
+                ::raise(SIGKILL);
+            }
+            return 0;
+        });
+        command.run(dir);
         ::_exit(0);
+    }
+    if (stopAt == 0) {
+        std::this_thread::sleep_for(delay);
+        ::kill(child, SIGKILL);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
-    ASSERT_TRUE(store.Exists("NEW00001.zzj"));
-    ASSERT_TRUE(store.Exists("_Import.zzj"));
+}
 
-    // Left-over temporaries of replacements: one old enough to be stale, one
-    // that may belong to a write still going on, and hidden files that are
-    // none of the program's.
-    store.Write(".NEW00009.zzj.Ab12Cd", "stale");
-    fs::last_write_time(store.path(".NEW00009.zzj.Ab12Cd"),
-                        fs::file_time_type::clock::now() - std::chrono::minutes(5));
-    store.Write(".NEW00008.zj.Xy34Zw", "young");
+// Each command killed before each of its file operations in turn, and at
+// random moments in between (kill -9), leaves after the next start's
+// recovery either the store before or the store after: never a mix, never
+// a temporary or a journal.
+TEST(StoreChange, ACommandKilledAtAnyPointLeavesTheStoreBeforeOrAfter) {
+    std::mt19937 random(20);
+    for (const KilledCommand& command : KilledCommands()) {
+        SCOPED_TRACE(command.name);
+        // How many file operations the command makes, and how long it takes.
+        int operations = 0;
+        std::chrono::microseconds duration{};
+        {
+            TempStore store;
+            command.setup(store);
+            platform::SetFaultInjector([&operations](platform::FileOperation operation,
+                                                      const fs::path&) {
+                operations += operation != platform::FileOperation::Read &&
+                              operation != platform::FileOperation::ReadOn &&
+                              operation != platform::FileOperation::List;
+                return 0;
+            });
+            const auto start = std::chrono::steady_clock::now();
+            command.run(store.dir());
+            duration = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start);
+            platform::SetFaultInjector({});
+            EXPECT_TRUE(command.beforeOrAfter(store));
+        }
+        // About 24 stops pass each stage of a long command (staging, the
+        // journal, the renames, the removals) several times.
+        const int step = std::max(1, operations / 24);
+        std::vector<int> stops;
+        for (int stop = 1; stop <= operations; stop += step) {
+            stops.push_back(stop);
+        }
+        for (int i = 0; i < 6; ++i) {
+            stops.push_back(0);  // a kill at a random moment
+        }
+        for (const int stop : stops) {
+            SCOPED_TRACE(stop);
+            TempStore store;
+            command.setup(store);
+            const auto delay = std::chrono::microseconds(
+                std::uniform_int_distribution<long>(0, duration.count())(random));
+            RunKilled(command, store.dir(), stop, delay);
+            RecoverInterruptedWork(store.dir());
+            EXPECT_TRUE(command.beforeOrAfter(store));
+            EXPECT_EQ(Leftovers(store.dir()), V{});
+        }
+    }
+}
+
+// A change counts once its journal is on the disk: every file it names is
+// flushed before the journal, and the journal before the first rename.
+TEST(StoreChange, TheJournalIsWrittenAfterItsFilesAndBeforeAnyRename) {
+    TempStore store;
+    store.AddProject("SAVE0001", SampleRecord("old"));
+    std::vector<std::pair<platform::FileOperation, std::string>> trail;
+    platform::SetFaultInjector([&trail](platform::FileOperation operation, const fs::path& path) {
+        trail.emplace_back(operation, path.filename().string());
+        return 0;
+    });
+    WriteProjectRecord(store.dir(), "SAVE0001", SampleRecord("new"));
+    platform::SetFaultInjector({});
+    const auto at = [&trail](platform::FileOperation operation, auto matches) {
+        return static_cast<int>(std::find_if(trail.begin(), trail.end(), [&](const auto& step) {
+                                    return step.first == operation && matches(step.second);
+                                }) -
+                                trail.begin());
+    };
+    const auto isJournal = [](const std::string& name) { return name == kJournalFileName; };
+    const auto isProjectFile = [](const std::string& name) { return name.starts_with("SAVE0001"); };
+    const auto isProjectTemporary = [](const std::string& name) {
+        return name.starts_with(".SAVE0001");
+    };
+    const int journalRenamed = at(platform::FileOperation::Rename, isJournal);
+    ASSERT_LT(journalRenamed, static_cast<int>(trail.size()));
+    EXPECT_LT(at(platform::FileOperation::Sync, isProjectTemporary), journalRenamed);
+    int syncs = 0;
+    for (const auto& step : trail) {
+        syncs += step.first == platform::FileOperation::Sync && isProjectTemporary(step.second);
+    }
+    EXPECT_EQ(syncs, 2) << "both files flushed";
+    EXPECT_GT(at(platform::FileOperation::Rename, isProjectFile), journalRenamed);
+    EXPECT_EQ(ReadMainFields(store.dir(), "SAVE0001"), SampleRecord("new").Fields);
+}
+
+// The next start finishes a recorded change, takes back an unfinished import
+// of an earlier version and removes every temporary, and nothing else.
+TEST(StoreChange, RecoveryAtStartUpTouchesOnlyWhatAKilledRunLeft) {
+    TempStore store;
+    store.AddProject("OLD00001", SampleRecord("旧"));
+    SaveIndex(store.dir(), {"OLD00001"});
+    // An import of an earlier version, killed before the index got its IDs.
+    store.Write("NEW00001.zzj", "1");
+    store.Write("NEW00001.zj", "1");
+    store.Write("_Import.zzj", "NEW00001\r\nNEW00002\r\n");
+    // Temporaries of writes that never took effect; hidden files of the user.
+    store.Write(".NEW00009.zzj.Ab12Cd", "staged");
+    store.Write(".vemra.zzj.Xy34Zw", "staged");
     store.Write(".profile", "user's");
     store.Write(".notes.txt", "user's");
 
-    // Another copy of the program holds a journal: its import is running.
-    {
-        TempStore other;
-        other.Write("NEW00005.zzj", "copied");
-        ImportJournal running(other.dir(), {"NEW00005"});
-        const RecoveredFiles none = RecoverInterruptedWork(other.dir());
-        EXPECT_EQ(none.importFiles, 0u);
-        EXPECT_TRUE(other.Exists("NEW00005.zzj"));
-        EXPECT_TRUE(other.Exists("_Import.zzj"));
-    }
-
     const RecoveredFiles recovered = RecoverInterruptedWork(store.dir());
-    EXPECT_EQ(recovered.importFiles, 3u);
-    EXPECT_EQ(recovered.temporaries, 1u);
+    EXPECT_FALSE(recovered.finished);
+    EXPECT_EQ(recovered.importFiles, 2u);
+    EXPECT_EQ(recovered.temporaries, 2u);
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(store.dir())) {
         names.insert(entry.path().filename().string());
     }
-    EXPECT_EQ(names, (std::set<std::string>{"OLD00001.zzj", "OLD00001.zj", "vemra.zzj",
-                                            ".NEW00008.zj.Xy34Zw", ".profile", ".notes.txt"}));
-    EXPECT_EQ(store.Read("OLD00001.zzj"), oldFile);
+    EXPECT_EQ(names, (std::set<std::string>{"OLD00001.zzj", "OLD00001.zj", "vemra.zzj", ".profile",
+                                            ".notes.txt"}));
     EXPECT_EQ(LoadIndex(store.dir()), V{"OLD00001"});
+}
 
-    // Killed after the index received the IDs: the journal goes, the
-    // projects stay.
-    store.Write("NEW00006.zzj", "6");
-    AppendIndex(store.dir(), {"NEW00006"});
-    store.Write("_Import.zzj", "NEW00006\r\n");
-    EXPECT_EQ(RecoverInterruptedWork(store.dir()).importFiles, 0u);
-    EXPECT_TRUE(store.Exists("NEW00006.zzj"));
-    EXPECT_FALSE(store.Exists("_Import.zzj"));
+// ---- One writer per store -----------------------------------------------------------
+
+TEST(StoreHold, OneWriterAtATimeAndAKilledHolderBlocksNothing) {
+    TempStore store;
+    {
+        const StoreHold first = StoreHold::Take(store.dir());
+        EXPECT_EQ(first.state(), StoreHold::State::Held);
+        // A second window of the same process, and a second process.
+        EXPECT_EQ(StoreHold::Take(store.dir()).state(), StoreHold::State::HeldElsewhere);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::_exit(StoreHold::Take(store.dir()).state() == StoreHold::State::HeldElsewhere ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(StoreHold::Take(store.dir()).state(), StoreHold::State::Held);
+
+    // A holder killed with kill -9 leaves the store free.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const StoreHold hold = StoreHold::Take(store.dir());
+        (void)!::write(ready[1], "x", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(StoreHold::Take(store.dir()).state(), StoreHold::State::HeldElsewhere);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(StoreHold::Take(store.dir()).state(), StoreHold::State::Held);
 }
 
 TEST(ProjectId, ShapeOfGeneratedIds) {

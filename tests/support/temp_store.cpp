@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "platform/gbk.h"
 #include "platform/platform.h"
@@ -45,7 +46,15 @@ fs::path TempStore::path(std::string_view name) const {
 }
 
 void TempStore::Write(std::string_view name, std::string_view content) const {
-    platform::ReplaceFile(path(name), content);
+    // Set-up needs no flush to the disk: a test's files never outlive it.
+    // Whatever stood under the name (a link too) is replaced.
+    const fs::path file = path(name);
+    ::unlink(file.c_str());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
 }
 
 std::string TempStore::Read(std::string_view name) const {
@@ -61,7 +70,9 @@ void TempStore::InstallCodeTable() const {
 }
 
 std::string TempStore::AddProject(const std::string& id, const TProjectRecord& record) const {
-    WriteProjectRecord(dir_, id, record);
+    // The files as a save writes them, without its flushes.
+    Write(id + std::string(kMainFileExtension), EncodeField(JoinMainText(record)) + "\r\n");
+    Write(id + std::string(kMemberFileExtension), EncodeField(JoinMemberText(record)) + "\r\n");
     return id;
 }
 
