@@ -199,27 +199,67 @@ std::vector<std::uint32_t> Ranks(const std::vector<Key>& keys, Less less) {
 // Puts the rows in the sort's order. Once normalised, no cell holds a line
 // break, so carrying a row through its text form, as an exchange does, only
 // turns its empty cells into single blanks: the rows the sort exchanged get
-// them here, once.
+// them here, once. The rows move in place, one cycle of the order at a time.
 void ApplyOutcome(std::vector<ListRow>& rows, const ExchangeSortOutcome& outcome) {
-    std::vector<ListRow> sorted;
-    sorted.reserve(rows.size());
-    for (const std::uint32_t from : outcome.order) {
-        ListRow& row = rows[from];
-        if (outcome.exchanged[from]) {
-            for (std::string& cell : row) {
+    const std::size_t n = rows.size();
+    for (std::size_t r = 0; r < n; ++r) {
+        if (outcome.exchanged[r]) {
+            for (std::string& cell : rows[r]) {
                 if (cell.empty()) {
                     cell.push_back(' ');
                 }
             }
         }
-        sorted.push_back(std::move(row));
     }
-    rows = std::move(sorted);
+    std::vector<bool> placed(n, false);
+    for (std::size_t start = 0; start < n; ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        ListRow held = std::move(rows[start]);
+        std::size_t place = start;
+        for (;;) {
+            placed[place] = true;
+            const std::size_t from = outcome.order[place];
+            if (from == start) {
+                rows[place] = std::move(held);
+                break;
+            }
+            rows[place] = std::move(rows[from]);
+            place = from;
+        }
+    }
+}
+
+// Whether normalising leaves the row as it is: no line break in any cell, no
+// blank or control character at the very start or end of the row's text,
+// and no empty cell before its last filled one.
+bool IsNormal(const ListRow& row) {
+    std::size_t filled = row.size();
+    while (filled > 0 && row[filled - 1].empty()) {
+        --filled;
+    }
+    if (filled == 0) {
+        return true;
+    }
+    if (static_cast<unsigned char>(row[0].front()) <= 32 ||
+        static_cast<unsigned char>(row[filled - 1].back()) <= 32) {
+        return false;
+    }
+    for (std::size_t c = 0; c < filled; ++c) {
+        if (row[c].empty() || row[c].find_first_of("\r\n") != std::string::npos) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
 void NormaliseRow(ListRow& row) {
+    if (IsNormal(row)) {
+        return;
+    }
     std::string text = RowText(row);
     PutPieces(row, SplitAtLineBreaks(Trim(text)));
 }

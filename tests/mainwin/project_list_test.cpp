@@ -176,8 +176,34 @@ TEST(SortList, BlankCellSortsBeforeTextAfterAnExchange) {
 // through their text forms (cells joined with CR LF, split again, empty
 // pieces as single blanks), and text keys are read afresh for each comparison.
 void ReferenceSort(std::vector<ListRow>& rows, int key) {
-    for (ListRow& row : rows)
-        NormaliseRow(row);
+    // First every row as written: its text form trimmed as a whole (bytes up
+    // to 32 at both ends), cut at every line break (CR LF, CR or LF) and put
+    // back from column 0 on, empty pieces as single blanks.
+    for (ListRow& row : rows) {
+        std::string text;
+        for (const std::string& cell : row)
+            text += cell + "\r\n";
+        std::size_t begin = 0, end = text.size();
+        while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
+            ++begin;
+        while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
+            --end;
+        std::vector<std::string> pieces(1);
+        for (std::size_t i = begin; i < end; ++i) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                if (text[i] == '\r' && i + 1 < end && text[i + 1] == '\n')
+                    ++i;
+                pieces.emplace_back();
+            } else {
+                pieces.back() += text[i];
+            }
+        }
+        if (pieces.back().empty())
+            pieces.pop_back();
+        row = ListRow();
+        for (std::size_t c = 0; c < row.size() && c < pieces.size(); ++c)
+            row[c] = pieces[c].empty() ? std::string(" ") : pieces[c];
+    }
     auto textForm = [](const ListRow& row) {
         std::string text;
         for (const std::string& cell : row)
@@ -241,8 +267,9 @@ TEST(SortList, AgreesWithTheLiteralExchangeOfTextForms) {
         std::vector<std::string> cells;  // what the cells are drawn from
     };
     const std::vector<std::string> mixed = {
-        "",   "",  " ",  "a",   "b",    "ab",   "10",        "9",       "9.5",  "x ",
-        " y", "A", "-1", "1e1", "\xFF", "\x01", Gbk("科技"), Gbk("澄"), "\x1F!"};
+        "",          "",        " ",     "a",      "b",   "ab",  "10",   "9",
+        "9.5",       "x ",      " y",    "A",      "-1",  "1e1", "\xFF", "\x01",
+        Gbk("科技"), Gbk("澄"), "\x1F!", "a\r\nb", "c\n", "\rd", "e\r",  "\n"};
     const std::vector<Lists> table = {
         {"mixed cells", 0, 30, 400, mixed},
         {"numbers written differently", 0, 40, 300, NumbersWrittenDifferently()},
