@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <numeric>
 #include <optional>
+#include <utility>
 
 #include "core/row_sort.h"
 #include "platform/gbk.h"
@@ -181,17 +181,20 @@ std::string RowText(const ListRow& row) {
 // Ranks of `keys` in the order `less` gives; equal keys share a rank.
 template <class Key, class Less>
 std::vector<std::uint32_t> Ranks(const std::vector<Key>& keys, Less less) {
-    std::vector<std::uint32_t> byKey(keys.size());
-    std::iota(byKey.begin(), byKey.end(), 0u);
+    // Each key beside its row number, so that sorting reads them in place.
+    std::vector<std::pair<Key, std::uint32_t>> byKey(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        byKey[i] = {keys[i], static_cast<std::uint32_t>(i)};
+    }
     std::sort(byKey.begin(), byKey.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return less(keys[a], keys[b]); });
+              [&](const auto& a, const auto& b) { return less(a.first, b.first); });
     std::vector<std::uint32_t> ranks(keys.size());
     std::uint32_t rank = 0;
     for (std::size_t k = 0; k < byKey.size(); ++k) {
-        if (k > 0 && less(keys[byKey[k - 1]], keys[byKey[k]])) {
+        if (k > 0 && less(byKey[k - 1].first, byKey[k].first)) {
             ++rank;
         }
-        ranks[byKey[k]] = rank;
+        ranks[byKey[k].second] = rank;
     }
     return ranks;
 }
@@ -213,7 +216,7 @@ void ApplyOutcome(std::vector<ListRow>& rows, const ExchangeSortOutcome& outcome
     }
     std::vector<bool> placed(n, false);
     for (std::size_t start = 0; start < n; ++start) {
-        if (placed[start]) {
+        if (placed[start] || outcome.order[start] == start) {
             continue;
         }
         ListRow held = std::move(rows[start]);
@@ -225,6 +228,8 @@ void ApplyOutcome(std::vector<ListRow>& rows, const ExchangeSortOutcome& outcome
                 rows[place] = std::move(held);
                 break;
             }
+            // The row after next is far away in a large list: ask for it now.
+            __builtin_prefetch(&rows[outcome.order[from]]);
             rows[place] = std::move(rows[from]);
             place = from;
         }
@@ -247,7 +252,8 @@ bool IsNormal(const ListRow& row) {
         return false;
     }
     for (std::size_t c = 0; c < filled; ++c) {
-        if (row[c].empty() || row[c].find_first_of("\r\n") != std::string::npos) {
+        if (row[c].empty() || row[c].find('\r') != std::string::npos ||
+            row[c].find('\n') != std::string::npos) {
             return false;
         }
     }
@@ -282,9 +288,18 @@ void SortList(std::vector<ListRow>& rows, int key) {
     // Text keys are read afresh at every comparison, and an exchange turns an
     // empty key into a single blank: the blank joins the keys so that it has
     // a rank. An empty key is the smallest there is, so it has rank 0.
+    // The keys are copied side by side first: comparing them where the rows
+    // hold them would reach all over the list's memory.
+    std::string packed;
+    std::vector<std::size_t> ends(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        packed.append(rows[i][column]);
+        ends[i] = packed.size();
+    }
     std::vector<std::string_view> keys(n + 1);
     for (std::size_t i = 0; i < n; ++i) {
-        keys[i] = rows[i][column];
+        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+        keys[i] = std::string_view(packed).substr(begin, ends[i] - begin);
     }
     keys[n] = " ";
     std::vector<std::uint32_t> ranks =
