@@ -48,11 +48,12 @@
 //    greater one (blank) at its first exchange: a row with the empty key at
 //    the front of a pass has nothing smaller after it, so the passes over the
 //    leading rows with the empty key exchange nothing. The first pass that
-//    starts at another row holds a greater key at the front all through,
-//    since every row it takes has been exchanged; so every row after it with
-//    the empty key is smaller than the key held when it is met, and is
-//    exchanged and gets the blank key in that very pass. That one pass is
-//    done as written; from the next one on, no key changes any more.
+//    starts at another row never holds the empty key: its first row has
+//    another key, and every row it takes in has just been exchanged, so it
+//    holds the blank if its key was empty. So every later row with the empty
+//    key is smaller than the key held when it is met, and is exchanged and
+//    gets the blank key in that very pass. That one pass is done as written;
+//    from the next one on, no key changes any more.
 //
 // The queue is a ring with a head: joining inserts just before the head, a
 // smaller row moves the head one step on. The place of each insertion in
