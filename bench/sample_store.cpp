@@ -4,6 +4,7 @@
 #include <random>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/gbk.h"
 #include "store/index_file.h"
@@ -154,19 +155,25 @@ TProjectRecord MakeRecord(std::uint32_t seed, int number) {
     return r;
 }
 
-std::vector<std::string> WriteSampleStore(const std::filesystem::path& dataDir, int count,
-                                          std::uint32_t seed) {
+std::vector<std::string> SampleIds(int count, std::uint32_t seed) {
     SeedRandom(seed);
     std::vector<std::string> ids;
     std::unordered_set<std::string> used;
     ids.reserve(static_cast<std::size_t>(count));
     while (static_cast<int>(ids.size()) < count) {
         std::string id = GenerateProjectId();
-        if (!used.insert(id).second) {
-            continue;
+        if (used.insert(id).second) {
+            ids.push_back(std::move(id));
         }
-        WriteProjectRecord(dataDir, id, MakeRecord(seed, static_cast<int>(ids.size()) + 1));
-        ids.push_back(id);
+    }
+    return ids;
+}
+
+std::vector<std::string> WriteSampleStore(const std::filesystem::path& dataDir, int count,
+                                          std::uint32_t seed) {
+    const std::vector<std::string> ids = SampleIds(count, seed);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        WriteProjectRecord(dataDir, ids[i], MakeRecord(seed, static_cast<int>(i) + 1));
     }
     SaveIndex(dataDir, ids);
     return ids;

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 
+#include "core/row_sort.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
@@ -176,82 +178,94 @@ std::string RowText(const ListRow& row) {
     return text;
 }
 
-// The exchange sort works on slots instead of rows: an exchange swaps two
-// slots, and the rows are put in slot order at the end. A slot holds the rank
-// of its key among all keys of the sort, so a comparison is one integer
-// comparison. Once normalised, no cell holds a line break, so carrying a row
-// through its text form, as an exchange does, only turns its empty cells into
-// single blanks: a slot remembers that its row has been exchanged, and an
-// empty text key takes the rank of the blank at once, since later
-// comparisons see it.
-struct Slot {
-    std::uint32_t rank;
-    std::uint32_t row;  // with kExchanged set once the row has been exchanged
-};
-constexpr std::uint32_t kExchanged = 0x80000000u;
-constexpr std::uint32_t kNoRank = 0xFFFFFFFFu;
-
 // Ranks of `keys` in the order `less` gives; equal keys share a rank.
 template <class Key, class Less>
 std::vector<std::uint32_t> Ranks(const std::vector<Key>& keys, Less less) {
-    std::vector<Key> distinct = keys;
-    std::sort(distinct.begin(), distinct.end(), less);
-    distinct.erase(
-        std::unique(distinct.begin(), distinct.end(),
-                    [&](const Key& a, const Key& b) { return !less(a, b) && !less(b, a); }),
-        distinct.end());
-    std::vector<std::uint32_t> ranks(keys.size());
+    // Each key beside its row number, so that sorting reads them in place.
+    std::vector<std::pair<Key, std::uint32_t>> byKey(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        ranks[i] = static_cast<std::uint32_t>(
-            std::lower_bound(distinct.begin(), distinct.end(), keys[i], less) - distinct.begin());
+        byKey[i] = {keys[i], static_cast<std::uint32_t>(i)};
+    }
+    std::sort(byKey.begin(), byKey.end(),
+              [&](const auto& a, const auto& b) { return less(a.first, b.first); });
+    std::vector<std::uint32_t> ranks(keys.size());
+    std::uint32_t rank = 0;
+    for (std::size_t k = 0; k < byKey.size(); ++k) {
+        if (k > 0 && less(byKey[k - 1].first, byKey[k].first)) {
+            ++rank;
+        }
+        ranks[byKey[k].second] = rank;
     }
     return ranks;
 }
 
-// For i < j, slots i and j change places when the key of i is greater.
-// `emptyRank` (if not kNoRank) becomes `blankRank` when its slot is exchanged.
-void ExchangeSort(std::vector<Slot>& order, std::uint32_t emptyRank, std::uint32_t blankRank) {
-    auto mark = [=](Slot& slot) {
-        slot.row |= kExchanged;
-        if (slot.rank == emptyRank) {
-            slot.rank = blankRank;
-        }
-    };
-    const std::size_t n = order.size();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        Slot current = order[i];
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (current.rank > order[j].rank) {
-                std::swap(current, order[j]);
-                mark(current);
-                mark(order[j]);
-            }
-        }
-        order[i] = current;
-    }
-}
-
-// Puts the rows in slot order; exchanged rows get their single blanks.
-void ApplySlots(std::vector<ListRow>& rows, const std::vector<Slot>& order) {
-    std::vector<ListRow> sorted;
-    sorted.reserve(rows.size());
-    for (const Slot& slot : order) {
-        ListRow& row = rows[slot.row & ~kExchanged];
-        if ((slot.row & kExchanged) != 0) {
-            for (std::string& cell : row) {
+// Puts the rows in the sort's order. Once normalised, no cell holds a line
+// break, so carrying a row through its text form, as an exchange does, only
+// turns its empty cells into single blanks: the rows the sort exchanged get
+// them here, once. The rows move in place, one cycle of the order at a time.
+void ApplyOutcome(std::vector<ListRow>& rows, const ExchangeSortOutcome& outcome) {
+    const std::size_t n = rows.size();
+    for (std::size_t r = 0; r < n; ++r) {
+        if (outcome.exchanged[r]) {
+            for (std::string& cell : rows[r]) {
                 if (cell.empty()) {
                     cell.push_back(' ');
                 }
             }
         }
-        sorted.push_back(std::move(row));
     }
-    rows = std::move(sorted);
+    std::vector<bool> placed(n, false);
+    for (std::size_t start = 0; start < n; ++start) {
+        if (placed[start] || outcome.order[start] == start) {
+            continue;
+        }
+        ListRow held = std::move(rows[start]);
+        std::size_t place = start;
+        for (;;) {
+            placed[place] = true;
+            const std::size_t from = outcome.order[place];
+            if (from == start) {
+                rows[place] = std::move(held);
+                break;
+            }
+            // The row after next is far away in a large list: ask for it now.
+            __builtin_prefetch(&rows[outcome.order[from]]);
+            rows[place] = std::move(rows[from]);
+            place = from;
+        }
+    }
+}
+
+// Whether normalising leaves the row as it is: no line break in any cell, no
+// blank or control character at the very start or end of the row's text,
+// and no empty cell before its last filled one.
+bool IsNormal(const ListRow& row) {
+    std::size_t filled = row.size();
+    while (filled > 0 && row[filled - 1].empty()) {
+        --filled;
+    }
+    if (filled == 0) {
+        return true;
+    }
+    if (static_cast<unsigned char>(row[0].front()) <= 32 ||
+        static_cast<unsigned char>(row[filled - 1].back()) <= 32) {
+        return false;
+    }
+    for (std::size_t c = 0; c < filled; ++c) {
+        if (row[c].empty() || row[c].find('\r') != std::string::npos ||
+            row[c].find('\n') != std::string::npos) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
 void NormaliseRow(ListRow& row) {
+    if (IsNormal(row)) {
+        return;
+    }
     std::string text = RowText(row);
     PutPieces(row, SplitAtLineBreaks(Trim(text)));
 }
@@ -262,39 +276,41 @@ void SortList(std::vector<ListRow>& rows, int key) {
     }
     const std::size_t n = rows.size();
     const std::size_t column = static_cast<std::size_t>(SortColumn(key));
-    std::vector<std::uint32_t> ranks;
-    std::uint32_t emptyRank = kNoRank;
-    std::uint32_t blankRank = kNoRank;
     if (SortIsNumeric(key)) {
-        // Values are read once; an exchanged blank still reads as 0.
+        // Values are read once and travel with their rows.
         std::vector<double> values(n);
         for (std::size_t i = 0; i < n; ++i) {
             values[i] = ParseDecimal(rows[i][column]);
         }
-        ranks = Ranks(values, std::less<double>());
-    } else {
-        // The blank joins the keys so that an exchanged empty key has a rank.
-        std::vector<std::string_view> keys(n + 1);
-        for (std::size_t i = 0; i < n; ++i) {
-            keys[i] = rows[i][column];
-        }
-        keys[n] = " ";
-        ranks = Ranks(
-            keys, [](std::string_view a, std::string_view b) { return CompareBytes(a, b) < 0; });
-        blankRank = ranks[n];
-        for (std::size_t i = 0; i < n; ++i) {
-            if (keys[i].empty()) {
-                emptyRank = ranks[i];
-                break;
-            }
-        }
+        ApplyOutcome(rows, ExchangeSortByRank(Ranks(values, std::less<double>())));
+        return;
     }
-    std::vector<Slot> order(n);
+    // Text keys are read afresh at every comparison, and an exchange turns an
+    // empty key into a single blank: the blank joins the keys so that it has
+    // a rank. An empty key is the smallest there is, so it has rank 0.
+    // The keys are copied side by side first: comparing them where the rows
+    // hold them would reach all over the list's memory.
+    std::string packed;
+    std::vector<std::size_t> ends(n);
     for (std::size_t i = 0; i < n; ++i) {
-        order[i] = {ranks[i], static_cast<std::uint32_t>(i)};
+        packed.append(rows[i][column]);
+        ends[i] = packed.size();
     }
-    ExchangeSort(order, emptyRank, blankRank);
-    ApplySlots(rows, order);
+    std::vector<std::string_view> keys(n + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+        keys[i] = std::string_view(packed).substr(begin, ends[i] - begin);
+    }
+    keys[n] = " ";
+    std::vector<std::uint32_t> ranks =
+        Ranks(keys, [](std::string_view a, std::string_view b) { return CompareBytes(a, b) < 0; });
+    const std::uint32_t blankRank = ranks.back();
+    ranks.pop_back();
+    keys.pop_back();
+    const bool anyEmpty =
+        std::any_of(keys.begin(), keys.end(), [](std::string_view k) { return k.empty(); });
+    ApplyOutcome(rows,
+                 anyEmpty ? ExchangeSortByRank(ranks, 0, blankRank) : ExchangeSortByRank(ranks));
 }
 
 }  // namespace shenbao
