@@ -275,6 +275,14 @@ TEST_F(PathDialog, ASettingFileThatCannotBeWrittenKeepsTheDialogOpen) {
     EXPECT_TRUE(answers.messages()[0].contains(QStringLiteral("_DataOut.zzj")));
     EXPECT_EQ(answers.icons()[0], QMessageBox::Critical);
     EXPECT_TRUE(form->isVisible());
+
+    // A path with a line break in it is refused before anything is written.
+    answers.Ok();
+    Edit(*form)->setText(QStringLiteral("/tmp/a\n/etc"));
+    Press(*form, "Button1");
+    ASSERT_EQ(answers.messages().size(), 2);
+    EXPECT_TRUE(answers.messages()[1].contains(QStringLiteral("换行符")));
+    EXPECT_TRUE(form->isVisible());
     Press(*form, "Button2");
     EXPECT_FALSE(form->isVisible());
 }

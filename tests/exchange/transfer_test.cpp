@@ -69,6 +69,14 @@ TEST(ExchangePaths, SettingFileGivesItsFirstLineUnchangedOrTheDefault) {
 
     WritePathSetting(store.dir(), kExportPathFileName, Gbk("/tmp/导出"));
     EXPECT_EQ(store.Read("_DataOut.zzj"), Gbk("/tmp/导出") + "\r\n");
+    // A path holds one line: one that would be cut when read back is refused.
+    for (const char* text : {"/tmp/a\n/etc", "/tmp/a\r", "/tmp/\ta"}) {
+        EXPECT_THROW(WritePathSetting(store.dir(), kExportPathFileName, text), IoError) << text;
+    }
+    EXPECT_EQ(store.Read("_DataOut.zzj"), Gbk("/tmp/导出") + "\r\n");
+    // Saved by a Windows text editor.
+    store.Write("_DataIn.zzj", std::string(kUtf8ByteOrderMark) + "D:\\IN\r\n");
+    EXPECT_EQ(ReadPathSetting(store.dir(), kImportPathFileName), "D:\\IN");
 }
 
 TEST(ExchangePaths, DriveTextsMapAndAnEmptyPathNamesItsSettingFile) {
