@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
     try {
         shenbao::TZMainForm form;
         form.showMaximized();
+        if (form.storeRefused()) {
+            return 0;  // another copy has the store; the box said so
+        }
         return app.exec();
     } catch (const std::exception& error) {
         // Start-up itself failed (the window could not be made).

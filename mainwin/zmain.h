@@ -70,6 +70,9 @@ class TZMainForm : public QMainWindow {
     // could not be made, says so in a box and gives it up: false, and the
     // window then closes without writing anything. True once held.
     bool OpenStore();
+    // Whether the store was refused to this window (see OpenStore): it then
+    // never shows.
+    bool storeRefused() const { return storeRefused_; }
     // Whether the list was read whole from the store by the last reload:
     // only such a list may be written back to the index.
     bool listLoaded() const { return listLoaded_; }

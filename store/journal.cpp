@@ -109,7 +109,7 @@ void RemoveForChange(const fs::path& path) {
 // temporary that is gone was renamed already, a file that is gone was
 // removed already. Then the journal goes. Throws IoError.
 void FinishSteps(const fs::path& dataDir, const std::vector<Step>& steps) {
-    std::vector<fs::path> directories{dataDir};
+    std::vector<fs::path> directories;
     for (const Step& step : steps) {
         if (!step.rename) {
             continue;
