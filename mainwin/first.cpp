@@ -68,8 +68,7 @@ TFirstForm::TFirstForm(QWidget* parent)
     Label6 = MakeLabel(this, "Label6",
                        QStringLiteral("版本 ") + QString::fromUtf8(ProgramVersion().data(),
                                                                     static_cast<qsizetype>(ProgramVersion().size())),
-                       QRect(420, 88, 80, 10), SongPixelFont(10),
-                       palette().color(QPalette::Disabled, QPalette::WindowText));
+                       QRect(420, 88, 80, 10), SongPixelFont(10), QColor(128, 128, 128));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
     // Clicks on the title and the first credit line close the splash; the
