@@ -197,7 +197,7 @@ DisplayPlan PlanDisplay(const std::vector<std::string>& args, const EnvLookup& e
     return plan;
 }
 
-std::string NoDisplayText(const DisplayPlan& plan) {
+std::string NoDisplayText(const DisplayPlan& plan, std::string_view x11Reason) {
     std::vector<std::string> chinese;
     std::vector<std::string> english;
     const bool noneNamed = plan.x11 && plan.x11Display.empty() && plan.wayland &&
@@ -211,8 +211,11 @@ std::string NoDisplayText(const DisplayPlan& plan) {
                 chinese.push_back("DISPLAY 没有设置");
                 english.push_back("DISPLAY is not set");
             } else {
-                chinese.push_back("无法连接 X 显示 " + plan.x11Display);
-                english.push_back("cannot connect to the X display " + plan.x11Display);
+                const std::string reason(x11Reason);
+                chinese.push_back("无法连接 X 显示 " + plan.x11Display +
+                                  (reason.empty() ? "" : "（" + reason + "）"));
+                english.push_back("cannot connect to the X display " + plan.x11Display +
+                                  (reason.empty() ? "" : " (" + reason + ")"));
             }
         }
         if (plan.wayland) {

@@ -75,7 +75,8 @@ DisplayPlan PlanDisplay(const std::vector<std::string>& args, const EnvLookup& e
 
 // The two lines (Chinese, then English) that say the program needs a
 // graphical desktop and why none was found, for a plan whose displays could
-// not be opened: a named display counts as tried and unreachable.
-std::string NoDisplayText(const DisplayPlan& plan);
+// not be opened: a named display counts as tried and unreachable, and
+// `x11Reason` is what the X server answered, if anything.
+std::string NoDisplayText(const DisplayPlan& plan, std::string_view x11Reason = {});
 
 }  // namespace shenbao

@@ -10,7 +10,8 @@
 # CASE: version, help, unknown-option, no-display (neither DISPLAY nor
 # WAYLAND_DISPLAY), unreachable-x11 (a DISPLAY no server answers),
 # unreachable-wayland (QT_QPA_PLATFORM=wayland without its socket), xcb-no-display
-# (QT_QPA_PLATFORM=xcb without DISPLAY).
+# (QT_QPA_PLATFORM=xcb without DISPLAY), refused-x11 (an X server under
+# xvfb-run that refuses the program's connection: it has no cookie).
 
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/program" "${WORK}/home" "${WORK}/runtime")
@@ -26,6 +27,7 @@ set(ENV{HOME} "${WORK}/home")
 set(ENV{XDG_RUNTIME_DIR} "${WORK}/runtime")
 set(ENV{LC_ALL} C.UTF-8)
 
+set(command "${program}")
 set(args)
 set(status 1)
 set(out_pattern "^$")
@@ -61,11 +63,22 @@ elseif(CASE STREQUAL "xcb-no-display")
   set(ENV{QT_QPA_PLATFORM} xcb)
   set(ENV{WAYLAND_DISPLAY} wayland-0)
   set(err_pattern "^${no_display_chinese}DISPLAY 没有设置。\n${no_display_english}DISPLAY is not set\\.\n$")
+elseif(CASE STREQUAL "refused-x11")
+  find_program(XVFB_RUN xvfb-run)
+  if(NOT XVFB_RUN)
+    message("SKIPPED: xvfb-run is not installed (apt-get install xvfb xauth)")
+    return()
+  endif()
+  # xvfb-run starts the server with a cookie and names it in XAUTHORITY; the
+  # program is started without it.
+  set(command "${XVFB_RUN}" -a -s "-nolisten tcp" env "XAUTHORITY=${WORK}/home/no-such-file"
+              "${program}")
+  set(err_pattern "^${no_display_chinese}无法连接 X 显示 :[0-9]+（[^\n]*Authorization required[^\n]*），WAYLAND_DISPLAY 没有设置。\n${no_display_english}cannot connect to the X display :[0-9]+ \\([^\n]*Authorization required[^\n]*\\); WAYLAND_DISPLAY is not set\\.\n$")
 else()
   message(FATAL_ERROR "unknown CASE ${CASE}")
 endif()
 
-execute_process(COMMAND "${program}" ${args} WORKING_DIRECTORY "${WORK}/home"
+execute_process(COMMAND ${command} ${args} WORKING_DIRECTORY "${WORK}/home"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
 message(STATUS "shenbao ${args}: exit status ${result}\n--- standard output:\n${out}--- standard error:\n${err}---")
 

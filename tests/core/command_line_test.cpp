@@ -126,6 +126,7 @@ TEST(DisplayCheck, SaysInTwoLinesWhyThereIsNoDesktop) {
         DisplayPlan plan;
         const char* chinese;
         const char* english;
+        const char* x11Reason = "";
     };
     const Row rows[] = {
         {{true, true, "", true, ""},
@@ -139,9 +140,17 @@ TEST(DisplayCheck, SaysInTwoLinesWhyThereIsNoDesktop) {
         {{true, true, "", false, ""}, "DISPLAY 没有设置", "DISPLAY is not set"},
         {{true, false, "", true, "/w"}, "无法连接 Wayland 显示 /w",
          "cannot connect to the Wayland display /w"},
+        // What the X server said when it refused the connection.
+        {{true, true, ":5", false, ""},
+         "无法连接 X 显示 :5（Authorization required, but no authorization protocol specified）",
+         "cannot connect to the X display :5 (Authorization required, but no authorization "
+         "protocol specified)",
+         "Authorization required, but no authorization protocol specified"},
+        // Without a display named there is nothing the server could have said.
+        {{true, true, "", false, ""}, "DISPLAY 没有设置", "DISPLAY is not set", "ignored"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(NoDisplayText(row.plan),
+        EXPECT_EQ(NoDisplayText(row.plan, row.x11Reason),
                   std::string("shenbao：本程序需要在图形桌面中运行，但") + row.chinese + "。\n" +
                       "shenbao: this program needs a graphical desktop, but " + row.english +
                       ".\n");
