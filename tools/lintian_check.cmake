@@ -36,7 +36,7 @@ if(failed OR NOT count EQUAL 1)
   message(FATAL_ERROR "cpack made no package:\n${out}")
 endif()
 
-execute_process(COMMAND "${LINTIAN}" --display-info --display-experimental --show-overrides
+execute_process(COMMAND "${LINTIAN}" --display-info --display-experimental
                         --fail-on error,warning,info --tag-display-limit 0 ${debs}
                 RESULT_VARIABLE failed OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("lintian ${debs}:\n${out}${err}")
