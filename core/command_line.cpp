@@ -12,17 +12,25 @@ namespace {
 // The options QGuiApplication, QApplication and the X11 platform read from
 // the command line, without their leading dash. Qt takes each with one dash
 // or two, some with "=value".
-constexpr std::string_view kQtOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin",   "qmljsdebugger",
-    "qwindowgeometry", "qwindowicon", "qwindowtitle", "reverse", "session",
-    "display", "geometry", "name", "title", "style", "stylesheet", "widgetcount",
-    "nograb", "dograb", "sync", "visual", "ncols", "cmap", "testability"};
+constexpr std::string_view kQtOptions[] = {"platform",      "platformpluginpath",
+                                           "platformtheme", "plugin",
+                                           "qmljsdebugger", "qwindowgeometry",
+                                           "qwindowicon",   "qwindowtitle",
+                                           "reverse",       "session",
+                                           "display",       "geometry",
+                                           "name",          "title",
+                                           "style",         "stylesheet",
+                                           "widgetcount",   "nograb",
+                                           "dograb",        "sync",
+                                           "visual",        "ncols",
+                                           "cmap",          "testability"};
 
 // The options after which the next argument is their value.
 constexpr std::string_view kQtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "session", "display", "geometry", "name", "title",
-    "style", "stylesheet"};
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "name",          "title",
+    "style",           "stylesheet"};
 
 template <std::size_t N>
 bool Contains(const std::string_view (&names)[N], std::string_view name) {
@@ -132,7 +140,8 @@ std::string UsageText(const std::filesystem::path& dataDir) {
            "数据文件夹 / data folder: " +
            dataDir.string() +
            "\n"
-           "Qt 的标准选项（如 -platform）也可以使用 / Qt's standard options (such as -platform) work too.\n"
+           "Qt 的标准选项（如 -platform）也可以使用 / Qt's standard options (such as -platform) "
+           "work too.\n"
            "详见 / see: man shenbao\n";
 }
 
@@ -200,8 +209,8 @@ DisplayPlan PlanDisplay(const std::vector<std::string>& args, const EnvLookup& e
 std::string NoDisplayText(const DisplayPlan& plan, std::string_view x11Reason) {
     std::vector<std::string> chinese;
     std::vector<std::string> english;
-    const bool noneNamed = plan.x11 && plan.x11Display.empty() && plan.wayland &&
-                           plan.waylandSocket.empty();
+    const bool noneNamed =
+        plan.x11 && plan.x11Display.empty() && plan.wayland && plan.waylandSocket.empty();
     if (noneNamed) {
         chinese.push_back("没有图形显示（DISPLAY 和 WAYLAND_DISPLAY 都没有设置）");
         english.push_back("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");

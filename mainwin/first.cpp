@@ -65,9 +65,7 @@ TFirstForm::TFirstForm(QWidget* parent)
                        QRect(179, 298, 162, 12), SongPixelFont(12), kTeal);
     // The program's version in small grey figures under the edition, ending
     // where the edition ends.
-    Label6 = MakeLabel(this, "Label6",
-                       QStringLiteral("版本 ") + QString::fromUtf8(ProgramVersion().data(),
-                                                                    static_cast<qsizetype>(ProgramVersion().size())),
+    Label6 = MakeLabel(this, "Label6", QStringLiteral("版本 ") + QString::fromUtf8(ProgramVersion()),
                        QRect(420, 88, 80, 10), SongPixelFont(10), QColor(128, 128, 128));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
