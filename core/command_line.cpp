@@ -142,7 +142,7 @@ std::string UsageText(const std::filesystem::path& dataDir) {
            "\n"
            "Qt 的标准选项（如 -platform）也可以使用 / Qt's standard options (such as -platform) "
            "work too.\n"
-           "详见 / see: man shenbao\n";
+           "手册页 / manual page (Debian 软件包 / Debian package): man shenbao\n";
 }
 
 std::string UnknownOptionText(std::string_view option) {
