@@ -4,12 +4,21 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "app/display_probe.h"
+#include "core/command_line.h"
+#include "core/version.h"
 #include "mainwin/zmain.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -32,11 +41,47 @@ class Application : public QApplication {
     }
 };
 
+void Print(std::FILE* stream, const std::string& text) {
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The command line and the display are settled before Qt starts: --help
+    // and --version need no display and leave the store alone, and without a
+    // display the program says so instead of letting Qt abort.
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    const shenbao::CommandLine command = shenbao::ParseCommandLine(args);
+    switch (command.action) {
+        case shenbao::CommandAction::PrintHelp:
+            Print(stdout, shenbao::UsageText(shenbao::platform::DataDirectoryFor(
+                              shenbao::platform::ProgramDirectory())));
+            return 0;
+        case shenbao::CommandAction::PrintVersion:
+            Print(stdout, shenbao::VersionText());
+            return 0;
+        case shenbao::CommandAction::UnknownOption:
+            Print(stderr, shenbao::UnknownOptionText(command.option));
+            return 2;
+        case shenbao::CommandAction::Run:
+            break;
+    }
+    const auto env = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value != nullptr ? value : "");
+    };
+    if (auto problem = shenbao::FindDisplayProblem(shenbao::PlanDisplay(args, env))) {
+        Print(stderr, *problem);
+        return 1;
+    }
+
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("shenbao"));
+    QApplication::setApplicationVersion(QString::fromUtf8(shenbao::ProgramVersion()));
+    // Wayland sessions match the window to its launcher by this name.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(shenbao::DesktopId()));
 
     // Standard buttons and dialogs of the toolkit in Simplified Chinese.
     QTranslator qtTranslator;

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "core/version.h"
 #include "mainwin/app_icon.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
@@ -62,10 +63,15 @@ TFirstForm::TFirstForm(QWidget* parent)
                        SongPixelFont(19), kGreen);
     Label5 = MakeLabel(this, "Label5", QStringLiteral("本系统要求分辨率至少800X600"),
                        QRect(179, 298, 162, 12), SongPixelFont(12), kTeal);
+    // The program's version in small grey figures under the edition, ending
+    // where the edition ends.
+    Label6 = MakeLabel(this, "Label6", QStringLiteral("版本 ") + QString::fromUtf8(ProgramVersion()),
+                       QRect(420, 88, 80, 10), SongPixelFont(10), QColor(128, 128, 128));
+    Label6->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
     // Clicks on the title and the first credit line close the splash; the
     // other labels take no clicks of their own and pass none on.
-    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6}) {
         label->installEventFilter(this);
     }
     bevel->installEventFilter(this);

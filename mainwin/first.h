@@ -32,6 +32,7 @@ class TFirstForm : public QDialog {
     QLabel* Label3 = nullptr;  // first credit line
     QLabel* Label4 = nullptr;  // second credit line
     QLabel* Label5 = nullptr;  // resolution note
+    QLabel* Label6 = nullptr;  // program version
     QTimer* Timer1 = nullptr;
 };
 

@@ -34,17 +34,28 @@ TGuideForm::TGuideForm(const std::filesystem::path& dataDir, QWidget* parent) : 
     layout->addWidget(buttons);
 }
 
-QString TGuideForm::GuideHtml(const std::filesystem::path& dataDir) {
+QString TGuideForm::GuideHtml(const std::filesystem::path& dataDir,
+                              const std::filesystem::path& programDir) {
     const QString folder = FromPath(dataDir).toHtmlEscaped();
+    // An installed program keeps the data in the user's own folder.
+    const QString where =
+        (dataDir / "").lexically_normal() == (programDir / "").lexically_normal()
+            ? QStringLiteral("<p>本系统把所有项目保存在程序所在的文件夹里：<br><b>") + folder +
+                  QStringLiteral("</b></p>")
+            : QStringLiteral("<p>本系统安装在 <b>") + FromPath(programDir).toHtmlEscaped() +
+                  QStringLiteral("</b>，每个用户的项目保存在自己的数据文件夹里。"
+                                 "您的数据文件夹是：<br><b>") +
+                  folder + QStringLiteral("</b></p>");
     return QStringLiteral(R"(
 <style>p, li { line-height: 150%; }</style>
 <h2 style="color:#000080">澄川省科技计划项目申报系统 使用说明</h2>
 
 <h3>一、数据保存在哪里</h3>
-<p>本系统把所有项目保存在程序所在的文件夹里：<br><b>%1</b></p>
+)") + where + QStringLiteral(R"(
 <p>其中 <b>vemra.zzj</b> 是项目索引，每个项目另有两个数据文件（项目ID号.zzj 与 项目ID号.zj）。
-<b>_SysCode.zzj</b> 是系统编码表，随程序提供，请不要修改或删除。
-请定期把整个文件夹复制到别处备份；不要用其他软件修改这些文件。</p>
+<b>_SysCode.zzj</b> 是系统编码表，随程序提供，请不要修改或删除。不要用其他软件修改这些文件。</p>
+<p><b>备份：</b>请定期备份。先退出本系统，再把整个数据文件夹复制到别处（例如U盘）。</p>
+<p><b>恢复：</b>先退出本系统，把现在的数据文件夹改个名字留作备用，再把备份的文件夹复制回原处，名字与原来相同。本系统运行时不要复制或替换其中的文件。</p>
 
 <h3>二、添加一个新项目</h3>
 <ol>
@@ -72,7 +83,9 @@ QString TGuideForm::GuideHtml(const std::filesystem::path& dataDir) {
 <h3>五、打印和输出</h3>
 <p>菜单 <b>报表 → 打印项目清单</b> 按当前列表（查询或排序后的结果）打印横向A4清单，可先 <b>打印预览</b>。
 电脑上没有安装打印机时，系统把清单保存为文件夹中的 <b>tarvok07.pdf</b>，并告诉您文件位置。</p>
-<p><b>报表 → 输出至文本文件</b> 把当前列表写成制表符分隔的 <b>tarvok07.txt</b>，可以用电子表格软件打开。</p>
+<p><b>报表 → 输出至文本文件</b> 把当前列表写成制表符分隔的 <b>tarvok07.txt</b>，可以用电子表格软件打开。保存为PDF的清单和输出的文本文件都在上面的数据文件夹里。</p>
+<p>文本文件（tarvok07.txt、tarvok08.txt）是 GBK 编码的：用电子表格软件打开时，字符集选“简体中文（GBK）”；也可以在终端中把它转换成 UTF-8 编码：<br>
+<code>iconv -f GBK -t UTF-8 tarvok07.txt &gt; 项目清单.txt</code></p>
 <p><b>报表 → 汇总统计</b> 按计划类别、主管部门、项目所在地、项目领域、预期成果主要形式或项目来源分组，
 合计当前列表中的项目个数和各项经费（万元），旁边画出条形图；点表头可按该列排序。
 汇总表可以打印，也可以输出为 <b>tarvok08.txt</b>。不是数字的经费按0计，并在备注中注明。</p>
@@ -98,8 +111,7 @@ QString TGuideForm::GuideHtml(const std::filesystem::path& dataDir) {
 
 <h3>九、退出</h3>
 <p>点 <b>退出</b> 或菜单 <b>数据 → 退出系统</b>，回答“是”后系统整理项目索引并退出。</p>
-)")
-        .arg(folder);
+)");
 }
 
 }  // namespace shenbao

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <filesystem>
 
+#include "platform/platform.h"
+
 class QTextBrowser;
 
 namespace shenbao {
@@ -15,8 +17,10 @@ class TGuideForm : public QDialog {
   public:
     explicit TGuideForm(const std::filesystem::path& dataDir, QWidget* parent = nullptr);
 
-    // The guide as HTML, for the given data directory.
-    static QString GuideHtml(const std::filesystem::path& dataDir);
+    // The guide as HTML, for the given data directory of a program in
+    // `programDir` (another folder: an installed program).
+    static QString GuideHtml(const std::filesystem::path& dataDir,
+                             const std::filesystem::path& programDir = platform::ProgramDirectory());
 
   private:
     QTextBrowser* Browser1 = nullptr;

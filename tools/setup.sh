@@ -7,10 +7,11 @@
 #   bash tools/setup.sh test    install, build, run every test
 #   bash tools/setup.sh package install, build the Debian package
 #                               build/package/shenbao_<version>_<arch>.deb and
-#                               check its desktop entry and metainfo
+#                               check it with lintian, and its desktop entry
+#                               and metainfo
 #
-# Environment: SHENBAO_HOME (program folder, default ~/shenbao), CI (set:
-# warnings are errors).
+# Environment: SHENBAO_HOME (program folder, default ~/shenbao; never the
+# source folder or a folder inside it), CI (set: warnings are errors).
 set -euo pipefail
 
 mode="${1:-}"
@@ -19,7 +20,7 @@ if [[ "$mode" != "run" && "$mode" != "test" && "$mode" != "package" ]]; then
     exit 2
 fi
 
-source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)"
 
 say() { printf '==> %s\n' "$*"; }
 fail() { printf '错误 / error: %s\n' "$*" >&2; exit 1; }
@@ -41,10 +42,30 @@ user_home() {
     fi
 }
 
+# The program folder of `run` holds the program and the user's projects. Inside
+# the source folder they would be part of the git work tree, where a
+# `git clean -fdx` deletes them: refuse such a folder before doing anything.
+if [[ "$mode" == "run" ]]; then
+    program_dir="${SHENBAO_HOME:-$(user_home)/shenbao}"
+    program_real="$(realpath -m -- "$program_dir")"
+    if [[ "$program_real/" == "$source_dir/"* ]]; then
+        fail "程序文件夹 $program_dir 是源代码文件夹或在源代码文件夹里面：程序和项目数据会落进 git 工作区，
+       git clean -fdx 会把它们删掉。请用环境变量 SHENBAO_HOME 指定别的程序文件夹，例如
+           SHENBAO_HOME=~/shenbao-data bash tools/setup.sh run
+       或者把源代码克隆到别处（例如 ~/shenbao-src）。
+       the program folder $program_dir is the source folder or inside it: the program and
+       your projects would land in the git work tree, where git clean -fdx deletes them.
+       Set SHENBAO_HOME to another folder (as above), or clone the source elsewhere."
+    fi
+fi
+
 # ---- 1. packages ------------------------------------------------------------------
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev
           fonts-arphic-uming fonts-arphic-ukai libgtest-dev libbenchmark-dev
           xvfb xauth poppler-utils)
+# The program opens the X display itself before Qt does, to say plainly when
+# there is none.
+packages+=(libxcb1-dev)
 # Qt Charts draws the summary's bar chart; its CMake files need the OpenGL module's.
 packages+=(qt6-charts-dev libqt6opengl6-dev)
 missing=()
@@ -52,10 +73,10 @@ missing=()
 # a session bus for the input-method tests; the checkers of the desktop entry
 # and the metainfo.
 packages+=(fcitx5-frontend-qt6 dbus-daemon desktop-file-utils appstream)
-# The package's dependencies are read from the program by dpkg-shlibdeps.
-if [[ "$mode" == "package" ]]; then
-    packages+=(dpkg-dev file)
-fi
+# The package's dependencies are read from the program by dpkg-shlibdeps, the
+# hardening flags come from dpkg-buildflags, and lintian checks the package
+# (the test Package.LintianIsClean makes one too).
+packages+=(dpkg-dev file lintian)
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$p")
@@ -66,6 +87,12 @@ if ((${#missing[@]} > 0)); then
     if [[ "$(id -u)" == 0 ]]; then
         apt_get=(apt-get)
     elif command -v sudo >/dev/null 2>&1; then
+        # Asks for the password once (when sudo needs one); fails for a user
+        # whom sudo does not let install.
+        if ! sudo -v; then
+            fail "当前用户不能使用 sudo，无法安装 ${missing[*]}。请以 root 身份运行本命令，或者把当前用户加入 sudo 组。
+       this user cannot use sudo; run as root or join the sudo group (missing: ${missing[*]})."
+        fi
         apt_get=(sudo apt-get)
     else
         fail "缺少软件包 ${missing[*]}，但当前用户不是 root，也没有 sudo，无法安装。请以 root 身份运行本命令。
@@ -109,13 +136,14 @@ if [[ "$mode" == "package" ]]; then
     desktop-file-validate "$source_dir/data/cn.chengchuan.shenbao.desktop"
     appstreamcli validate --no-net "$source_dir/data/cn.chengchuan.shenbao.metainfo.xml" >/dev/null
     deb="$(ls -t "$build_dir"/shenbao_*.deb | head -n 1)"
+    say "用 lintian 检查软件包 / checking the package with lintian"
+    as_user lintian --display-info --fail-on error,warning,info "$deb"
     say "软件包 / package: $deb"
     echo "安装 / install:  sudo apt install $deb"
     exit 0
 fi
 
 build_dir="$source_dir/build/release"
-program_dir="${SHENBAO_HOME:-$(user_home)/shenbao}"
 say "编译 / building in $build_dir"
 as_user cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
     -DSHENBAO_WERROR="$werror" -DSHENBAO_BUILD_TESTS=OFF -DSHENBAO_BUILD_BENCH=OFF

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/version.h"
 #include "mainwin/first.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
@@ -309,7 +310,14 @@ TEST(Splash, OnlyTheBackgroundTitleAndFirstCreditLineCloseIt) {
     EXPECT_EQ(label("Label1")->text(), QStringLiteral("澄川省科技计划项目基本信息申报系统"));
     EXPECT_EQ(label("Label1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(label("Label5")->text(), QStringLiteral("本系统要求分辨率至少800X600"));
-    for (const char* name : {"Label2", "Label4", "Label5"}) {
+    EXPECT_EQ(label("Label2")->text(), QStringLiteral("2001版"));
+    // The program's version, small, under the edition and inside the window.
+    EXPECT_EQ(label("Label6")->text(),
+              QStringLiteral("版本 ") + QString::fromStdString(std::string(ProgramVersion())));
+    EXPECT_LT(label("Label6")->font().pixelSize(), label("Label2")->font().pixelSize());
+    EXPECT_GE(label("Label6")->y(), label("Label2")->geometry().bottom());
+    EXPECT_LE(label("Label6")->geometry().right(), splash.width() - 1);
+    for (const char* name : {"Label2", "Label4", "Label5", "Label6"}) {
         QTest::mouseClick(label(name), Qt::LeftButton);
         EXPECT_TRUE(splash.isVisible()) << name;
     }
