@@ -7,9 +7,9 @@
 #include <exception>
 #include <stdexcept>
 
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
 
 namespace {
 

@@ -8,17 +8,17 @@
 #include <fstream>
 
 #include "bench/sample_rows.h"
-#include "exchange/transfer.h"
+#include "core/listing.h"
+#include "core/print_feed.h"
+#include "core/project_rows.h"
+#include "core/query_filter.h"
+#include "core/transfer.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "mainwin/project_rows.h"
 #include "mainwin/zmain.h"
-#include "output/listing.h"
-#include "output/print_feed.h"
 #include "output/print_report.h"
 #include "output/printa.h"
 #include "platform/gbk.h"
-#include "platform/gui/text.h"
-#include "query/query_filter.h"
 #include "report/report.h"
 #include "store/text.h"
 

@@ -4,10 +4,10 @@
 #include <fstream>
 
 #include "bench/bench_util.h"
+#include "core/project_rows.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "mainwin/project_rows.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/text.h"
 #include "store/index_file.h"
 
 namespace shenbao {

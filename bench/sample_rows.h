@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 namespace shenbao::bench {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "store/code_table.h"
 
 namespace shenbao {

@@ -6,12 +6,12 @@
 #include <array>
 #include <cerrno>
 
-#include "exchange/transfer.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
+#include "core/transfer.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/window.h"
 #include "platform/io_error.h"
-#include "platform/gui/window.h"
 #include "platform/platform.h"
 #include "store/code_table.h"
 #include "store/index_file.h"

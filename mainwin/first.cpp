@@ -6,10 +6,10 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "mainwin/app_icon.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/window.h"
+#include "gui/app_icon.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/window.h"
 
 namespace shenbao {
 

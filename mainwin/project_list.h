@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstddef>
 
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 namespace shenbao {
 

@@ -15,14 +15,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "mainwin/app_icon.h"
+#include "gui/app_icon.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "mainwin/first.h"
 #include "mainwin/list_model.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/import_journal.h"

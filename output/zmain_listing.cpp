@@ -1,10 +1,10 @@
 // The text listing command of the main window.
 
+#include "core/listing.h"
+#include "gui/dialogs.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "output/listing.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/text.h"
 
 namespace shenbao {
 

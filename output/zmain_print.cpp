@@ -1,8 +1,8 @@
 // The printed project list command of the main window.
 
+#include "core/print_feed.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "output/print_feed.h"
 #include "output/printa.h"
 
 namespace shenbao {

@@ -1,8 +1,8 @@
 // The summary command of the main window.
 
+#include "core/summary.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "output/summary.h"
 #include "output/summary_form.h"
 
 namespace shenbao {

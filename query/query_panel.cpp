@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/gui/dialogs.h"
-#include "platform/gui/input_method.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
-#include "query/query_filter.h"
+#include "core/query_filter.h"
+#include "gui/dialogs.h"
+#include "gui/input_method.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "store/text.h"
 
 namespace shenbao {

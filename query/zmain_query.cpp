@@ -2,10 +2,10 @@
 
 #include <QPushButton>
 
+#include "core/query_filter.h"
+#include "gui/dialogs.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "query/query_filter.h"
 #include "query/query_panel.h"
 
 namespace shenbao {

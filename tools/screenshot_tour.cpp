@@ -26,20 +26,20 @@
 #include <cstdio>
 #include <functional>
 
+#include "core/print_feed.h"
+#include "core/summary.h"
 #include "editor/zpinfo.h"
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
 #include "mainwin/first.h"
 #include "mainwin/guide.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "output/print_feed.h"
 #include "output/print_report.h"
 #include "output/printa.h"
-#include "output/summary.h"
 #include "output/summary_form.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "report/render.h"
 

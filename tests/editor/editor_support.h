@@ -13,7 +13,7 @@
 #include <string>
 
 #include "editor/zpinfo.h"
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "tests/support/modal.h"
 #include "tests/support/temp_store.h"
 #include "tests/support/widgets.h"

@@ -9,9 +9,9 @@
 #include <functional>
 
 #include "editor/zpinfo.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/text.h"
 #include "tests/editor/editor_support.h"
 #include "tests/support/main_form.h"
 

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "gui/text.h"
 #include "platform/gbk.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "tests/editor/editor_support.h"
 

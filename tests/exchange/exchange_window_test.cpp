@@ -18,9 +18,9 @@
 #include <functional>
 #include <set>
 
-#include "exchange/transfer.h"
+#include "core/transfer.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "store/store.h"
 #include "tests/support/main_form.h"

@@ -13,11 +13,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "gui/dialogs.h"
+#include "gui/text.h"
 #include "mainwin/first.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/text.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao::testing {

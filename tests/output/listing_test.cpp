@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QComboBox>
 
+#include "core/listing.h"
 #include "mainwin/list_model.h"
-#include "output/listing.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao::testing {

@@ -14,12 +14,12 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "core/print_feed.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "output/print_feed.h"
 #include "output/print_report.h"
 #include "output/printa.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "report/preview.h"
 #include "report/printing.h"

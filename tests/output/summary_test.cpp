@@ -18,12 +18,12 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "core/summary.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "output/summary.h"
 #include "output/summary_chart.h"
 #include "output/summary_form.h"
 #include "output/summary_report.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "report/preview.h"
 #include "report/printing.h"

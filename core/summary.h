@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 #include "store/amount.h"
 #include "store/project_record.h"
 

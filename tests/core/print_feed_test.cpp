@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/print_feed.h"
+#include "core/print_feed.h"
 #include "store/text.h"
 #include "tests/support/temp_store.h"
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <random>
 
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 #include "platform/platform.h"
 #include "tests/support/temp_store.h"
 

@@ -1,4 +1,4 @@
-#include "output/listing.h"
+#include "core/listing.h"
 
 #include "platform/platform.h"
 #include "store/text.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "query/query_filter.h"
+#include "core/query_filter.h"
 #include "tests/support/temp_store.h"
 
 namespace shenbao {

@@ -1,4 +1,4 @@
-#include "query/query_filter.h"
+#include "core/query_filter.h"
 
 #include "store/text.h"
 

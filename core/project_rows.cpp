@@ -1,4 +1,4 @@
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/gui/dialogs.h"
+#include "gui/dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <new>
 
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "platform/io_error.h"
 
 namespace shenbao {
