@@ -22,6 +22,7 @@
 #include "gui/text.h"
 #include "gui/window.h"
 #include "mainwin/first.h"
+#include "mainwin/guide.h"
 #include "mainwin/list_model.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
@@ -555,6 +556,13 @@ void TZMainForm::BitBtn8Click() {
 }
 void TZMainForm::N9Click() {
     close();
+}
+
+// ---- Help ------------------------------------------------------------------------
+
+void TZMainForm::N17Click() {
+    TGuideForm guide(dataDir_, this);
+    guide.exec();
 }
 
 void TZMainForm::N20Click() {

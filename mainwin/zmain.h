@@ -2,14 +2,12 @@
 
 // The main window: menus, the tool row, the project list with its status
 // line, the two overlay panels (query/query_panel, exchange/progress_panel),
-// start-up and shutdown. The commands of each subsystem are implemented
-// beside it:
-//   mainwin/zmain.cpp            frame, list, navigation, sorting, start-up, close
-//   mainwin/zmain_projects.cpp   add, modify, view, delete, refresh, all projects
-//   query/zmain_query.cpp        the eight query commands on the query panel
-//   output/zmain_listing.cpp     the text listing
-//   output/zmain_print.cpp       the printed project list
-//   exchange/zmain_exchange.cpp  export and import on the progress panel, paths, clearing
+// start-up and shutdown. Its code is all in mainwin/:
+//   zmain.cpp            frame, list, navigation, sorting, start-up, close, help
+//   zmain_projects.cpp   add, modify, view, delete, refresh, all projects
+//   zmain_query.cpp      the query panel and the eight query commands
+//   zmain_output.cpp     the printed project list, the text listing, the summary
+//   zmain_exchange.cpp   export and import on the progress panel, paths, clearing
 
 #include <QMainWindow>
 #include <QString>
@@ -73,7 +71,7 @@ class TZMainForm : public QMainWindow {
     // one box, and forgets them. Nothing when there were none.
     void ReportDamagedEntries();
 
-    // ---- Query (query/zmain_query.cpp) ------------------------------------------
+    // ---- Query (zmain_query.cpp) ----------------------------------------------
     void ShowQueryPanel();
     void HideQueryPanel();
     // Reloads the list and keeps the rows whose cell in `column` matches.
@@ -81,7 +79,7 @@ class TZMainForm : public QMainWindow {
     // Throws IoError when the reload fails.
     void RunQuery(int column, const std::string& low, const std::string& high);
 
-    // ---- Exchange (exchange/zmain_exchange.cpp) ---------------------------------
+    // ---- Exchange (zmain_exchange.cpp) ----------------------------------------
     void ShowProgressPanel();
     void HideProgressPanel();
     // Runs one export or import on the progress panel: `run` writes its log
@@ -133,7 +131,7 @@ class TZMainForm : public QMainWindow {
     // Menu "报表(&3)".
     void N11Click();
     void N16Click();
-    void NSummaryClick();  // output/zmain_summary.cpp
+    void NSummaryClick();
     // Menu "设置(&4)".
     void N18Click();
     void N19Click();
@@ -141,12 +139,6 @@ class TZMainForm : public QMainWindow {
     // Menu "帮助(&5)".
     void N17Click();
     void N20Click();
-    // Query panel buttons and Enter in its first field.
-    void Button1Click();
-    void Button2Click();
-    void Edit1KeyDown(int key);
-    // Progress panel button.
-    void Button3Click();
 
   private slots:
     // The query panel confirmed a criterion: the query runs, and the panel
@@ -162,8 +154,8 @@ class TZMainForm : public QMainWindow {
     void BuildMenus();
     void BuildToolRow();
     void BuildListArea();
-    void BuildQueryPanel();     // query/zmain_query.cpp
-    void BuildProgressPanel();  // exchange/zmain_exchange.cpp
+    void BuildQueryPanel();     // zmain_query.cpp
+    void BuildProgressPanel();  // zmain_exchange.cpp
     void RunStartUp();
     bool FormCloseQuery();
     void ApplyColumnWidths();

@@ -53,10 +53,6 @@ void TZMainForm::HideProgressPanel() {
     SetCommandsAvailable(true);
 }
 
-void TZMainForm::Button3Click() {
-    progressPanel_->Button3Click();
-}
-
 void TZMainForm::RunOnProgressPanel(const QString& doneText,
                                     const std::function<int(const LogSink&)>& run) {
     progressPanel_->BeginRun();

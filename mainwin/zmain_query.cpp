@@ -1,7 +1,5 @@
 // The query panel of the main window and the eight query commands.
 
-#include <QPushButton>
-
 #include "core/query_filter.h"
 #include "gui/dialogs.h"
 #include "mainwin/list_model.h"
@@ -60,18 +58,6 @@ void TZMainForm::N15Click() {
 }
 void TZMainForm::N71Click() {
     OpenQuery(ListColumn::FundsProvincial, 90, true, QStringLiteral("请输入您要查询的金额范围"));
-}
-
-void TZMainForm::Button1Click() {
-    queryPanel_->Button1Click();
-}
-
-void TZMainForm::Button2Click() {
-    queryPanel_->Button2Click();
-}
-
-void TZMainForm::Edit1KeyDown(int key) {
-    queryPanel_->Edit1KeyDown(key);
 }
 
 void TZMainForm::QueryConfirmed(int column, const std::string& low, const std::string& high) {

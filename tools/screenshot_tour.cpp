@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     form.N12Click();
     Type(form.findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("水稻"));
     Save(&form, "query-panel");
-    form.Button1Click();
+    form.findChild<QAbstractButton*>(QStringLiteral("Button1"))->click();
     Save(&form, "query-result");
     form.BitBtn11Click();
 
@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     platform::ReplaceFile(data / "_DataOut.zzj", exchange.string() + "\r\n");
     form.ExportProjects(true, QString());
     Save(&form, "export-panel");
-    form.Button3Click();
+    form.findChild<QAbstractButton*>(QStringLiteral("Button3"))->click();
 
     {
         TGetPathForm dialog(data);
