@@ -23,7 +23,7 @@ namespace {
 // Opens a fresh editor for `id` and waits until it is closed.
 void RunEditor(TZMainForm* form, const std::string& id, EditorMode mode) {
     TZPInfoForm editor(form->dataDir(), form);
-    editor.Prepare(FromGbk(id), mode);
+    editor.Prepare(id, mode);
     editor.exec();
 }
 

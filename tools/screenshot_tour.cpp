@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     {
         const std::string id = form.listModel()->row(0)[ListColumn::Id];
         TZPInfoForm editor(data);
-        editor.Prepare(FromGbk(id), EditorMode::Modify);
+        editor.Prepare(id, EditorMode::Modify);
         editor.show();
         auto* tabs = editor.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         const char* names[] = {"editor-tab1", "editor-tab2", "editor-tab3", "editor-tab4"};
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     {
         const std::string id = form.listModel()->row(0)[ListColumn::Id];
         TZPInfoForm viewer(data);
-        viewer.Prepare(FromGbk(id), EditorMode::View);
+        viewer.Prepare(id, EditorMode::View);
         viewer.show();
         Save(&viewer, "editor-view");
     }

@@ -22,10 +22,10 @@ namespace shenbao::testing {
 
 // Shows a fresh editor for `id` (no modal loop). Message boxes of the opening
 // are answered by `answerer`, which must be set up before.
-inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const QString& id,
-                                               const QString& state, const QString& mode) {
+inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const std::string& id,
+                                               EditorMode mode) {
     auto form = std::make_unique<TZPInfoForm>(store.dir());
-    form->Prepare(id, state, mode);
+    form->Prepare(id, mode);
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     return form;

@@ -21,7 +21,7 @@
 namespace shenbao::testing {
 namespace {
 
-const QString kId = QStringLiteral("AB12CD34");
+const std::string kId = "AB12CD34";
 
 std::string MainFile() {
     return "AB12CD34.zzj";
@@ -58,13 +58,13 @@ QString SavedMessage(const QString& name) {
 TEST(EditorForm, LooksAsDesigned) {
     TempStore store;
     store.InstallCodeTable();
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
 
     EXPECT_EQ(form->objectName(), QStringLiteral("ZPInfoForm"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("科技发展计划项目基本信息"));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
 
-    EXPECT_EQ(Edit(form.get(), "Edit29")->text(), kId);
+    EXPECT_EQ(Edit(form.get(), "Edit29")->text(), QString::fromStdString(kId));
     EXPECT_TRUE(Edit(form.get(), "Edit29")->isReadOnly());
     EXPECT_EQ(Button(form.get(), "BitBtn8")->text(), QStringLiteral("存盘"));
     EXPECT_EQ(Button(form.get(), "BitBtn8")->toolTip(), QStringLiteral("保存当前所有的项目信息"));
@@ -126,7 +126,7 @@ TEST(EditorForm, LooksAsDesigned) {
 TEST(EditorForm, FillsTheListsFromTheCodeTable) {
     TempStore store;
     store.InstallCodeTable();
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
 
     const std::string table = platform::ReadFile(ShippedCodeTable());
     auto items = [](QComboBox* combo) {
@@ -170,7 +170,7 @@ TEST(EditorForm, FillsTheListsFromTheCodeTable) {
 TEST(EditorForm, DroppedDownListsShowTheirEntriesWholeInRowsTallEnough) {
     TempStore store;
     store.InstallCodeTable();
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
     for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5",
                              "ComboBox6", "ComboBox7", "ComboBox8"}) {
         SCOPED_TRACE(name);
@@ -197,7 +197,7 @@ TEST(EditorForm, AMissingCodeTableEndsTheProgramBeforeAnythingIsRead) {
     ModalAnswerer answerer;
     answerer.Ok();
     TZPInfoForm form(store.dir());
-    form.Prepare(kId, "old", "edit");
+    form.Prepare(kId, EditorMode::Modify);
     form.exec();
     WaitFor([&form] { return !form.isVisible(); }, 2000);
 
@@ -230,7 +230,7 @@ TEST(EditorRecord, ShowsEveryFieldAndMemberAndSavesThemBackByteForByte) {
     const std::string memberBefore = store.Read(MemberFile());
 
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "old", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Modify);
     EXPECT_EQ(form->RecordFromControls(), record);
     EXPECT_EQ(Edit(form.get(), "Edit1")->text(), QStringLiteral("字段0"));
     EXPECT_EQ(Combo(form.get(), "ComboBox8")->currentText(), QStringLiteral("字段22"));
@@ -340,7 +340,7 @@ TEST(EditorRecord, AWalkThroughEveryFieldAndASaveKeepEveryStoredByte) {
         const std::string memberBefore = store.Read(MemberFile());
 
         ModalAnswerer answerer;
-        auto form = ShowEditor(store, kId, "old", "edit");
+        auto form = ShowEditor(store, kId, EditorMode::Modify);
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         auto* pages = Find<QTabWidget>(form.get(), "PageControl1");
@@ -386,7 +386,7 @@ TEST(EditorRecord, ABreakTheUserTypesIsCrLfAndTheStoredOnesKeepTheirForm) {
     record.Fields[Field::ResearchContent] = Gbk("一\n二三\r四\r\n五");
     store.AddProject("AB12CD34", record);
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "old", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Modify);
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(3);
@@ -419,7 +419,7 @@ TEST(EditorRecord, MissingMainFileGives405AndLeavesSavingPossible) {
     store.InstallCodeTable();
     ModalAnswerer answerer;
     answerer.Ok();
-    auto form = ShowEditor(store, kId, "old", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Modify);
 
     EXPECT_EQ(answerer.messages(),
               QStringList({QStringLiteral("错误号405   未找到数据文件“") +
@@ -445,7 +445,7 @@ TEST(EditorRecord, MissingMemberFileGives406ShowsTheFieldsAndForbidsSaving) {
 
     ModalAnswerer answerer;
     answerer.Ok();
-    auto form = ShowEditor(store, kId, "old", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Modify);
 
     EXPECT_EQ(answerer.messages(),
               QStringList({QStringLiteral("错误号406   未找到数据文件“") +
@@ -469,7 +469,7 @@ TEST(EditorRecord, ViewModeShowsEverythingAndAllowsNoChange) {
     const std::string mainBefore = store.Read(MainFile());
 
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "old", "read");
+    auto form = ShowEditor(store, kId, EditorMode::View);
     EXPECT_EQ(form->RecordFromControls(), FullRecord());
     EXPECT_FALSE(Button(form.get(), "BitBtn8")->isEnabled());
     EXPECT_FALSE(Button(form.get(), "BitBtn10")->isEnabled());
@@ -505,7 +505,7 @@ TEST(EditorSave, ANewProjectTypedInIsWrittenAndTheEditorCloses) {
     TempStore store;
     store.InstallCodeTable();
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
 
     TypeText(Edit(form.get(), "Edit1"), QStringLiteral("新型节水灌溉设备"));
     QComboBox* category = Combo(form.get(), "ComboBox1");
@@ -538,7 +538,7 @@ TEST(EditorSave, LeavingWithoutSavingWritesNothing) {
     TempStore store;
     store.InstallCodeTable();
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
     TypeText(Edit(form.get(), "Edit1"), QStringLiteral("不要了"));
     Button(form.get(), "BitBtn1")->click();
     EXPECT_FALSE(form->isVisible());
@@ -553,7 +553,7 @@ TEST(EditorSave, ACharacterOutsideGbkSurvivesSaveAndReload) {
     const QString rare = QString::fromUcs4(U"\U00020000") + QStringLiteral("华");
     {
         ModalAnswerer answerer;
-        auto form = ShowEditor(store, kId, "new", "edit");
+        auto form = ShowEditor(store, kId, EditorMode::Add);
         Edit(form.get(), "Edit4")->setText(rare);
         Grid(form.get())->item(0, 0)->setText(rare);
         Button(form.get(), "BitBtn10")->click();
@@ -564,7 +564,7 @@ TEST(EditorSave, ACharacterOutsideGbkSurvivesSaveAndReload) {
     EXPECT_EQ(saved.record.Members[0].Cells[0], "\x95\x32\x82\x36\xbb\xaa");
 
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "old", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Modify);
     EXPECT_EQ(Edit(form.get(), "Edit4")->text(), rare);
     EXPECT_EQ(Grid(form.get())->item(0, 0)->text(), rare);
 }
@@ -573,7 +573,7 @@ TEST(EditorSave, TextThatWouldSplitTheRecordIsRefusedAndNothingWritten) {
     TempStore store;
     store.InstallCodeTable();
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
 
     Edit(form.get(), "Edit1")->setText(QStringLiteral("甲~@~乙"));
     answerer.Ok();
@@ -616,7 +616,7 @@ TEST(EditorSave, AFailedWriteIsReportedAndTheEditorStaysOpen) {
     // A folder where the main data file should go cannot be replaced.
     std::filesystem::create_directory(store.path(MainFile()));
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
     Edit(form.get(), "Edit1")->setText(QStringLiteral("写不进去"));
     answerer.Ok();
     Button(form.get(), "BitBtn10")->click();
@@ -630,7 +630,7 @@ TEST(EditorSave, AnOpenCellEditorIsSavedWithTheRest) {
     TempStore store;
     store.InstallCodeTable();
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, kId, "new", "edit");
+    auto form = ShowEditor(store, kId, EditorMode::Add);
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     Find<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(2);
