@@ -61,13 +61,13 @@ void BM_RunQuery(benchmark::State& state) {
     for (auto _ : state) {
         switch (state.range(1)) {
             case 0:
-                form.RunQuery(2, rice, "");
+                form.RunQuery(ListColumn::ProjectName, rice, "");
                 break;
             case 1:
-                form.RunQuery(7, "5", "20");
+                form.RunQuery(ListColumn::FundsProvincial, "5", "20");
                 break;
             default:
-                form.RunQuery(8, "2001-03-01", "2001-06-30");
+                form.RunQuery(ListColumn::ApplicationDate, "2001-03-01", "2001-06-30");
                 break;
         }
         benchmark::DoNotOptimize(form.projectCount());

@@ -92,7 +92,7 @@ BENCHMARK(BM_RefreshWithMissingIds)->Unit(benchmark::kMillisecond);
 // Each sort key on the store's rows in index order.
 void BM_SortList(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    const int key = static_cast<int>(state.range(1));
+    const SortKey key = kSortKeys.at(static_cast<std::size_t>(state.range(1)));
     const std::vector<ListRow> loaded = ReloadList(bench::SampleDir::Of(count).dir());
     for (auto _ : state) {
         state.PauseTiming();

@@ -389,7 +389,7 @@ void TZMainForm::ShowPosition() {
                                     static_cast<std::size_t>(currentRow())));
 }
 
-void TZMainForm::SortList(int key) {
+void TZMainForm::SortList(SortKey key) {
     shenbao::SortList(model_->mutableRows(), key);
     model_->rowsChangedInPlace();
 }
@@ -434,9 +434,10 @@ void TZMainForm::StringGrid1MouseDown() {
     ShowPosition();
 }
 
+// The sort key list holds the keys in the order of kSortKeys.
 void TZMainForm::ComboBox1Change(int index) {
-    if (index >= 0 && index < kSortKeyCount) {
-        SortList(index);
+    if (index >= 0 && static_cast<std::size_t>(index) < kSortKeys.size()) {
+        SortList(kSortKeys[static_cast<std::size_t>(index)]);
     }
 }
 

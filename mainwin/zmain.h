@@ -56,8 +56,8 @@ class TZMainForm : public QMainWindow {
     void LoadProjectRow(const std::string& id, int r);
     // Writes the status line from the list's state.
     void ShowPosition();
-    // Sorts the list by key 0..8; the status line is left as it is.
-    void SortList(int key);
+    // Sorts the list by `key`; the status line is left as it is.
+    void SortList(SortKey key);
     // Start-up without the splash: tidy up after a run that was killed,
     // reload and sort by project ID. Shows an I/O error in the standard box.
     void LoadAndSortAtStartUp();
@@ -77,7 +77,7 @@ class TZMainForm : public QMainWindow {
     // Reloads the list and keeps the rows whose cell in `column` matches.
     // `low` and `high` are GBK; `high` is empty for the text criteria.
     // Throws IoError when the reload fails.
-    void RunQuery(int column, const std::string& low, const std::string& high);
+    void RunQuery(ListColumn column, const std::string& low, const std::string& high);
 
     // ---- Exchange (zmain_exchange.cpp) ----------------------------------------
     void ShowProgressPanel();
@@ -143,7 +143,7 @@ class TZMainForm : public QMainWindow {
   private slots:
     // The query panel confirmed a criterion: the query runs, and the panel
     // closes unless the query failed.
-    void QueryConfirmed(int column, const std::string& low, const std::string& high);
+    void QueryConfirmed(ListColumn column, const std::string& low, const std::string& high);
 
   protected:
     void setVisible(bool visible) override;
@@ -172,7 +172,7 @@ class TZMainForm : public QMainWindow {
     // Centres `panel` over the grid (integer division, in the grid's parent).
     void CentreOverGrid(QWidget* panel);
     // Sets up the query panel for one criterion and opens it.
-    void OpenQuery(int column, int editWidth, bool range, const QString& prompt);
+    void OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt);
 
     std::filesystem::path dataDir_;
     // Entries met by reloads of the current command, reported at its end.

@@ -25,7 +25,7 @@ void TZMainForm::HideQueryPanel() {
     SetCommandsAvailable(true);
 }
 
-void TZMainForm::OpenQuery(int column, int editWidth, bool range, const QString& prompt) {
+void TZMainForm::OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt) {
     queryPanel_->Prepare(column, editWidth, range, prompt);
     ShowQueryPanel();
 }
@@ -60,14 +60,15 @@ void TZMainForm::N71Click() {
     OpenQuery(ListColumn::FundsProvincial, 90, true, QStringLiteral("请输入您要查询的金额范围"));
 }
 
-void TZMainForm::QueryConfirmed(int column, const std::string& low, const std::string& high) {
+void TZMainForm::QueryConfirmed(ListColumn column, const std::string& low,
+                                const std::string& high) {
     // A failing reload ends the command before the panel closes.
     if (RunGuarded([&] { RunQuery(column, low, high); })) {
         HideQueryPanel();
     }
 }
 
-void TZMainForm::RunQuery(int column, const std::string& low, const std::string& high) {
+void TZMainForm::RunQuery(ListColumn column, const std::string& low, const std::string& high) {
     ShowQueryButtons(true);
     ReloadList();
     std::vector<ListRow> matches = FilterRows(model_->rows(), column, low, high);

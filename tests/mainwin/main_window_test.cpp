@@ -366,7 +366,7 @@ TEST(CloseSequence, NoKeepsEverythingAsItWas) {
     FillStore(store, {"乙", "甲"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    form->SortList(2);
+    form->SortList(SortKey::ProjectName);
     const std::string index = store.Read("vemra.zzj");
     answerer.No();
     Button(form.get(), "BitBtn8")->click();
@@ -383,7 +383,7 @@ TEST(CloseSequence, YesWritesTheStoredOrderNotTheSortedOrNarrowedOne) {
     store.Write("vemra.zzj", "  P0000001 \r\n\r\nP0000002\nP0000003");
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    form->SortList(2);
+    form->SortList(SortKey::ProjectName);
     form->listModel()->removeRowAt(0);  // as a narrowed list would be
     answerer.Yes();
     Trigger(form.get(), "N9");

@@ -35,7 +35,7 @@ class ListingCommand : public ::testing::Test {
 };
 
 TEST_F(ListingCommand, FollowsTheSortedListAndNamesTheFile) {
-    form->SortList(1);
+    form->SortList(SortKey::SerialNumber);
     WriteListing();
     const std::string text = store.Read("tarvok07.txt");
     // Exchanges left single blanks in the empty cells of the rows they moved;
@@ -52,7 +52,7 @@ TEST_F(ListingCommand, FollowsTheSortedListAndNamesTheFile) {
 }
 
 TEST_F(ListingCommand, AfterAQueryOnlyTheShownProjectsAndNothingAppended) {
-    form->RunQuery(2, Gbk("甲"), "");
+    form->RunQuery(ListColumn::ProjectName, Gbk("甲"), "");
     WriteListing();
     WriteListing();
     EXPECT_EQ(store.Read("tarvok07.txt"),

@@ -110,7 +110,7 @@ class PrintCommand : public ::testing::Test {
 };
 
 TEST_F(PrintCommand, TheFeedFollowsTheSortedListAndTheWindowReadsIt) {
-    form->SortList(1);
+    form->SortList(SortKey::SerialNumber);
     std::size_t lines = 0;
     answerer.Then(OnReportWindow([&](TPrintAForm* window) {
         lines = window->feed().lineCount();
@@ -126,7 +126,7 @@ TEST_F(PrintCommand, TheFeedFollowsTheSortedListAndTheWindowReadsIt) {
 }
 
 TEST_F(PrintCommand, AfterAQueryOnlyTheShownProjectsAreFed) {
-    form->RunQuery(3, Gbk("丙"), "");
+    form->RunQuery(ListColumn::UnitName, Gbk("丙"), "");
     answerer.Then(OnReportWindow([](TPrintAForm*) {}));
     Print();
     EXPECT_EQ(store.Read("tarvok07.zzj"), FeedLine("3", "丙项目", "丙单位", "5") + kClosingLine);
@@ -144,7 +144,7 @@ TEST_F(PrintCommand, AFeedThatCannotBeWrittenOpensNoWindow) {
 }
 
 TEST_F(PrintCommand, WithoutAPrinterTheListBecomesAPdfBesideTheProgram) {
-    form->SortList(1);
+    form->SortList(SortKey::SerialNumber);
     answerer.Then(OnReportWindow([](TPrintAForm* window) {
         QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton);
         QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton);
