@@ -12,6 +12,7 @@
 namespace shenbao {
 namespace {
 
+using testing::ListedText;
 using testing::SampleRecord;
 using testing::TempStore;
 using V = std::vector<std::string>;
