@@ -118,15 +118,15 @@ std::string ListedIds(const std::vector<ListRow>& rows);
 // each orders the list column of its name (SortColumn). The application
 // date has no key.
 enum class SortKey {
-    Id,
-    SerialNumber,
-    ProjectName,
-    UnitName,
-    DepartmentName,
-    PlanCategory,
-    Applicant,
-    FundsProvincial,
-    ProjectField
+    Id,               // 按项目ID号排序
+    SerialNumber,     // 按项目序号排序, as numbers
+    ProjectName,      // 按项目名称排序
+    UnitName,         // 按承担单位排序
+    DepartmentName,   // 按主管部门排序
+    PlanCategory,     // 按计划类别排序
+    Applicant,        // 按项目申请人排序
+    FundsProvincial,  // 按省拨款经费排序, as numbers
+    ProjectField      // 按项目领域排序
 };
 inline constexpr std::array<SortKey, 9> kSortKeys = {
     SortKey::Id,        SortKey::SerialNumber,    SortKey::ProjectName,

@@ -100,14 +100,8 @@ constexpr HintPlace kProjectHints[] = {{"格式:2001.04-2003.10", 488, 68, 112},
                                        {"格式：2001-07-16", 484, 104, 0}};
 
 constexpr FieldPage kProjectPage = {
-    .name = "TabSheet1",
-    .title = "项目概况",
-    .frames = kProjectFrames,
-    .sideCaption = "项         目          概        况",
-    .sideCaptionPlace = {12, 44, 24, 272},
-    .fields = kProjectFields,
-    .hints = kProjectHints,
-};
+    "TabSheet1",       "项目概况",     kProjectFrames, "项         目          概        况",
+    {12, 44, 24, 272}, kProjectFields, kProjectHints};
 
 constexpr QRect kUnitFrames[] = {{50, 24, 536, 34},  {50, 58, 536, 70},  {50, 128, 536, 36},
                                  {50, 164, 536, 42}, {50, 206, 536, 40}, {50, 246, 536, 42},
@@ -134,14 +128,8 @@ constexpr FieldPlace kUnitFields[] = {
 };
 
 constexpr FieldPage kUnitPage = {
-    .name = "TabSheet2",
-    .title = "单位概况",
-    .frames = kUnitFrames,
-    .sideCaption = "单            位            概            况",
-    .sideCaptionPlace = {16, 30, 24, 290},
-    .fields = kUnitFields,
-    .hints = {},
-};
+    "TabSheet2",       "单位概况",  kUnitFrames, "单            位            概            况",
+    {16, 30, 24, 290}, kUnitFields, {}};
 
 // ---- Building -----------------------------------------------------------------------
 
