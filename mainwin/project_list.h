@@ -1,6 +1,6 @@
 #pragma once
 
-// The project list's status line; the rows themselves are in project_rows.h.
+// The project list's status line; the rows themselves are in core/project_rows.h.
 
 #include <QString>
 #include <cstddef>
