@@ -347,16 +347,12 @@ TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
 // Project n of a shown list; the name and the organisation may be given.
 ListRow Project(int n, const std::string& name = {}, const std::string& unit = {}) {
     ListRow row;
-    row[0] = "ID" + std::to_string(n);
-    row[1] = std::to_string(n);
-    row[2] = name.empty() ? Gbk("项目") + std::to_string(n) : name;
-    row[3] = unit.empty() ? Gbk("单位") : unit;
-    row[4] = Gbk("澄阳市科委");
-    row[5] = Gbk("星火计划");
-    row[6] = Gbk("张三");
-    row[7] = "12.5";
-    row[8] = "2001-07-16";
-    row[9] = Gbk("现代农业");
+    row.fill(Gbk("短"));  // a short text in every other cell
+    row[ListColumn::SerialNumber] = std::to_string(n);
+    row[ListColumn::ProjectName] = name.empty() ? Gbk("项目") + std::to_string(n) : name;
+    row[ListColumn::UnitName] = unit.empty() ? Gbk("单位") : unit;
+    row[ListColumn::ApplicationDate] = "2001-07-16";
+    row[ListColumn::ProjectField] = Gbk("现代农业");
     return row;
 }
 
