@@ -20,6 +20,12 @@
 
 namespace shenbao::testing {
 
+// A temporary store with the code table the program ships, which every
+// opening of the editor reads.
+struct EditorStore : TempStore {
+    EditorStore() { InstallCodeTable(); }
+};
+
 // Shows a fresh editor for `id` (no modal loop). Message boxes of the opening
 // are answered by `answerer`, which must be set up before.
 inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const std::string& id,

@@ -17,7 +17,6 @@ namespace {
 class EditorRules : public ::testing::Test {
   protected:
     void SetUp() override {
-        store_.InstallCodeTable();
         form_ = ShowEditor(store_, "AB12CD34", EditorMode::Add);
         form_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
@@ -43,7 +42,7 @@ class EditorRules : public ::testing::Test {
         return now != nullptr ? now->objectName() : QString();
     }
 
-    TempStore store_;
+    EditorStore store_;
     ModalAnswerer answerer_;
     std::unique_ptr<TZPInfoForm> form_;
 };
@@ -146,8 +145,7 @@ TEST_F(EditorRules, TheCounterFollowsTheResearchContent) {
 }
 
 TEST(EditorCounter, AStoredContentIsCountedWhenOpenedAndAnEmptyOneIsNot) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     TProjectRecord record;
     record.Fields[Field::ResearchContent] = Gbk("三个字");
     store.AddProject("AB12CD34", record);

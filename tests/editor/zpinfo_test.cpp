@@ -58,8 +58,7 @@ QString SavedMessage(const QString& name) {
 // ---- Layout ---------------------------------------------------------------------
 
 TEST(EditorForm, LooksAsDesigned) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     auto form = ShowEditor(store, kId, EditorMode::Add);
 
     EXPECT_EQ(form->objectName(), QStringLiteral("ZPInfoForm"));
@@ -131,8 +130,7 @@ TEST(EditorForm, LooksAsDesigned) {
 }
 
 TEST(EditorForm, FillsTheListsFromTheCodeTable) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     auto form = ShowEditor(store, kId, EditorMode::Add);
 
     const std::string table = platform::ReadFile(ShippedCodeTable());
@@ -175,8 +173,7 @@ TEST(EditorForm, FillsTheListsFromTheCodeTable) {
 }
 
 TEST(EditorForm, DroppedDownListsShowTheirEntriesWholeInRowsTallEnough) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     auto form = ShowEditor(store, kId, EditorMode::Add);
     for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5",
                              "ComboBox6", "ComboBox7", "ComboBox8"}) {
@@ -224,8 +221,7 @@ TEST(EditorForm, AMissingCodeTableEndsTheProgramBeforeAnythingIsRead) {
 // ---- Opening an existing project ------------------------------------------------
 
 TEST(EditorRecord, ShowsEveryFieldAndMemberAndSavesThemBackByteForByte) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     TProjectRecord record = FullRecord();
     // Bytes that form no character (a character cut in half, 0x80, 0xFF)
     // are kept as they stand.
@@ -338,8 +334,7 @@ TEST(EditorRecord, AWalkThroughEveryFieldAndASaveKeepEveryStoredByte) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempStore store;
-        store.InstallCodeTable();
+        EditorStore store;
         TProjectRecord record = FullRecord();
         c.change(record);
         store.AddProject("AB12CD34", record);
@@ -387,8 +382,7 @@ TEST(EditorRecord, AWalkThroughEveryFieldAndASaveKeepEveryStoredByte) {
 }
 
 TEST(EditorRecord, ABreakTheUserTypesIsCrLfAndTheStoredOnesKeepTheirForm) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     TProjectRecord record;
     record.Fields[Field::ResearchContent] = Gbk("一\n二三\r四\r\n五");
     store.AddProject("AB12CD34", record);
@@ -422,8 +416,7 @@ TEST(EditorRecord, ABreakTheUserTypesIsCrLfAndTheStoredOnesKeepTheirForm) {
 }
 
 TEST(EditorRecord, MissingMainFileGives405AndLeavesSavingPossible) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     answerer.Ok();
     auto form = ShowEditor(store, kId, EditorMode::Modify);
@@ -444,8 +437,7 @@ TEST(EditorRecord, MissingMainFileGives405AndLeavesSavingPossible) {
 }
 
 TEST(EditorRecord, MissingMemberFileGives406ShowsTheFieldsAndForbidsSaving) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     store.AddProject("AB12CD34", FullRecord());
     std::filesystem::remove(store.path(MemberFile()));
     const std::string mainBefore = store.Read(MainFile());
@@ -470,8 +462,7 @@ TEST(EditorRecord, MissingMemberFileGives406ShowsTheFieldsAndForbidsSaving) {
 }
 
 TEST(EditorRecord, ViewModeShowsEverythingAndAllowsNoChange) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     store.AddProject("AB12CD34", FullRecord());
     const std::string mainBefore = store.Read(MainFile());
 
@@ -509,8 +500,7 @@ TEST(EditorRecord, ViewModeShowsEverythingAndAllowsNoChange) {
 // ---- Saving ---------------------------------------------------------------------
 
 TEST(EditorSave, ANewProjectTypedInIsWrittenAndTheEditorCloses) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = ShowEditor(store, kId, EditorMode::Add);
 
@@ -542,8 +532,7 @@ TEST(EditorSave, ANewProjectTypedInIsWrittenAndTheEditorCloses) {
 }
 
 TEST(EditorSave, LeavingWithoutSavingWritesNothing) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = ShowEditor(store, kId, EditorMode::Add);
     TypeText(Edit(form.get(), "Edit1"), QStringLiteral("不要了"));
@@ -554,8 +543,7 @@ TEST(EditorSave, LeavingWithoutSavingWritesNothing) {
 }
 
 TEST(EditorSave, ACharacterOutsideGbkSurvivesSaveAndReload) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     // U+20000, a rare name character that GBK lacks; then one GBK has.
     const QString rare = QString::fromUcs4(U"\U00020000") + QStringLiteral("华");
     {
@@ -577,8 +565,7 @@ TEST(EditorSave, ACharacterOutsideGbkSurvivesSaveAndReload) {
 }
 
 TEST(EditorSave, TextThatWouldSplitTheRecordIsRefusedAndNothingWritten) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = ShowEditor(store, kId, EditorMode::Add);
 
@@ -618,8 +605,7 @@ TEST(EditorSave, TextThatWouldSplitTheRecordIsRefusedAndNothingWritten) {
 }
 
 TEST(EditorSave, AFailedWriteIsReportedAndTheEditorStaysOpen) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     // A folder where the main data file should go cannot be replaced.
     std::filesystem::create_directory(store.path(MainFile()));
     ModalAnswerer answerer;
@@ -634,8 +620,7 @@ TEST(EditorSave, AFailedWriteIsReportedAndTheEditorStaysOpen) {
 }
 
 TEST(EditorSave, AnOpenCellEditorIsSavedWithTheRest) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = ShowEditor(store, kId, EditorMode::Add);
     form->activateWindow();
