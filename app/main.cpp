@@ -15,9 +15,9 @@
 #include "app/display_probe.h"
 #include "core/command_line.h"
 #include "core/version.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
 #include "platform/platform.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "platform/gui/fonts.h"
+#include "gui/fonts.h"
 
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {

@@ -8,17 +8,17 @@
 #include <fstream>
 
 #include "bench/sample_rows.h"
-#include "exchange/transfer.h"
+#include "core/listing.h"
+#include "core/print_feed.h"
+#include "core/project_rows.h"
+#include "core/query_filter.h"
+#include "core/transfer.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "mainwin/project_rows.h"
 #include "mainwin/zmain.h"
-#include "output/listing.h"
-#include "output/print_feed.h"
 #include "output/print_report.h"
 #include "output/printa.h"
 #include "platform/gbk.h"
-#include "platform/gui/text.h"
-#include "query/query_filter.h"
 #include "report/report.h"
 #include "store/text.h"
 
@@ -61,13 +61,13 @@ void BM_RunQuery(benchmark::State& state) {
     for (auto _ : state) {
         switch (state.range(1)) {
             case 0:
-                form.RunQuery(2, rice, "");
+                form.RunQuery(ListColumn::ProjectName, rice, "");
                 break;
             case 1:
-                form.RunQuery(7, "5", "20");
+                form.RunQuery(ListColumn::FundsProvincial, "5", "20");
                 break;
             default:
-                form.RunQuery(8, "2001-03-01", "2001-06-30");
+                form.RunQuery(ListColumn::ApplicationDate, "2001-03-01", "2001-06-30");
                 break;
         }
         benchmark::DoNotOptimize(form.projectCount());

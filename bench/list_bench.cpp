@@ -10,10 +10,10 @@
 
 #include "bench/bench_util.h"
 #include "bench/sample_rows.h"
+#include "core/project_rows.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "mainwin/project_rows.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/text.h"
 #include "store/index_file.h"
 #include "store/text.h"
 
@@ -99,7 +99,7 @@ BENCHMARK(BM_RefreshWithMissingIds)->Unit(benchmark::kMillisecond);
 // The sort as it was before it worked out the order of equal keys directly:
 // the exchange sort done pass by pass on the ranks of the keys, quadratic.
 // Kept to compare with.
-void SortListPassByPass(std::vector<ListRow>& rows, int key) {
+void SortListPassByPass(std::vector<ListRow>& rows, SortKey key) {
     for (ListRow& row : rows) {
         NormaliseRow(row);
     }
@@ -183,9 +183,9 @@ void SortListPassByPass(std::vector<ListRow>& rows, int key) {
 
 // Each sort key on the sample rows in index order (what ReloadList gives for
 // the sample store, made in memory).
-template <void (*Sort)(std::vector<ListRow>&, int)>
+template <void (*Sort)(std::vector<ListRow>&, SortKey)>
 void BM_Sort(benchmark::State& state) {
-    const int key = static_cast<int>(state.range(1));
+    const SortKey key = kSortKeys.at(static_cast<std::size_t>(state.range(1)));
     const std::vector<ListRow>& loaded =
         bench::SampleRowsInMemory(static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -215,8 +215,9 @@ void BM_SortListPassByPass(benchmark::State& state) {
     BM_Sort<&SortListPassByPass>(state);
     std::vector<ListRow> before = bench::SampleRowsInMemory(static_cast<int>(state.range(0)));
     std::vector<ListRow> now = before;
-    SortListPassByPass(before, static_cast<int>(state.range(1)));
-    SortList(now, static_cast<int>(state.range(1)));
+    const SortKey key = kSortKeys.at(static_cast<std::size_t>(state.range(1)));
+    SortListPassByPass(before, key);
+    SortList(now, key);
     if (now != before) {
         state.SkipWithError("the sort no longer gives the order it gave before");
     }

@@ -8,7 +8,7 @@
 
 #include "bench/bench_util.h"
 #include "bench/sample_store.h"
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 namespace shenbao::bench {
 
@@ -36,7 +36,7 @@ inline const std::vector<ListRow>& SampleRowsInMemory(int count) {
             ListRow& row = slot->second[i];
             row[ListColumn::Id] = ids[i];
             for (std::size_t c = 0; c < kListFields.size(); ++c) {
-                row[ListColumn::SerialNumber + c] = record.Fields[kListFields[c]];
+                row[static_cast<std::size_t>(ListColumn::SerialNumber) + c] = record.Fields[kListFields[c]];
             }
         }
     }

@@ -6,7 +6,7 @@
 #include <QApplication>
 
 #include "bench/sample_rows.h"
-#include "output/summary.h"
+#include "core/summary.h"
 #include "output/summary_form.h"
 
 namespace shenbao {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,22 +14,15 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <initializer_list>
-#include <limits>
-#include <optional>
+#include <span>
 
 #include "editor/member_grid.h"
 #include "editor/zpinfo_rules.h"
-#include "mainwin/app_icon.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
-#include "store/code_table.h"
-#include "store/project_id.h"
-#include "store/text.h"
+#include "gui/app_icon.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/text.h"
+#include "gui/window.h"
 
 namespace shenbao {
 
@@ -41,79 +33,147 @@ constexpr int kClientHeight = 425;
 constexpr int kTopPanelHeight = 35;
 constexpr int kFieldHeight = 21;
 constexpr int kGridRowHeight = 20;
-constexpr std::array<int, kMemberCellCount> kMemberColumnWidths = {55, 30, 77, 80, 90, 200};
 
-bool IsEnter(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
+// ---- The placement tables of the first two tabs ------------------------------------
+
+// A field of a tab page with its caption. Places are left, top and width in
+// pixels from the page's corner; `lines` is what a drop-down list shows
+// dropped down (kText for a text field); a caption is wrapped into lines
+// `captionWrap` pixels wide, or stands on one line when that is 0.
+struct FieldPlace {
+    const char* name;
+    std::size_t field;
+    int left, top, width;
+    int lines;
+    const char* caption;  // nullptr: the field shares the caption before it
+    int captionLeft = 0, captionTop = 0, captionWrap = 0;
+};
+
+constexpr int kText = 0;
+constexpr int kList = 8;
+
+// A format hint beside a field.
+struct HintPlace {
+    const char* text;
+    int left, top, wrap;
+};
+
+// A tab page of fields: sunken frames around its rows, a caption down its
+// left edge, the fields in tab order, and the format hints.
+struct FieldPage {
+    const char* name;
+    const char* title;
+    std::span<const QRect> frames;
+    const char* sideCaption;
+    QRect sideCaptionPlace;
+    std::span<const FieldPlace> fields;
+    std::span<const HintPlace> hints;
+};
+
+constexpr QRect kProjectFrames[] = {{44, 26, 548, 38},  {44, 64, 548, 66},  {44, 130, 548, 40},
+                                    {44, 170, 548, 40}, {44, 210, 548, 74}, {44, 284, 548, 38}};
+
+constexpr FieldPlace kProjectFields[] = {
+    {"Edit1", Field::ProjectName, 128, 34, 447, kText, "项目名称", 52, 40},
+    {"ComboBox1", Field::PlanCategory, 128, 70, 145, 10, "计划类别", 52, 72},
+    {"Edit2", Field::ProjectPeriod, 372, 70, 113, kText, "起止时间", 300, 72},
+    {"ComboBox2", Field::ProjectField, 128, 100, 145, kList, "项目领域", 52, 104},
+    {"Edit3", Field::ApplicationDate, 372, 100, 81, kText, "申报日期", 300, 104},
+    {"ComboBox3", Field::ExpectedResultForm, 128, 140, 145, kList, "预期成果主要形式", 52, 136, 56},
+    {"ComboBox4", Field::ProjectSource, 372, 140, 138, 9, "项目来源", 300, 144},
+    {"Edit4", Field::Applicant, 128, 176, 91, kText, "项    目申 请 人", 52, 176, 56},
+    {"Edit5", Field::ApplicantPhone, 424, 176, 138, kText, "项目申请人联系电话", 280, 184},
+    {"Edit6", Field::FundsTotal, 50, 254, 57, kText, "申请经费（万元）", 52, 216, 56},
+    {"Edit7", Field::FundsNational, 128, 254, 57, kText, "国家拨款", 128, 224},
+    {"Edit8", Field::FundsProvincial, 202, 254, 57, kText, "省拨款", 208, 224},
+    {"Edit9", Field::FundsMatching, 278, 254, 57, kText, " 部门或 地方匹配", 280, 216, 56},
+    {"Edit10", Field::FundsLoan, 358, 254, 57, kText, "贷款", 372, 224},
+    {"Edit11", Field::FundsSelfRaised, 434, 254, 57, kText, "单位自筹", 436, 224},
+    {"Edit12", Field::FundsOther, 516, 254, 57, kText, "其他", 532, 224},
+    {"Edit13", Field::DepartmentCode, 128, 291, 35, kText, "主管部门", 52, 296},
+    {"ComboBox5", Field::DepartmentName, 174, 292, 115, kList, nullptr},
+    {"ComboBox6", Field::ProjectLocation, 436, 292, 123, kList, "项目所在地", 340, 296},
+    {"Edit30", Field::SerialNumber, 42, 6, 51, kText, "序号", 14, 10},
+};
+
+constexpr HintPlace kProjectHints[] = {{"格式:2001.04-2003.10", 488, 68, 112},
+                                       {"格式：2001-07-16", 484, 104, 0}};
+
+constexpr FieldPage kProjectPage = {
+    "TabSheet1",       "项目概况",     kProjectFrames, "项         目          概        况",
+    {12, 44, 24, 272}, kProjectFields, kProjectHints};
+
+constexpr QRect kUnitFrames[] = {{50, 24, 536, 34},  {50, 58, 536, 70},  {50, 128, 536, 36},
+                                 {50, 164, 536, 42}, {50, 206, 536, 40}, {50, 246, 536, 42},
+                                 {50, 288, 536, 36}};
+
+constexpr FieldPlace kUnitFields[] = {
+    {"Edit14", Field::UnitName, 130, 32, 439, kText, "单位名称", 58, 32},
+    {"ComboBox7", Field::UnitNature, 130, 62, 145, kList, "单位性质", 58, 62},
+    {"Edit15", Field::UnitHead, 474, 60, 93, kText, "单位负责人", 344, 64},
+    {"ComboBox8", Field::RegistrationType, 130, 98, 145, 10, "企业登记注册类型", 58, 90, 56},
+    {"Edit16", Field::UnitHeadPhone, 474, 100, 95, kText, "负责人电话", 344, 100},
+    {"Edit17", Field::UnitAddress, 130, 136, 257, kText, "地    址", 58, 140},
+    {"Edit18", Field::PostCode, 474, 136, 97, kText, "邮编", 410, 140},
+    {"Edit19", Field::ContactPerson, 130, 172, 57, kText, "单    位联 系 人", 58, 168, 56},
+    {"Edit20", Field::ContactPhone, 284, 172, 97, kText, "联 系 人电    话", 206, 168, 56},
+    {"Edit21", Field::Fax, 474, 172, 99, kText, "传真", 410, 176},
+    {"Edit22", Field::Email, 132, 214, 191, kText, " E-Mail    地址", 58, 210, 56},
+    {"Edit23", Field::WebSite, 406, 214, 173, kText, "单位网址", 348, 210},
+    {"Edit24", Field::StaffTotal, 132, 256, 67, kText, "职工总数", 58, 260},
+    {"Edit25", Field::TechStaff, 318, 256, 67, kText, "技术人员数", 220, 260},
+    {"Edit26", Field::SeniorTechStaff, 510, 256, 67, kText, "中高级技术人员数", 416, 250, 66},
+    {"Edit27", Field::Bank, 130, 298, 193, kText, "开户银行", 58, 302},
+    {"Edit28", Field::BankAccount, 406, 298, 171, kText, "银行帐号", 346, 294},
+};
+
+constexpr FieldPage kUnitPage = {
+    "TabSheet2",       "单位概况",  kUnitFrames, "单            位            概            况",
+    {16, 30, 24, 290}, kUnitFields, {}};
+
+// ---- Building -----------------------------------------------------------------------
+
+// A text field, or an editable drop-down list whose text typed or chosen is
+// the field's value; typed text is never added to the list nor completed
+// from it.
+QWidget* MakeField(QWidget* page, const FieldPlace& place) {
+    QWidget* field = nullptr;
+    if (place.lines == kText) {
+        auto* edit = new QLineEdit(page);
+        LiftLengthLimit(edit);
+        field = edit;
+    } else {
+        auto* combo = new QComboBox(page);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setCompleter(nullptr);
+        LiftLengthLimit(combo->lineEdit());
+        combo->setMaxVisibleItems(place.lines);
+        field = combo;
+    }
+    field->setObjectName(QString::fromLatin1(place.name));
+    field->setGeometry(place.left, place.top, place.width, kFieldHeight);
+    return field;
 }
 
-// The fields take texts of any length; a line edit would cut them at 32767
-// characters, also a stored text put into it.
-void LiftLengthLimit(QLineEdit* edit) {
-    edit->setMaxLength(std::numeric_limits<int>::max());
-}
+// A field caption (teal, 13 pixels high) or a format hint (olive).
+enum class LabelKind { Caption, Hint };
 
-QLineEdit* MakeEdit(QWidget* page, const char* name, int left, int top, int width) {
-    auto* edit = new QLineEdit(page);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(left, top, width, kFieldHeight);
-    LiftLengthLimit(edit);
-    return edit;
-}
-
-// An editable drop-down list: the text typed or chosen is the field's value.
-// Typed text is never added to the list nor completed from it.
-QComboBox* MakeCombo(QWidget* page, const char* name, int left, int top, int width,
-                     int dropDownLines = 8) {
-    auto* combo = new QComboBox(page);
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
-    LiftLengthLimit(combo->lineEdit());
-    combo->setMaxVisibleItems(dropDownLines);
-    combo->setGeometry(left, top, width, kFieldHeight);
-    return combo;
-}
-
-// A field caption in teal, 13 pixels high; wrapped into lines of `wrapWidth`
-// pixels when one is given.
-QLabel* MakeCaption(QWidget* page, const QString& text, int left, int top, int wrapWidth = 0) {
-    auto* label = new QLabel(text, page);
+QLabel* MakeLabel(QWidget* page, LabelKind kind, const char* text, int left, int top, int wrap) {
+    auto* label = new QLabel(QString::fromUtf8(text), page);
     label->setTextFormat(Qt::PlainText);
-    label->setFont(SongPixelFont(13));
-    SetColour(label, QPalette::WindowText, kTeal);
-    if (wrapWidth > 0) {
+    if (kind == LabelKind::Caption) {
+        label->setFont(SongPixelFont(13));
+    }
+    SetColour(label, QPalette::WindowText, kind == LabelKind::Caption ? kTeal : kOlive);
+    if (wrap > 0) {
         label->setWordWrap(true);
-        label->setGeometry(left, top, wrapWidth, label->heightForWidth(wrapWidth));
+        label->setGeometry(left, top, wrap, label->heightForWidth(wrap));
     } else {
         label->adjustSize();
         label->move(left, top);
     }
     return label;
-}
-
-// A format hint in olive.
-QLabel* MakeHint(QWidget* page, const QString& text, int left, int top, int wrapWidth = 0) {
-    auto* label = new QLabel(text, page);
-    label->setTextFormat(Qt::PlainText);
-    SetColour(label, QPalette::WindowText, kOlive);
-    if (wrapWidth > 0) {
-        label->setWordWrap(true);
-        label->setGeometry(left, top, wrapWidth, label->heightForWidth(wrapWidth));
-    } else {
-        label->adjustSize();
-        label->move(left, top);
-    }
-    return label;
-}
-
-// A sunken frame around a row of fields.
-void MakeFrame(QWidget* page, int left, int top, int width, int height) {
-    auto* frame = new QFrame(page);
-    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    frame->setGeometry(left, top, width, height);
-    frame->lower();
 }
 
 // A caption written from top to bottom down the left edge of a tab: its
@@ -145,13 +205,37 @@ class VerticalCaption : public QLabel {
     }
 };
 
-void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
+// Adds the page `page` to `tabs` and puts the control of each of its fields
+// into `controls`.
+void BuildFieldPage(QTabWidget* tabs, const FieldPage& page,
+                    std::array<QWidget*, kFieldCount>& controls) {
+    auto* sheet = new QWidget;
+    sheet->setObjectName(QString::fromLatin1(page.name));
+    tabs->addTab(sheet, QString::fromUtf8(page.title));
+    for (const QRect& place : page.frames) {
+        auto* frame = new QFrame(sheet);
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        frame->setGeometry(place);
+        frame->lower();
+    }
+    (new VerticalCaption(QString::fromUtf8(page.sideCaption), sheet))
+        ->setGeometry(page.sideCaptionPlace);
+
     QWidget* previous = nullptr;
-    for (QWidget* widget : widgets) {
-        if (previous != nullptr) {
-            QWidget::setTabOrder(previous, widget);
+    for (const FieldPlace& place : page.fields) {
+        if (place.caption != nullptr) {
+            MakeLabel(sheet, LabelKind::Caption, place.caption, place.captionLeft, place.captionTop,
+                      place.captionWrap);
         }
-        previous = widget;
+        QWidget* field = MakeField(sheet, place);
+        controls.at(place.field) = field;
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, field);
+        }
+        previous = field;
+    }
+    for (const HintPlace& hint : page.hints) {
+        MakeLabel(sheet, LabelKind::Hint, hint.text, hint.left, hint.top, hint.wrap);
     }
 }
 
@@ -175,7 +259,7 @@ class MemberCellDelegate : public QStyledItemDelegate {
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (IsEnter(key->key())) {
+            if (IsEnterKey(key->key())) {
                 if (auto* editor = qobject_cast<QWidget*>(object)) {
                     emit commitData(editor);
                 }
@@ -190,19 +274,13 @@ class MemberCellDelegate : public QStyledItemDelegate {
     TZPInfoForm* form_;
 };
 
-// A line of the research content as it was stored, kept with its line in
-// the multi-line field. A line split by the user keeps it with its first
-// part; lines the user makes have none.
-class StoredContentLine : public QTextBlockUserData {
-  public:
-    explicit StoredContentLine(ContentLine line) : line(std::move(line)) {}
-    const ContentLine line;
-};
-
-// The stored bytes of a text the user has left as it was shown, else the
-// text as typed.
-std::string KeptOrTyped(const QString& now, const QString& shown, const std::string& stored) {
-    return now == shown ? stored : ToGbk(now);
+// The record state ("new"/"old") and the access mode ("edit"/"read") that
+// the hidden markers show for `mode`.
+std::pair<QString, QString> EditorModeTexts(EditorMode mode) {
+    const QString state = mode == EditorMode::Add ? QStringLiteral("new") : QStringLiteral("old");
+    const QString access =
+        mode == EditorMode::View ? QStringLiteral("read") : QStringLiteral("edit");
+    return {state, access};
 }
 
 }  // namespace
@@ -221,17 +299,13 @@ TZPInfoForm::TZPInfoForm(std::filesystem::path dataDir, QWidget* parent)
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, kTopPanelHeight, kClientWidth, kClientHeight - kTopPanelHeight);
-    BuildProjectPage();
-    BuildUnitPage();
+    BuildFieldPage(PageControl1, kProjectPage, fieldControls_);
+    BuildFieldPage(PageControl1, kUnitPage, fieldControls_);
     BuildMemberPage();
     BuildContentPage();
-
-    fieldControls_ = {Edit1,  ComboBox1, Edit2,  ComboBox2, Edit3,     ComboBox3, ComboBox4,
-                      Edit4,  Edit5,     Edit6,  Edit7,     Edit8,     Edit9,     Edit10,
-                      Edit11, Edit12,    Edit13, ComboBox5, ComboBox6, Edit14,    ComboBox7,
-                      Edit15, ComboBox8, Edit16, Edit17,    Edit18,    Edit19,    Edit20,
-                      Edit21, Edit22,    Edit23, Edit24,    Edit25,    Edit26,    Edit27,
-                      Edit28, Memo1,     Edit30};
+    fieldControls_[Field::ResearchContent] = Memo1;
+    Edit13 = qobject_cast<QLineEdit*>(fieldControls_[Field::DepartmentCode]);
+    ComboBox5 = qobject_cast<QComboBox*>(fieldControls_[Field::DepartmentName]);
     ConnectRules();
 
     CentreOnScreen(this);
@@ -245,39 +319,29 @@ TZPInfoForm::~TZPInfoForm() {
     }
 }
 
-std::pair<QString, QString> EditorModeTexts(EditorMode mode) {
-    const QString state = mode == EditorMode::Add ? QStringLiteral("new") : QStringLiteral("old");
-    const QString access =
-        mode == EditorMode::View ? QStringLiteral("read") : QStringLiteral("edit");
-    return {state, access};
+void TZPInfoForm::Prepare(std::string id, EditorMode mode) {
+    id_ = std::move(id);
+    mode_ = mode;
+    const auto [state, access] = EditorModeTexts(mode_);
+    Edit29->setText(FromGbk(id_));
+    Label2->setText(state);
+    Label4->setText(access);
 }
 
-void TZPInfoForm::Prepare(const QString& id, EditorMode mode) {
-    const auto [state, access] = EditorModeTexts(mode);
-    Prepare(id, state, access);
-}
-
-void TZPInfoForm::Prepare(const QString& id, const QString& recordState,
-                          const QString& accessMode) {
-    Edit29->setText(id);
-    Label2->setText(recordState);
-    Label4->setText(accessMode);
-}
-
-// ---- Layout ---------------------------------------------------------------------
+// ---- The top panel and the last two tabs ------------------------------------------
 
 void TZPInfoForm::BuildTopPanel() {
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setGeometry(0, 0, kClientWidth, kTopPanelHeight);
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(0, 0, kClientWidth, kTopPanelHeight);
 
-    Label1 = new QLabel(QStringLiteral("项目ID号"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->adjustSize();
-    Label1->move(10, 11);
+    auto* caption = new QLabel(QStringLiteral("项目ID号"), panel);
+    caption->setObjectName(QStringLiteral("Label1"));
+    caption->adjustSize();
+    caption->move(10, 11);
 
-    Edit29 = new QLineEdit(QStringLiteral("XXXXXXXX"), Panel1);
+    Edit29 = new QLineEdit(QStringLiteral("XXXXXXXX"), panel);
     Edit29->setObjectName(QStringLiteral("Edit29"));
     Edit29->setGeometry(66, 7, 81, kFieldHeight);
     Edit29->setReadOnly(true);
@@ -289,7 +353,7 @@ void TZPInfoForm::BuildTopPanel() {
 
     QStyle* style = QApplication::style();
     BitBtn8 = new QPushButton(style->standardIcon(QStyle::SP_DialogSaveButton),
-                              QStringLiteral("存盘"), Panel1);
+                              QStringLiteral("存盘"), panel);
     BitBtn8->setObjectName(QStringLiteral("BitBtn8"));
     BitBtn8->setGeometry(318, 5, 84, 25);
     BitBtn8->setToolTip(QStringLiteral("保存当前所有的项目信息"));
@@ -297,12 +361,12 @@ void TZPInfoForm::BuildTopPanel() {
     SetColour(BitBtn8, QPalette::ButtonText, kRed);
 
     BitBtn10 = new QPushButton(style->standardIcon(QStyle::SP_DialogApplyButton),
-                               QStringLiteral("存盘并关闭"), Panel1);
+                               QStringLiteral("存盘并关闭"), panel);
     BitBtn10->setObjectName(QStringLiteral("BitBtn10"));
     BitBtn10->setGeometry(408, 5, 98, 25);
 
     BitBtn1 = new QPushButton(style->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("放弃并关闭"), Panel1);
+                              QStringLiteral("放弃并关闭"), panel);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(512, 5, 98, 25);
 
@@ -311,147 +375,21 @@ void TZPInfoForm::BuildTopPanel() {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
+    connect(BitBtn8, &QPushButton::clicked, this, &TZPInfoForm::BitBtn8Click);
+    connect(BitBtn10, &QPushButton::clicked, this, &TZPInfoForm::BitBtn10Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TZPInfoForm::BitBtn1Click);
 
     const auto [state, access] = EditorModeTexts(EditorMode::Add);
-    Label2 = new QLabel(state, Panel1);
+    Label2 = new QLabel(state, panel);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->hide();
-    Label4 = new QLabel(access, Panel1);
+    Label4 = new QLabel(access, panel);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->hide();
 }
 
-void TZPInfoForm::BuildProjectPage() {
-    QWidget* page = TabSheet1 = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet1"));
-    PageControl1->addTab(page, QStringLiteral("项目概况"));
-
-    MakeFrame(page, 44, 26, 548, 38);
-    MakeFrame(page, 44, 64, 548, 66);
-    MakeFrame(page, 44, 130, 548, 40);
-    MakeFrame(page, 44, 170, 548, 40);
-    MakeFrame(page, 44, 210, 548, 74);
-    MakeFrame(page, 44, 284, 548, 38);
-    (new VerticalCaption(QStringLiteral("项         目          概        况"), page))
-        ->setGeometry(12, 44, 24, 272);
-
-    MakeCaption(page, QStringLiteral("序号"), 14, 10);
-    Edit30 = MakeEdit(page, "Edit30", 42, 6, 51);
-
-    MakeCaption(page, QStringLiteral("项目名称"), 52, 40);
-    Edit1 = MakeEdit(page, "Edit1", 128, 34, 447);
-
-    MakeCaption(page, QStringLiteral("计划类别"), 52, 72);
-    ComboBox1 = MakeCombo(page, "ComboBox1", 128, 70, 145, 10);
-    MakeCaption(page, QStringLiteral("起止时间"), 300, 72);
-    Edit2 = MakeEdit(page, "Edit2", 372, 70, 113);
-    MakeHint(page, QStringLiteral("格式:2001.04-2003.10"), 488, 68, 112);
-
-    MakeCaption(page, QStringLiteral("项目领域"), 52, 104);
-    ComboBox2 = MakeCombo(page, "ComboBox2", 128, 100, 145);
-    MakeCaption(page, QStringLiteral("申报日期"), 300, 104);
-    Edit3 = MakeEdit(page, "Edit3", 372, 100, 81);
-    MakeHint(page, QStringLiteral("格式：2001-07-16"), 484, 104);
-
-    MakeCaption(page, QStringLiteral("预期成果主要形式"), 52, 136, 56);
-    ComboBox3 = MakeCombo(page, "ComboBox3", 128, 140, 145);
-    MakeCaption(page, QStringLiteral("项目来源"), 300, 144);
-    ComboBox4 = MakeCombo(page, "ComboBox4", 372, 140, 138, 9);
-
-    MakeCaption(page, QStringLiteral("项    目申 请 人"), 52, 176, 56);
-    Edit4 = MakeEdit(page, "Edit4", 128, 176, 91);
-    MakeCaption(page, QStringLiteral("项目申请人联系电话"), 280, 184);
-    Edit5 = MakeEdit(page, "Edit5", 424, 176, 138);
-
-    MakeCaption(page, QStringLiteral("申请经费（万元）"), 52, 216, 56);
-    MakeCaption(page, QStringLiteral("国家拨款"), 128, 224);
-    MakeCaption(page, QStringLiteral("省拨款"), 208, 224);
-    MakeCaption(page, QStringLiteral(" 部门或 地方匹配"), 280, 216, 56);
-    MakeCaption(page, QStringLiteral("贷款"), 372, 224);
-    MakeCaption(page, QStringLiteral("单位自筹"), 436, 224);
-    MakeCaption(page, QStringLiteral("其他"), 532, 224);
-    Edit6 = MakeEdit(page, "Edit6", 50, 254, 57);
-    Edit7 = MakeEdit(page, "Edit7", 128, 254, 57);
-    Edit8 = MakeEdit(page, "Edit8", 202, 254, 57);
-    Edit9 = MakeEdit(page, "Edit9", 278, 254, 57);
-    Edit10 = MakeEdit(page, "Edit10", 358, 254, 57);
-    Edit11 = MakeEdit(page, "Edit11", 434, 254, 57);
-    Edit12 = MakeEdit(page, "Edit12", 516, 254, 57);
-
-    MakeCaption(page, QStringLiteral("主管部门"), 52, 296);
-    Edit13 = MakeEdit(page, "Edit13", 128, 291, 35);
-    ComboBox5 = MakeCombo(page, "ComboBox5", 174, 292, 115);
-    MakeCaption(page, QStringLiteral("项目所在地"), 340, 296);
-    ComboBox6 = MakeCombo(page, "ComboBox6", 436, 292, 123);
-
-    ChainTabOrder({Edit1,  ComboBox1, Edit2,  ComboBox2, Edit3,     ComboBox3, ComboBox4,
-                   Edit4,  Edit5,     Edit6,  Edit7,     Edit8,     Edit9,     Edit10,
-                   Edit11, Edit12,    Edit13, ComboBox5, ComboBox6, Edit30});
-}
-
-void TZPInfoForm::BuildUnitPage() {
-    QWidget* page = TabSheet2 = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet2"));
-    PageControl1->addTab(page, QStringLiteral("单位概况"));
-
-    MakeFrame(page, 50, 24, 536, 34);
-    MakeFrame(page, 50, 58, 536, 70);
-    MakeFrame(page, 50, 128, 536, 36);
-    MakeFrame(page, 50, 164, 536, 42);
-    MakeFrame(page, 50, 206, 536, 40);
-    MakeFrame(page, 50, 246, 536, 42);
-    MakeFrame(page, 50, 288, 536, 36);
-    (new VerticalCaption(QStringLiteral("单            位            概            况"), page))
-        ->setGeometry(16, 30, 24, 290);
-
-    MakeCaption(page, QStringLiteral("单位名称"), 58, 32);
-    Edit14 = MakeEdit(page, "Edit14", 130, 32, 439);
-
-    MakeCaption(page, QStringLiteral("单位性质"), 58, 62);
-    ComboBox7 = MakeCombo(page, "ComboBox7", 130, 62, 145);
-    MakeCaption(page, QStringLiteral("单位负责人"), 344, 64);
-    Edit15 = MakeEdit(page, "Edit15", 474, 60, 93);
-
-    MakeCaption(page, QStringLiteral("企业登记注册类型"), 58, 90, 56);
-    ComboBox8 = MakeCombo(page, "ComboBox8", 130, 98, 145, 10);
-    MakeCaption(page, QStringLiteral("负责人电话"), 344, 100);
-    Edit16 = MakeEdit(page, "Edit16", 474, 100, 95);
-
-    MakeCaption(page, QStringLiteral("地    址"), 58, 140);
-    Edit17 = MakeEdit(page, "Edit17", 130, 136, 257);
-    MakeCaption(page, QStringLiteral("邮编"), 410, 140);
-    Edit18 = MakeEdit(page, "Edit18", 474, 136, 97);
-
-    MakeCaption(page, QStringLiteral("单    位联 系 人"), 58, 168, 56);
-    Edit19 = MakeEdit(page, "Edit19", 130, 172, 57);
-    MakeCaption(page, QStringLiteral("联 系 人电    话"), 206, 168, 56);
-    Edit20 = MakeEdit(page, "Edit20", 284, 172, 97);
-    MakeCaption(page, QStringLiteral("传真"), 410, 176);
-    Edit21 = MakeEdit(page, "Edit21", 474, 172, 99);
-
-    MakeCaption(page, QStringLiteral(" E-Mail    地址"), 58, 210, 56);
-    Edit22 = MakeEdit(page, "Edit22", 132, 214, 191);
-    MakeCaption(page, QStringLiteral("单位网址"), 348, 210);
-    Edit23 = MakeEdit(page, "Edit23", 406, 214, 173);
-
-    MakeCaption(page, QStringLiteral("职工总数"), 58, 260);
-    Edit24 = MakeEdit(page, "Edit24", 132, 256, 67);
-    MakeCaption(page, QStringLiteral("技术人员数"), 220, 260);
-    Edit25 = MakeEdit(page, "Edit25", 318, 256, 67);
-    MakeCaption(page, QStringLiteral("中高级技术人员数"), 416, 250, 66);
-    Edit26 = MakeEdit(page, "Edit26", 510, 256, 67);
-
-    MakeCaption(page, QStringLiteral("开户银行"), 58, 302);
-    Edit27 = MakeEdit(page, "Edit27", 130, 298, 193);
-    MakeCaption(page, QStringLiteral("银行帐号"), 346, 294);
-    Edit28 = MakeEdit(page, "Edit28", 406, 298, 171);
-
-    ChainTabOrder({Edit14, ComboBox7, Edit15, ComboBox8, Edit16, Edit17, Edit18, Edit19, Edit20,
-                   Edit21, Edit22, Edit23, Edit24, Edit25, Edit26, Edit27, Edit28});
-}
-
 void TZPInfoForm::BuildMemberPage() {
-    QWidget* page = TabSheet3 = new QWidget;
+    auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet3"));
     PageControl1->addTab(page, QStringLiteral("主要参加人"));
 
@@ -495,7 +433,7 @@ void TZPInfoForm::BuildMemberPage() {
 }
 
 void TZPInfoForm::BuildContentPage() {
-    QWidget* page = TabSheet4 = new QWidget;
+    auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet4"));
     PageControl1->addTab(page, QStringLiteral("主要研究内容"));
 
@@ -518,56 +456,6 @@ void TZPInfoForm::BuildContentPage() {
     SetColour(Panel6, QPalette::WindowText, CountResearchContent(0).color);
 }
 
-void TZPInfoForm::ConnectRules() {
-    connect(BitBtn8, &QPushButton::clicked, this, &TZPInfoForm::BitBtn8Click);
-    connect(BitBtn10, &QPushButton::clicked, this, &TZPInfoForm::BitBtn10Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TZPInfoForm::BitBtn1Click);
-
-    enterHandlers_ = {
-        {Edit1, &TZPInfoForm::Edit1KeyDown},         {ComboBox1, &TZPInfoForm::ComboBox1KeyDown},
-        {Edit2, &TZPInfoForm::Edit2KeyDown},         {ComboBox2, &TZPInfoForm::ComboBox2KeyDown},
-        {Edit3, &TZPInfoForm::Edit3KeyDown},         {ComboBox3, &TZPInfoForm::ComboBox3KeyDown},
-        {ComboBox4, &TZPInfoForm::ComboBox4KeyDown}, {Edit4, &TZPInfoForm::Edit4KeyDown},
-        {Edit5, &TZPInfoForm::Edit5KeyDown},         {Edit6, &TZPInfoForm::Edit6KeyDown},
-        {Edit7, &TZPInfoForm::Edit7KeyDown},         {Edit8, &TZPInfoForm::Edit8KeyDown},
-        {Edit9, &TZPInfoForm::Edit9KeyDown},         {Edit10, &TZPInfoForm::Edit10KeyDown},
-        {Edit11, &TZPInfoForm::Edit11KeyDown},       {Edit12, &TZPInfoForm::Edit12KeyDown},
-        {ComboBox5, &TZPInfoForm::ComboBox5KeyDown}, {ComboBox6, &TZPInfoForm::ComboBox6KeyDown},
-        {Edit14, &TZPInfoForm::Edit14KeyDown},       {ComboBox7, &TZPInfoForm::ComboBox7KeyDown},
-        {Edit15, &TZPInfoForm::Edit15KeyDown},       {ComboBox8, &TZPInfoForm::ComboBox8KeyDown},
-        {Edit16, &TZPInfoForm::Edit16KeyDown},       {Edit17, &TZPInfoForm::Edit17KeyDown},
-        {Edit18, &TZPInfoForm::Edit18KeyDown},       {Edit19, &TZPInfoForm::Edit19KeyDown},
-        {Edit20, &TZPInfoForm::Edit20KeyDown},       {Edit21, &TZPInfoForm::Edit21KeyDown},
-        {Edit22, &TZPInfoForm::Edit22KeyDown},       {Edit23, &TZPInfoForm::Edit23KeyDown},
-        {Edit24, &TZPInfoForm::Edit24KeyDown},       {Edit25, &TZPInfoForm::Edit25KeyDown},
-        {Edit26, &TZPInfoForm::Edit26KeyDown},       {Edit27, &TZPInfoForm::Edit27KeyDown},
-        {Edit28, &TZPInfoForm::Edit28KeyDown},
-    };
-    for (const auto& [widget, handler] : enterHandlers_) {
-        widget->installEventFilter(this);
-    }
-    StringGrid1->installEventFilter(this);
-
-    connect(Memo1, &QPlainTextEdit::textChanged, this, &TZPInfoForm::Memo1Change);
-    connect(Edit13, &QLineEdit::textChanged, this, &TZPInfoForm::Edit13Change);
-
-    // Only what the user types or chooses; texts the program sets do not
-    // come through these two signals. But the list also reports "activated"
-    // when editing ends (Enter, Tab, the focus leaving) on a text that equals
-    // one of its entries, which is no choice: the list does that in its own
-    // slot on the line edit's editingFinished, and two slots of the form,
-    // one connected before it and one after, mark that stretch.
-    auto* nameEdit = new QLineEdit;
-    connect(nameEdit, &QLineEdit::editingFinished, this, [this] { departmentEditingEnds_ = true; });
-    ComboBox5->setLineEdit(nameEdit);
-    connect(nameEdit, &QLineEdit::editingFinished, this,
-            [this] { departmentEditingEnds_ = false; });
-    ComboBox5->setCompleter(nullptr);
-    LiftLengthLimit(nameEdit);
-    connect(nameEdit, &QLineEdit::textEdited, this, &TZPInfoForm::ComboBox5Change);
-    connect(ComboBox5, &QComboBox::activated, this, &TZPInfoForm::ComboBox5Change);
-}
-
 // ---- Events -----------------------------------------------------------------------
 
 void TZPInfoForm::showEvent(QShowEvent* event) {
@@ -586,459 +474,6 @@ void TZPInfoForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool TZPInfoForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == StringGrid1) {
-            StringGrid1KeyDown(key->key(), key->modifiers());
-        } else {
-            for (const auto& [widget, handler] : enterHandlers_) {
-                if (widget == watched) {
-                    (this->*handler)(key->key(), key->modifiers());
-                    break;
-                }
-            }
-        }
-    }
-    // The key goes on to the field as well.
-    return QDialog::eventFilter(watched, event);
-}
-
-// ---- Opening ----------------------------------------------------------------------
-
-void TZPInfoForm::FormShow() {
-    SeedRandomFromClock();
-
-    QStringList headings;
-    for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-        headings << MemberColumnHeading(c);
-        StringGrid1->setColumnWidth(static_cast<int>(c), kMemberColumnWidths[c]);
-    }
-    StringGrid1->setHorizontalHeaderLabels(headings);
-
-    const std::pair<QComboBox*, const std::string*> optionLists[] = {
-        {ComboBox1, &CodeSection::PlanCategory},       {ComboBox2, &CodeSection::ProjectField},
-        {ComboBox3, &CodeSection::ExpectedResultForm}, {ComboBox4, &CodeSection::ProjectSource},
-        {ComboBox6, &CodeSection::ProjectLocation},    {ComboBox7, &CodeSection::UnitNature},
-        {ComboBox8, &CodeSection::RegistrationType},
-    };
-    // A failure leaves the lists as far as they were filled; the project
-    // itself can still be read and edited.
-    bool codeTableFound = true;
-    RunGuarded(this, [&] {
-        codeTableFound = FillDepartmentList();
-        for (std::size_t i = 0; codeTableFound && i < std::size(optionLists); ++i) {
-            codeTableFound = FillOptionList(optionLists[i].first, *optionLists[i].second);
-        }
-    });
-    if (!codeTableFound) {
-        EndForMissingCodeTable();
-        return;
-    }
-
-    PageControl1->setCurrentIndex(0);
-    Edit1->setFocus();
-    if (Label2->text() == EditorModeTexts(EditorMode::Modify).first) {
-        LoadRecord();
-    }
-    if (Label4->text() == EditorModeTexts(EditorMode::View).second) {
-        EnterViewMode();
-    }
-}
-
-bool TZPInfoForm::FillDepartmentList() {
-    std::optional<std::vector<std::string>> entries =
-        ReadCodeSection(dataDir_, CodeSection::Department);
-    if (!entries) {
-        return false;
-    }
-    departmentTable_ = std::move(*entries);
-    ComboBox5->clear();
-    ComboBox5->addItems(SortedDepartmentNames(departmentTable_));
-    ComboBox5->setCurrentIndex(-1);
-    FitDropDownList(ComboBox5);
-    return true;
-}
-
-bool TZPInfoForm::FillOptionList(QComboBox* list, const std::string& sectionName) {
-    std::optional<std::vector<std::string>> entries = ReadCodeSection(dataDir_, sectionName);
-    if (!entries) {
-        return false;
-    }
-    list->clear();
-    for (const std::string& entry : *entries) {
-        list->addItem(FromGbk(entry));
-    }
-    // Filling a list chooses nothing: the field stays empty.
-    list->setCurrentIndex(-1);
-    FitDropDownList(list);
-    return true;
-}
-
-void TZPInfoForm::EndForMissingCodeTable() {
-    SetSavingEnabled(false);
-    ShowMessage(this, QStringLiteral("未找到系统编码表文件”_SysCode.ZZJ“，系统可能无法正常运行。"));
-    QCoreApplication::exit(1);
-    // Closed from the event loop, so that a modal run of the editor ends too.
-    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
-}
-
-void TZPInfoForm::LoadRecord() {
-    const std::string id = ToGbk(Edit29->text());
-    const auto fileName = [this, &id](std::string_view extension) {
-        std::optional<std::filesystem::path> path = ProjectFilePath(dataDir_, id, extension);
-        return FromPath(path ? *path : dataDir_ / (id + std::string(extension)));
-    };
-    ProjectReadResult result;
-    if (!RunGuarded(this, [&] { result = ReadProjectRecord(dataDir_, id); })) {
-        // The fields do not hold the stored project; a save would replace it
-        // with whatever they hold.
-        SetSavingEnabled(false);
-        return;
-    }
-    switch (result.status) {
-        case ProjectReadStatus::MainFileMissing:
-            ShowMessage(this, QStringLiteral("错误号405   未找到数据文件“") +
-                                  fileName(kMainFileExtension) + QStringLiteral("”"));
-            break;
-        case ProjectReadStatus::MemberFileMissing:
-            ShowRecord(result.record, false);
-            ShowMessage(this, QStringLiteral("错误号406   未找到数据文件“") +
-                                  fileName(kMemberFileExtension) + QStringLiteral("”"));
-            SetSavingEnabled(false);
-            break;
-        case ProjectReadStatus::Complete:
-            ShowRecord(result.record, true);
-            break;
-    }
-}
-
-void TZPInfoForm::ShowRecord(const TProjectRecord& record, bool withMembers) {
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        const std::string& stored = record.Fields[f];
-        storedRecord_.Fields[f] = stored;
-        if (f == Field::ResearchContent) {
-            // An empty content leaves the counter at its first text.
-            if (!stored.empty()) {
-                ShowResearchContent(stored);
-            }
-        } else {
-            shownFields_[f] = FromGbk(stored);
-            SetFieldText(f, shownFields_[f]);
-        }
-    }
-    if (!withMembers) {
-        return;
-    }
-    storedRecord_.Members = record.Members;
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            shownMembers_[r][c] = FromGbk(record.Members[r].Cells[c]);
-            StringGrid1->item(static_cast<int>(r), static_cast<int>(c))
-                ->setText(shownMembers_[r][c]);
-        }
-    }
-}
-
-void TZPInfoForm::ShowResearchContent(std::string_view stored) {
-    const std::vector<ContentLine> lines = SplitResearchContent(stored);
-    Memo1->setPlainText(ShownResearchContent(stored));
-    QTextBlock block = Memo1->document()->begin();
-    for (const ContentLine& line : lines) {
-        if (!block.isValid()) {
-            break;
-        }
-        block.setUserData(new StoredContentLine(line));
-        block = block.next();
-    }
-    // Counted again with the line breaks as they are stored.
-    Memo1Change();
-}
-
-std::string TZPInfoForm::ResearchContentBytes() const {
-    std::string content;
-    const QTextDocument* document = Memo1->document();
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        const auto* stored = dynamic_cast<const StoredContentLine*>(block.userData());
-        const QString text = block.text();
-        if (block != document->begin()) {
-            content += stored != nullptr ? stored->line.breakBefore : std::string(kCrLf);
-        }
-        content += stored != nullptr ? KeptOrTyped(text, stored->line.shown, stored->line.stored)
-                                     : StoredResearchContent(text);
-    }
-    return content;
-}
-
-void TZPInfoForm::EnterViewMode() {
-    SetSavingEnabled(false);
-    for (QWidget* control : fieldControls_) {
-        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            edit->setReadOnly(true);
-        }
-    }
-    Memo1->setReadOnly(true);
-    StringGrid1->CloseOpenEditor();
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-}
-
-void TZPInfoForm::SetSavingEnabled(bool enabled) {
-    BitBtn8->setEnabled(enabled);
-    BitBtn10->setEnabled(enabled);
-}
-
-// ---- The record in the controls ---------------------------------------------------
-
-QString TZPInfoForm::FieldText(std::size_t field) const {
-    QWidget* control = fieldControls_.at(field);
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        return edit->text();
-    }
-    if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        return combo->currentText();
-    }
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
-        return memo->toPlainText();
-    }
-    return QString();
-}
-
-void TZPInfoForm::SetFieldText(std::size_t field, const QString& text) {
-    QWidget* control = fieldControls_.at(field);
-    if (control == ComboBox5) {
-        SetDepartmentName(text);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setText(text);
-    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        combo->setEditText(text);
-    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
-        memo->setPlainText(text);
-    }
-}
-
-TProjectRecord TZPInfoForm::RecordFromControls() const {
-    TProjectRecord record;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        record.Fields[f] = f == Field::ResearchContent ? ResearchContentBytes()
-                                                       : KeptOrTyped(FieldText(f), shownFields_[f],
-                                                                     storedRecord_.Fields[f]);
-    }
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            const QTableWidgetItem* item =
-                StringGrid1->item(static_cast<int>(r), static_cast<int>(c));
-            record.Members[r].Cells[c] =
-                KeptOrTyped(item != nullptr ? item->text() : QString(), shownMembers_[r][c],
-                            storedRecord_.Members[r].Cells[c]);
-        }
-    }
-    return record;
-}
-
-// ---- Saving -----------------------------------------------------------------------
-
-bool TZPInfoForm::Save() {
-    StringGrid1->CommitOpenEditor();
-    const TProjectRecord record = RecordFromControls();
-    // Only what the user has changed is checked: a text kept as it was
-    // stored is written back as it was.
-    TProjectRecord changed = record;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        if (changed.Fields[f] == storedRecord_.Fields[f]) {
-            changed.Fields[f].clear();
-        }
-    }
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            if (changed.Members[r].Cells[c] == storedRecord_.Members[r].Cells[c]) {
-                changed.Members[r].Cells[c].clear();
-            }
-        }
-    }
-    if (std::optional<RecordTextViolation> violation = FindRecordTextViolation(changed)) {
-        ShowMessage(this, ViolationMessage(*violation));
-        return false;
-    }
-    return RunGuarded(this, [&] { WriteProjectRecord(dataDir_, ToGbk(Edit29->text()), record); });
-}
-
-void TZPInfoForm::BitBtn8Click() {
-    if (Save()) {
-        ShowMessage(this, QStringLiteral("名称为“") + Edit1->text() +
-                              QStringLiteral("”的项目基本信息已成功存盘！"));
-    }
-}
-
-void TZPInfoForm::BitBtn10Click() {
-    if (Save()) {
-        accept();
-    }
-}
-
-void TZPInfoForm::BitBtn1Click() {
-    reject();
-}
-
-// ---- Enter chains -------------------------------------------------------------------
-
-void TZPInfoForm::FocusOnEnter(int key, QWidget* next) {
-    if (IsEnter(key)) {
-        next->setFocus(Qt::TabFocusReason);
-    }
-}
-
-void TZPInfoForm::Edit1KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox1);
-}
-void TZPInfoForm::ComboBox1KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit2);
-}
-void TZPInfoForm::Edit2KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox2);
-}
-void TZPInfoForm::ComboBox2KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit3);
-}
-void TZPInfoForm::Edit3KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox3);
-}
-void TZPInfoForm::ComboBox3KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox4);
-}
-void TZPInfoForm::ComboBox4KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit4);
-}
-void TZPInfoForm::Edit4KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit5);
-}
-void TZPInfoForm::Edit5KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit6);
-}
-void TZPInfoForm::Edit6KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit7);
-}
-void TZPInfoForm::Edit7KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit8);
-}
-void TZPInfoForm::Edit8KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit9);
-}
-void TZPInfoForm::Edit9KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit10);
-}
-void TZPInfoForm::Edit10KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit11);
-}
-void TZPInfoForm::Edit11KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit12);
-}
-// Past the department code: the code follows from the name.
-void TZPInfoForm::Edit12KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox5);
-}
-void TZPInfoForm::ComboBox5KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox6);
-}
-void TZPInfoForm::ComboBox6KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit1);
-}
-
-void TZPInfoForm::Edit14KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox7);
-}
-void TZPInfoForm::ComboBox7KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit15);
-}
-void TZPInfoForm::Edit15KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, ComboBox8);
-}
-void TZPInfoForm::ComboBox8KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit16);
-}
-void TZPInfoForm::Edit16KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit17);
-}
-void TZPInfoForm::Edit17KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit18);
-}
-void TZPInfoForm::Edit18KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit19);
-}
-void TZPInfoForm::Edit19KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit20);
-}
-void TZPInfoForm::Edit20KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit21);
-}
-void TZPInfoForm::Edit21KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit22);
-}
-void TZPInfoForm::Edit22KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit23);
-}
-void TZPInfoForm::Edit23KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit24);
-}
-void TZPInfoForm::Edit24KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit25);
-}
-void TZPInfoForm::Edit25KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit26);
-}
-void TZPInfoForm::Edit26KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit27);
-}
-void TZPInfoForm::Edit27KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit28);
-}
-void TZPInfoForm::Edit28KeyDown(int key, Qt::KeyboardModifiers) {
-    FocusOnEnter(key, Edit14);
-}
-
-void TZPInfoForm::StringGrid1KeyDown(int key, Qt::KeyboardModifiers) {
-    if (!IsEnter(key)) {
-        return;
-    }
-    const QModelIndex current = StringGrid1->currentIndex();
-    if (!current.isValid()) {
-        return;
-    }
-    StringGrid1->setCurrentCell(current.row(), NextMemberColumn(current.column()));
-}
-
-// ---- Counter and department rules ---------------------------------------------------
-
-void TZPInfoForm::Memo1Change() {
-    const ContentCounter counter = CountResearchContent(ResearchContentBytes().size());
-    Panel6->setText(counter.text);
-    SetColour(Panel6, QPalette::WindowText, counter.color);
-}
-
-void TZPInfoForm::Edit13Change() {
-    std::optional<std::string> name =
-        FindDepartmentNameForCode(departmentTable_, ToGbk(Edit13->text()));
-    if (name && *name != ToGbk(ComboBox5->currentText())) {
-        SetDepartmentName(FromGbk(*name));
-    }
-}
-
-void TZPInfoForm::ComboBox5Change() {
-    if (settingDepartmentName_ || departmentEditingEnds_) {
-        return;
-    }
-    std::optional<std::string> code =
-        FindDepartmentCodeForName(departmentTable_, ToGbk(ComboBox5->currentText()));
-    if (code && *code != ToGbk(Edit13->text())) {
-        Edit13->setText(FromGbk(*code));
-    }
-}
-
-void TZPInfoForm::SetDepartmentName(const QString& name) {
-    settingDepartmentName_ = true;
-    ComboBox5->setEditText(name);
-    settingDepartmentName_ = false;
 }
 
 }  // namespace shenbao

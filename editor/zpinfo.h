@@ -1,11 +1,16 @@
 #pragma once
 
 // The project editor: a tabbed dialog holding one project record in its
-// controls. The main window creates a fresh editor for every command, sets
-// the project ID (Edit29), the record state (Label2: "new" or "old") and the
-// access mode (Label4: "edit" or "read"), and runs it modally. When it is
-// shown the editor fills its drop-down lists from the code table file, reads
-// an existing project's two data files and, for "read", locks every field.
+// controls. The main window creates a fresh editor for every command, tells
+// it the project ID and what it is opened for (Prepare), and runs it
+// modally. When it is shown the editor fills its drop-down lists from the
+// code table file, reads an existing project's two data files and, for
+// viewing, locks every field. Its code:
+//   zpinfo.cpp          the form: the placement table of each tab page, events
+//   zpinfo_record.cpp   opening, the record in the controls, saving
+//   zpinfo_input.cpp    the rules while the user types: Enter, the counter,
+//                       the department fields
+//   zpinfo_rules.cpp    what those rules work out, without the form
 
 #include <QDialog>
 #include <QString>
@@ -19,7 +24,6 @@
 #include "store/project_record.h"
 
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -33,20 +37,17 @@ class TMemberGrid;
 // looking at a stored one.
 enum class EditorMode { Add, Modify, View };
 
-// The record state ("new"/"old") and the access mode ("edit"/"read") the
-// editor keeps for `mode`.
-std::pair<QString, QString> EditorModeTexts(EditorMode mode);
-
 class TZPInfoForm : public QDialog {
     Q_OBJECT
   public:
     explicit TZPInfoForm(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~TZPInfoForm() override;
 
-    // Sets the three inputs before the editor is shown: the project ID
-    // (display text of the stored ID), "new"/"old" and "edit"/"read".
-    void Prepare(const QString& id, const QString& recordState, const QString& accessMode);
-    void Prepare(const QString& id, EditorMode mode);
+    // Before the editor is shown: the project ID (GBK, as the list holds
+    // it) and what the editor is opened for. The ID field Edit29 and the
+    // hidden markers Label2 (record state "new"/"old") and Label4 (access
+    // mode "edit"/"read") show them; the editor never reads them back.
+    void Prepare(std::string id, EditorMode mode);
 
     const std::filesystem::path& dataDir() const { return dataDir_; }
 
@@ -61,46 +62,8 @@ class TZPInfoForm : public QDialog {
     void BitBtn10Click();
     void BitBtn1Click();
 
-    // Enter on the tab "项目概况".
-    void Edit1KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox1KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit2KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox2KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit3KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox3KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox4KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit4KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit5KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit6KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit7KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit8KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit9KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit10KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit11KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit12KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox5KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox6KeyDown(int key, Qt::KeyboardModifiers shift);
-    // Enter on the tab "单位概况".
-    void Edit14KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox7KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit15KeyDown(int key, Qt::KeyboardModifiers shift);
-    void ComboBox8KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit16KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit17KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit18KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit19KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit20KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit21KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit22KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit23KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit24KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit25KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit26KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit27KeyDown(int key, Qt::KeyboardModifiers shift);
-    void Edit28KeyDown(int key, Qt::KeyboardModifiers shift);
     // Enter in the member grid.
     void StringGrid1KeyDown(int key, Qt::KeyboardModifiers shift);
-
     // The research content counter.
     void Memo1Change();
     // Department code to name (every change of Edit13) and name to code
@@ -114,15 +77,12 @@ class TZPInfoForm : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    using KeyDown = void (TZPInfoForm::*)(int, Qt::KeyboardModifiers);
-
+    // zpinfo.cpp: the form.
     void BuildTopPanel();
-    void BuildProjectPage();
-    void BuildUnitPage();
     void BuildMemberPage();
     void BuildContentPage();
-    void ConnectRules();
 
+    // zpinfo_record.cpp: opening, loading and saving.
     // Runs once, when the editor is first shown.
     void FormShow();
     // False (after the message) when the code table file is missing.
@@ -142,18 +102,23 @@ class TZPInfoForm : public QDialog {
     // Writes both data files from the controls; false when refused or failed
     // (the reason has been shown).
     bool Save();
-
-    void FocusOnEnter(int key, QWidget* next);
-    void SetDepartmentName(const QString& name);
     QString FieldText(std::size_t field) const;
     void SetFieldText(std::size_t field, const QString& text);
 
+    // zpinfo_input.cpp: the rules while the user types.
+    void ConnectRules();
+    void SetDepartmentName(const QString& name);
+
     std::filesystem::path dataDir_;
+    std::string id_;
+    EditorMode mode_ = EditorMode::Add;
     bool opened_ = false;
     bool settingDepartmentName_ = false;
     bool departmentEditingEnds_ = false;
     std::vector<std::string> departmentTable_;
-    std::vector<std::pair<QWidget*, KeyDown>> enterHandlers_;
+    // The Enter chain: a field with an Enter rule and the field it passes
+    // the focus to.
+    std::vector<std::pair<QWidget*, QWidget*>> enterChain_;
     // The control of each record field, in field order.
     std::array<QWidget*, kFieldCount> fieldControls_{};
     // The record as it was read (empty for a new project) and each text as
@@ -164,8 +129,6 @@ class TZPInfoForm : public QDialog {
     std::array<std::array<QString, kMemberCellCount>, kMemberRowCount> shownMembers_;
 
     // Top panel.
-    QFrame* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
     QLineEdit* Edit29 = nullptr;
     QPushButton* BitBtn8 = nullptr;
     QPushButton* BitBtn10 = nullptr;
@@ -174,55 +137,12 @@ class TZPInfoForm : public QDialog {
     QLabel* Label4 = nullptr;  // access mode
 
     QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QWidget* TabSheet4 = nullptr;
-
-    // Tab "项目概况".
-    QLineEdit* Edit1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QComboBox* ComboBox4 = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QLineEdit* Edit6 = nullptr;
-    QLineEdit* Edit7 = nullptr;
-    QLineEdit* Edit8 = nullptr;
-    QLineEdit* Edit9 = nullptr;
-    QLineEdit* Edit10 = nullptr;
-    QLineEdit* Edit11 = nullptr;
-    QLineEdit* Edit12 = nullptr;
+    // The fields of the first two tabs are fieldControls_; the two that the
+    // department rules join are kept by name.
     QLineEdit* Edit13 = nullptr;
     QComboBox* ComboBox5 = nullptr;
-    QComboBox* ComboBox6 = nullptr;
-    QLineEdit* Edit30 = nullptr;
-
-    // Tab "单位概况".
-    QLineEdit* Edit14 = nullptr;
-    QComboBox* ComboBox7 = nullptr;
-    QLineEdit* Edit15 = nullptr;
-    QComboBox* ComboBox8 = nullptr;
-    QLineEdit* Edit16 = nullptr;
-    QLineEdit* Edit17 = nullptr;
-    QLineEdit* Edit18 = nullptr;
-    QLineEdit* Edit19 = nullptr;
-    QLineEdit* Edit20 = nullptr;
-    QLineEdit* Edit21 = nullptr;
-    QLineEdit* Edit22 = nullptr;
-    QLineEdit* Edit23 = nullptr;
-    QLineEdit* Edit24 = nullptr;
-    QLineEdit* Edit25 = nullptr;
-    QLineEdit* Edit26 = nullptr;
-    QLineEdit* Edit27 = nullptr;
-    QLineEdit* Edit28 = nullptr;
-
     // Tab "主要参加人".
     TMemberGrid* StringGrid1 = nullptr;
-
     // Tab "主要研究内容".
     QPlainTextEdit* Memo1 = nullptr;
     QLabel* Panel6 = nullptr;

@@ -1,11 +1,13 @@
 #include "editor/zpinfo_rules.h"
 
 #include <QCollator>
+#include <QLineEdit>
 #include <QLocale>
 #include <algorithm>
 #include <array>
+#include <limits>
 
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "store/code_table.h"
 
 namespace shenbao {
@@ -88,6 +90,14 @@ std::vector<ContentLine> SplitResearchContent(std::string_view stored) {
     }
     addLine(std::move(breakBefore), stored.substr(begin));
     return lines;
+}
+
+bool IsEnterKey(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+void LiftLengthLimit(QLineEdit* edit) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 int NextMemberColumn(int column) {

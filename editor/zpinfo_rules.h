@@ -1,9 +1,10 @@
 #pragma once
 
-// The project editor's rules that need no window: the research content
-// counter, the stored form of the research content, the member grid's Enter
-// step, the sorted department list, and the message that refuses text which
-// would not read back as it was saved.
+// The project editor's rules apart from the form: the research content
+// counter, the stored form of the research content, the keys that count as
+// Enter and the member grid's Enter step, fields without a length limit, the
+// sorted department list, and the message that refuses text which would not
+// read back as it was saved.
 
 #include <QColor>
 #include <QString>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "store/project_record.h"
+
+class QLineEdit;
 
 namespace shenbao {
 
@@ -50,6 +53,13 @@ struct ContentLine {
 // also takes for the end of a paragraph. Joining each line's break and bytes
 // gives the stored text back.
 std::vector<ContentLine> SplitResearchContent(std::string_view stored);
+
+// Whether `key` is Enter (the main key or the keypad's).
+bool IsEnterKey(int key);
+
+// The fields take texts of any length; a line edit would cut them at 32767
+// characters, also a stored text put into it.
+void LiftLengthLimit(QLineEdit* edit);
 
 // Enter in the member grid: the next column, back to the first after the
 // last; the row stays.

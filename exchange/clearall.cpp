@@ -4,11 +4,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/window.h"
 #include "platform/io_error.h"
-#include "platform/gui/window.h"
 #include "platform/platform.h"
 #include "store/project_removal.h"
 

@@ -14,13 +14,13 @@
 #include <algorithm>
 #include <system_error>
 
-#include "exchange/transfer.h"
+#include "core/transfer.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "platform/gbk.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 

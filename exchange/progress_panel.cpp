@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <string_view>
 
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/text.h"
+#include "gui/window.h"
 
 namespace shenbao {
 

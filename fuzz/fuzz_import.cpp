@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/transfer.h"
+#include "core/transfer.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/gbk.h"
 #include "platform/io_error.h"

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "core/print_feed.h"
 #include "fuzz/fuzz_support.h"
-#include "output/print_feed.h"
+#include "gui/fonts.h"
 #include "output/print_report.h"
 #include "output/printa.h"
-#include "platform/gui/fonts.h"
 #include "store/project_record.h"
 #include "store/text.h"
 

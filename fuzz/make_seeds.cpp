@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "bench/sample_store.h"
-#include "mainwin/project_rows.h"
-#include "output/print_feed.h"
+#include "core/print_feed.h"
+#include "core/project_rows.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"
 #include "store/codec.h"

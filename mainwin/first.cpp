@@ -7,10 +7,10 @@
 #include <QTimer>
 
 #include "core/version.h"
-#include "mainwin/app_icon.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/window.h"
+#include "gui/app_icon.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/window.h"
 
 namespace shenbao {
 

@@ -5,9 +5,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "mainwin/app_icon.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/text.h"
+#include "gui/app_icon.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
 
 namespace shenbao {
 

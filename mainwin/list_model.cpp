@@ -1,6 +1,6 @@
 #include "mainwin/list_model.h"
 
-#include "platform/gui/text.h"
+#include "gui/text.h"
 
 namespace shenbao {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-// The project list's status line; the rows themselves are in project_rows.h.
+// The project list's status line; the rows themselves are in core/project_rows.h.
 
 #include <QString>
 #include <cstddef>
 
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 namespace shenbao {
 

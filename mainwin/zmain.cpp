@@ -15,15 +15,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <span>
 
-#include "mainwin/app_icon.h"
+#include "gui/app_icon.h"
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "mainwin/first.h"
+#include "mainwin/guide.h"
 #include "mainwin/list_model.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/journal.h"
@@ -34,23 +36,72 @@ namespace shenbao {
 
 namespace {
 
-QAction* AddEntry(QMenu* menu, const char* name, const QString& text) {
-    QAction* action = menu->addAction(text);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
+constexpr QStyle::StandardPixmap kNoIcon = QStyle::SP_CustomBase;
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int width,
-                        const QString& hint = QString()) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setFixedSize(width, 26);
-    button->setFocusPolicy(Qt::TabFocus);
-    if (!hint.isEmpty()) {
-        button->setToolTip(hint);
-    }
-    return button;
-}
+// An entry of the menu bar; one without a name is a separator line. The
+// icon is one of the style's pictures, or kNoIcon.
+struct MenuEntry {
+    const char* name = nullptr;
+    const char* text = nullptr;
+    void (TZMainForm::*command)() = nullptr;
+    QStyle::StandardPixmap icon = kNoIcon;
+};
+
+struct Menu {
+    const char* name;
+    const char* text;
+    std::span<const MenuEntry> entries;
+};
+
+constexpr MenuEntry kDataMenu[] = {
+    {"N7", "导出所显数据到设定的路径(&1)", &TZMainForm::N7Click, QStyle::SP_ArrowRight},
+    {"N31", "导出全部数据到设定的路径(&2)", &TZMainForm::N31Click, QStyle::SP_ArrowRight},
+    {},
+    {"N32", "导出所显数据到软盘(&3)", &TZMainForm::N32Click, QStyle::SP_DriveFDIcon},
+    {"N41", "导出全部数据到软盘(&4)", &TZMainForm::N41Click, QStyle::SP_DriveFDIcon},
+    {},
+    {"N8", "从设定路径引入数据(&5)", &TZMainForm::N8Click, QStyle::SP_ArrowLeft},
+    {"N61", "从软盘引入数据(&6)", &TZMainForm::N61Click, QStyle::SP_DriveFDIcon},
+    {},
+    {"N9", "退出系统(&4)", &TZMainForm::N9Click},
+};
+
+constexpr MenuEntry kQueryMenu[] = {
+    {"N12", "按项目名称查询(&1)", &TZMainForm::N12Click},
+    {"N13", "按项目申请人查询(&2)", &TZMainForm::N13Click},
+    {"N6", "按主管部门查询(&3)", &TZMainForm::N6Click},
+    {"N14", "按计划类别查询(&4)", &TZMainForm::N14Click},
+    {"N10", "按承担单位查询(&5)", &TZMainForm::N10Click},
+    {"N27", "按项目领域查询(&6)", &TZMainForm::N27Click},
+    {"N15", "按项目申报日期查询(&7)", &TZMainForm::N15Click},
+    {"N71", "按省拨款经费查询(&8)", &TZMainForm::N71Click},
+};
+
+constexpr MenuEntry kReportMenu[] = {
+    {"N11", "打印项目清单(&1)", &TZMainForm::N11Click},
+    {"N16", "输出至文本文件(&2)", &TZMainForm::N16Click},
+    {"NSummary", "汇总统计(&3)", &TZMainForm::NSummaryClick},
+};
+
+constexpr MenuEntry kSettingsMenu[] = {
+    {"N18", "设置数据导出路径(&1)", &TZMainForm::N18Click},
+    {"N19", "设置数据引入路径(&2)", &TZMainForm::N19Click},
+    {},
+    {"N21", "清空数据库(&3)", &TZMainForm::N21Click},
+};
+
+constexpr MenuEntry kHelpMenu[] = {
+    {"N17", "使用说明(&1)", &TZMainForm::N17Click},
+    {},
+    {"N20", "关于(&2)", &TZMainForm::N20Click},
+};
+
+// The menu bar, left to right: N1 to N5.
+constexpr Menu kMenus[] = {{"N1", "数据(&1)", kDataMenu},
+                           {"N2", "查询(&2)", kQueryMenu},
+                           {"N3", "报表(&3)", kReportMenu},
+                           {"N4", "设置(&4)", kSettingsMenu},
+                           {"N5", "帮助(&5)", kHelpMenu}};
 
 }  // namespace
 
@@ -93,80 +144,25 @@ TZMainForm::~TZMainForm() = default;
 void TZMainForm::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-
-    N1 = bar->addMenu(QStringLiteral("数据(&1)"));
-    N1->setObjectName(QStringLiteral("N1"));
     QStyle* style = QApplication::style();
-    QAction* n7 = AddEntry(N1, "N7", QStringLiteral("导出所显数据到设定的路径(&1)"));
-    QAction* n31 = AddEntry(N1, "N31", QStringLiteral("导出全部数据到设定的路径(&2)"));
-    N1->addSeparator();
-    QAction* n32 = AddEntry(N1, "N32", QStringLiteral("导出所显数据到软盘(&3)"));
-    QAction* n41 = AddEntry(N1, "N41", QStringLiteral("导出全部数据到软盘(&4)"));
-    N1->addSeparator();
-    QAction* n8 = AddEntry(N1, "N8", QStringLiteral("从设定路径引入数据(&5)"));
-    QAction* n61 = AddEntry(N1, "N61", QStringLiteral("从软盘引入数据(&6)"));
-    N1->addSeparator();
-    QAction* n9 = AddEntry(N1, "N9", QStringLiteral("退出系统(&4)"));
-    for (QAction* action : {n7, n31}) {
-        action->setIcon(style->standardIcon(QStyle::SP_ArrowRight));
+    QMenu** menus[] = {&N1, &N2, &N3, &N4, &N5};
+    static_assert(std::size(menus) == std::size(kMenus));
+    for (std::size_t m = 0; m < std::size(kMenus); ++m) {
+        QMenu* menu = *menus[m] = bar->addMenu(QString::fromUtf8(kMenus[m].text));
+        menu->setObjectName(QString::fromLatin1(kMenus[m].name));
+        for (const MenuEntry& entry : kMenus[m].entries) {
+            if (entry.name == nullptr) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromUtf8(entry.text));
+            action->setObjectName(QString::fromLatin1(entry.name));
+            if (entry.icon != kNoIcon) {
+                action->setIcon(style->standardIcon(entry.icon));
+            }
+            connect(action, &QAction::triggered, this, entry.command);
+        }
     }
-    for (QAction* action : {n32, n41, n61}) {
-        action->setIcon(style->standardIcon(QStyle::SP_DriveFDIcon));
-    }
-    n8->setIcon(style->standardIcon(QStyle::SP_ArrowLeft));
-    connect(n7, &QAction::triggered, this, &TZMainForm::N7Click);
-    connect(n31, &QAction::triggered, this, &TZMainForm::N31Click);
-    connect(n32, &QAction::triggered, this, &TZMainForm::N32Click);
-    connect(n41, &QAction::triggered, this, &TZMainForm::N41Click);
-    connect(n8, &QAction::triggered, this, &TZMainForm::N8Click);
-    connect(n61, &QAction::triggered, this, &TZMainForm::N61Click);
-    connect(n9, &QAction::triggered, this, &TZMainForm::N9Click);
-
-    N2 = bar->addMenu(QStringLiteral("查询(&2)"));
-    N2->setObjectName(QStringLiteral("N2"));
-    connect(AddEntry(N2, "N12", QStringLiteral("按项目名称查询(&1)")), &QAction::triggered, this,
-            &TZMainForm::N12Click);
-    connect(AddEntry(N2, "N13", QStringLiteral("按项目申请人查询(&2)")), &QAction::triggered, this,
-            &TZMainForm::N13Click);
-    connect(AddEntry(N2, "N6", QStringLiteral("按主管部门查询(&3)")), &QAction::triggered, this,
-            &TZMainForm::N6Click);
-    connect(AddEntry(N2, "N14", QStringLiteral("按计划类别查询(&4)")), &QAction::triggered, this,
-            &TZMainForm::N14Click);
-    connect(AddEntry(N2, "N10", QStringLiteral("按承担单位查询(&5)")), &QAction::triggered, this,
-            &TZMainForm::N10Click);
-    connect(AddEntry(N2, "N27", QStringLiteral("按项目领域查询(&6)")), &QAction::triggered, this,
-            &TZMainForm::N27Click);
-    connect(AddEntry(N2, "N15", QStringLiteral("按项目申报日期查询(&7)")), &QAction::triggered,
-            this, &TZMainForm::N15Click);
-    connect(AddEntry(N2, "N71", QStringLiteral("按省拨款经费查询(&8)")), &QAction::triggered, this,
-            &TZMainForm::N71Click);
-
-    N3 = bar->addMenu(QStringLiteral("报表(&3)"));
-    N3->setObjectName(QStringLiteral("N3"));
-    connect(AddEntry(N3, "N11", QStringLiteral("打印项目清单(&1)")), &QAction::triggered, this,
-            &TZMainForm::N11Click);
-    connect(AddEntry(N3, "N16", QStringLiteral("输出至文本文件(&2)")), &QAction::triggered, this,
-            &TZMainForm::N16Click);
-    connect(AddEntry(N3, "NSummary", QStringLiteral("汇总统计(&3)")), &QAction::triggered, this,
-            &TZMainForm::NSummaryClick);
-
-    N4 = bar->addMenu(QStringLiteral("设置(&4)"));
-    N4->setObjectName(QStringLiteral("N4"));
-    connect(AddEntry(N4, "N18", QStringLiteral("设置数据导出路径(&1)")), &QAction::triggered, this,
-            &TZMainForm::N18Click);
-    connect(AddEntry(N4, "N19", QStringLiteral("设置数据引入路径(&2)")), &QAction::triggered, this,
-            &TZMainForm::N19Click);
-    N4->addSeparator();
-    connect(AddEntry(N4, "N21", QStringLiteral("清空数据库(&3)")), &QAction::triggered, this,
-            &TZMainForm::N21Click);
-
-    N5 = bar->addMenu(QStringLiteral("帮助(&5)"));
-    N5->setObjectName(QStringLiteral("N5"));
-    connect(AddEntry(N5, "N17", QStringLiteral("使用说明(&1)")), &QAction::triggered, this,
-            &TZMainForm::N17Click);
-    N5->addSeparator();
-    connect(AddEntry(N5, "N20", QStringLiteral("关于(&2)")), &QAction::triggered, this,
-            &TZMainForm::N20Click);
 }
 
 void TZMainForm::BuildToolRow() {
@@ -181,26 +177,42 @@ void TZMainForm::BuildToolRow() {
     // 800-pixel screen.
     constexpr int kArrowWidth = 34;
     constexpr int kCommandWidth = 60;
-    BitBtn3 = MakeButton(Panel1, "BitBtn3", QStringLiteral("|<<"), kArrowWidth,
+
+    // A button that runs `command`.
+    const auto makeButton = [this](const char* name, void (TZMainForm::*command)(),
+                                   const QString& text, int width, const QString& hint = {}) {
+        auto* button = new QPushButton(text, Panel1);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFixedSize(width, 26);
+        button->setFocusPolicy(Qt::TabFocus);
+        if (!hint.isEmpty()) {
+            button->setToolTip(hint);
+        }
+        connect(button, &QPushButton::clicked, this, command);
+        return button;
+    };
+    BitBtn3 = makeButton("BitBtn3", &TZMainForm::BitBtn3Click, QStringLiteral("|<<"), kArrowWidth,
                          QStringLiteral("第一个项目"));
-    BitBtn5 = MakeButton(Panel1, "BitBtn5", QStringLiteral("<<"), kArrowWidth,
+    BitBtn5 = makeButton("BitBtn5", &TZMainForm::BitBtn5Click, QStringLiteral("<<"), kArrowWidth,
                          QStringLiteral("前一个项目"));
-    BitBtn6 = MakeButton(Panel1, "BitBtn6", QStringLiteral(">>"), kArrowWidth,
+    BitBtn6 = makeButton("BitBtn6", &TZMainForm::BitBtn6Click, QStringLiteral(">>"), kArrowWidth,
                          QStringLiteral("下一个项目"));
-    BitBtn4 = MakeButton(Panel1, "BitBtn4", QStringLiteral(">>|"), kArrowWidth,
+    BitBtn4 = makeButton("BitBtn4", &TZMainForm::BitBtn4Click, QStringLiteral(">>|"), kArrowWidth,
                          QStringLiteral("最后一个项目"));
-    BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("添加"), kCommandWidth,
-                         QStringLiteral("添加一个新项目"));
-    BitBtn7 = MakeButton(Panel1, "BitBtn7", QStringLiteral("修改"), kCommandWidth,
-                         QStringLiteral("编辑当前的一个项目的基本信息"));
-    BitBtn10 = MakeButton(Panel1, "BitBtn10", QStringLiteral("查看"), kCommandWidth);
-    BitBtn2 = MakeButton(Panel1, "BitBtn2", QStringLiteral("删除"), kCommandWidth,
-                         QStringLiteral("删除当前的一个项目"));
-    BitBtn9 = MakeButton(Panel1, "BitBtn9", QStringLiteral("刷新"), kCommandWidth,
-                         QStringLiteral("重新从磁盘上读入项目信息"));
-    BitBtn11 = MakeButton(Panel1, "BitBtn11", QStringLiteral("全部项目"), 66);
+    BitBtn1 = makeButton("BitBtn1", &TZMainForm::BitBtn1Click, QStringLiteral("添加"),
+                         kCommandWidth, QStringLiteral("添加一个新项目"));
+    BitBtn7 = makeButton("BitBtn7", &TZMainForm::BitBtn7Click, QStringLiteral("修改"),
+                         kCommandWidth, QStringLiteral("编辑当前的一个项目的基本信息"));
+    BitBtn10 =
+        makeButton("BitBtn10", &TZMainForm::BitBtn10Click, QStringLiteral("查看"), kCommandWidth);
+    BitBtn2 = makeButton("BitBtn2", &TZMainForm::BitBtn2Click, QStringLiteral("删除"),
+                         kCommandWidth, QStringLiteral("删除当前的一个项目"));
+    BitBtn9 = makeButton("BitBtn9", &TZMainForm::BitBtn9Click, QStringLiteral("刷新"),
+                         kCommandWidth, QStringLiteral("重新从磁盘上读入项目信息"));
+    BitBtn11 = makeButton("BitBtn11", &TZMainForm::BitBtn11Click, QStringLiteral("全部项目"), 66);
     BitBtn11->setEnabled(false);
-    BitBtn8 = MakeButton(Panel1, "BitBtn8", QStringLiteral("退出"), kCommandWidth);
+    BitBtn8 =
+        makeButton("BitBtn8", &TZMainForm::BitBtn8Click, QStringLiteral("退出"), kCommandWidth);
 
     QStyle* style = QApplication::style();
     BitBtn1->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
@@ -240,17 +252,6 @@ void TZMainForm::BuildToolRow() {
     row->addStretch(1);
     row->addWidget(BitBtn8);
 
-    connect(BitBtn3, &QPushButton::clicked, this, &TZMainForm::BitBtn3Click);
-    connect(BitBtn5, &QPushButton::clicked, this, &TZMainForm::BitBtn5Click);
-    connect(BitBtn6, &QPushButton::clicked, this, &TZMainForm::BitBtn6Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &TZMainForm::BitBtn4Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TZMainForm::BitBtn1Click);
-    connect(BitBtn7, &QPushButton::clicked, this, &TZMainForm::BitBtn7Click);
-    connect(BitBtn10, &QPushButton::clicked, this, &TZMainForm::BitBtn10Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TZMainForm::BitBtn2Click);
-    connect(BitBtn9, &QPushButton::clicked, this, &TZMainForm::BitBtn9Click);
-    connect(BitBtn11, &QPushButton::clicked, this, &TZMainForm::BitBtn11Click);
-    connect(BitBtn8, &QPushButton::clicked, this, &TZMainForm::BitBtn8Click);
     // Every choice sorts, also that of the key already shown.
     connect(ComboBox1, &QComboBox::activated, this, &TZMainForm::ComboBox1Change);
 }
@@ -392,7 +393,7 @@ void TZMainForm::ShowPosition() {
                                     static_cast<std::size_t>(currentRow())));
 }
 
-void TZMainForm::SortList(int key) {
+void TZMainForm::SortList(SortKey key) {
     shenbao::SortList(model_->mutableRows(), key);
     model_->rowsChangedInPlace();
 }
@@ -437,9 +438,10 @@ void TZMainForm::StringGrid1MouseDown() {
     ShowPosition();
 }
 
+// The sort key list holds the keys in the order of kSortKeys.
 void TZMainForm::ComboBox1Change(int index) {
-    if (index >= 0 && index < kSortKeyCount) {
-        SortList(index);
+    if (index >= 0 && static_cast<std::size_t>(index) < kSortKeys.size()) {
+        SortList(kSortKeys[static_cast<std::size_t>(index)]);
     }
 }
 
@@ -618,6 +620,13 @@ void TZMainForm::BitBtn8Click() {
 }
 void TZMainForm::N9Click() {
     close();
+}
+
+// ---- Help ------------------------------------------------------------------------
+
+void TZMainForm::N17Click() {
+    TGuideForm guide(dataDir_, this);
+    guide.exec();
 }
 
 void TZMainForm::N20Click() {

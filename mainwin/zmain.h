@@ -2,14 +2,12 @@
 
 // The main window: menus, the tool row, the project list with its status
 // line, the two overlay panels (query/query_panel, exchange/progress_panel),
-// start-up and shutdown. The commands of each subsystem are implemented
-// beside it:
-//   mainwin/zmain.cpp            frame, list, navigation, sorting, start-up, close
-//   mainwin/zmain_projects.cpp   add, modify, view, delete, refresh, all projects
-//   query/zmain_query.cpp        the eight query commands on the query panel
-//   output/zmain_listing.cpp     the text listing
-//   output/zmain_print.cpp       the printed project list
-//   exchange/zmain_exchange.cpp  export and import on the progress panel, paths, clearing
+// start-up and shutdown. Its code is all in mainwin/:
+//   zmain.cpp            frame, list, navigation, sorting, start-up, close, help
+//   zmain_projects.cpp   add, modify, view, delete, refresh, all projects
+//   zmain_query.cpp      the query panel and the eight query commands
+//   zmain_output.cpp     the printed project list, the text listing, the summary
+//   zmain_exchange.cpp   export and import on the progress panel, paths, clearing
 
 #include <QMainWindow>
 #include <QString>
@@ -59,8 +57,8 @@ class TZMainForm : public QMainWindow {
     void LoadProjectRow(const std::string& id, int r);
     // Writes the status line from the list's state.
     void ShowPosition();
-    // Sorts the list by key 0..8; the status line is left as it is.
-    void SortList(int key);
+    // Sorts the list by `key`; the status line is left as it is.
+    void SortList(SortKey key);
     // Start-up without the splash: open the store (OpenStore), tidy up after
     // a run that was killed, reload and sort by project ID. Shows an I/O
     // error in the standard box.
@@ -86,15 +84,15 @@ class TZMainForm : public QMainWindow {
     // one box, and forgets them. Nothing when there were none.
     void ReportDamagedEntries();
 
-    // ---- Query (query/zmain_query.cpp) ------------------------------------------
+    // ---- Query (zmain_query.cpp) ----------------------------------------------
     void ShowQueryPanel();
     void HideQueryPanel();
     // Reloads the list and keeps the rows whose cell in `column` matches.
     // `low` and `high` are GBK; `high` is empty for the text criteria.
     // Throws IoError when the reload fails.
-    void RunQuery(int column, const std::string& low, const std::string& high);
+    void RunQuery(ListColumn column, const std::string& low, const std::string& high);
 
-    // ---- Exchange (exchange/zmain_exchange.cpp) ---------------------------------
+    // ---- Exchange (zmain_exchange.cpp) ----------------------------------------
     void ShowProgressPanel();
     void HideProgressPanel();
     // Runs one export or import on the progress panel: `run` writes its log
@@ -146,7 +144,7 @@ class TZMainForm : public QMainWindow {
     // Menu "报表(&3)".
     void N11Click();
     void N16Click();
-    void NSummaryClick();  // output/zmain_summary.cpp
+    void NSummaryClick();
     // Menu "设置(&4)".
     void N18Click();
     void N19Click();
@@ -154,17 +152,11 @@ class TZMainForm : public QMainWindow {
     // Menu "帮助(&5)".
     void N17Click();
     void N20Click();
-    // Query panel buttons and Enter in its first field.
-    void Button1Click();
-    void Button2Click();
-    void Edit1KeyDown(int key);
-    // Progress panel button.
-    void Button3Click();
 
   private slots:
     // The query panel confirmed a criterion: the query runs, and the panel
     // closes unless the query failed.
-    void QueryConfirmed(int column, const std::string& low, const std::string& high);
+    void QueryConfirmed(ListColumn column, const std::string& low, const std::string& high);
 
   protected:
     void setVisible(bool visible) override;
@@ -175,8 +167,8 @@ class TZMainForm : public QMainWindow {
     void BuildMenus();
     void BuildToolRow();
     void BuildListArea();
-    void BuildQueryPanel();     // query/zmain_query.cpp
-    void BuildProgressPanel();  // exchange/zmain_exchange.cpp
+    void BuildQueryPanel();     // zmain_query.cpp
+    void BuildProgressPanel();  // zmain_exchange.cpp
     void RunStartUp();
     bool FormCloseQuery();
     void ApplyColumnWidths();
@@ -193,7 +185,7 @@ class TZMainForm : public QMainWindow {
     // Centres `panel` over the grid (integer division, in the grid's parent).
     void CentreOverGrid(QWidget* panel);
     // Sets up the query panel for one criterion and opens it.
-    void OpenQuery(int column, int editWidth, bool range, const QString& prompt);
+    void OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt);
 
     // Says why the index cannot be written now and returns false when the
     // list did not load whole from the store; true when it did.

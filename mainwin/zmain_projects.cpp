@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "editor/zpinfo.h"
+#include "gui/dialogs.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/text.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/index_file.h"
@@ -24,7 +24,7 @@ namespace {
 // Opens a fresh editor for `id` and waits until it is closed.
 void RunEditor(TZMainForm* form, const std::string& id, EditorMode mode) {
     TZPInfoForm editor(form->dataDir(), form);
-    editor.Prepare(FromGbk(id), mode);
+    editor.Prepare(id, mode);
     editor.exec();
 }
 

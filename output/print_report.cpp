@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/gui/fonts.h"
+#include "gui/fonts.h"
 
 namespace shenbao {
 

@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "output/print_report.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/text.h"
 #include "platform/io_error.h"
-#include "platform/gui/window.h"
 #include "report/preview.h"
 #include "report/printing.h"
 

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <filesystem>
 
-#include "output/print_feed.h"
+#include "core/print_feed.h"
 #include "report/report.h"
 
 class QPushButton;

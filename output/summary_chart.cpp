@@ -11,8 +11,8 @@
 #include <QValueAxis>
 #include <algorithm>
 
-#include "platform/gui/fonts.h"
-#include "platform/gui/text.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
 
 namespace shenbao {
 

@@ -8,7 +8,7 @@
 #include <QSizeF>
 #include <QString>
 
-#include "output/summary.h"
+#include "core/summary.h"
 
 class QChart;
 

@@ -17,14 +17,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/dialogs.h"
+#include "gui/fonts.h"
+#include "gui/look.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "output/printa.h"
 #include "output/summary_chart.h"
 #include "output/summary_report.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/look.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
 #include "report/preview.h"
 #include "report/printing.h"
 

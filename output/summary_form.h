@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "output/summary.h"
+#include "core/summary.h"
 #include "report/report.h"
 
 class QChartView;

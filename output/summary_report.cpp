@@ -4,9 +4,9 @@
 #include <array>
 #include <memory>
 
+#include "gui/text.h"
 #include "output/print_report.h"
 #include "output/summary_chart.h"
-#include "platform/gui/text.h"
 
 namespace shenbao {
 

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "output/summary.h"
+#include "core/summary.h"
 #include "report/report.h"
 
 namespace shenbao {

@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/gui/dialogs.h"
-#include "platform/gui/input_method.h"
-#include "platform/gui/text.h"
-#include "platform/gui/window.h"
-#include "query/query_filter.h"
+#include "core/query_filter.h"
+#include "gui/dialogs.h"
+#include "gui/input_method.h"
+#include "gui/text.h"
+#include "gui/window.h"
 #include "store/text.h"
 
 namespace shenbao {
@@ -47,18 +47,18 @@ TQueryPanel::TQueryPanel(QWidget* parent) : QFrame(parent) {
 
     Button1 = new QPushButton(QStringLiteral("确认"), this);
     Named(Button1, "Button1")->setGeometry(44, 120, 75, 25);
-    Button1->setProperty(kTagProperty, ListColumn::Id);
+    Button1->setProperty(kTagProperty, QVariant::fromValue(ListColumn::Id));
     auto* giveUp = new QPushButton(QStringLiteral("放弃"), this);
     Named(giveUp, "Button2")->setGeometry(170, 120, 75, 25);
     connect(Button1, &QPushButton::clicked, this, &TQueryPanel::Button1Click);
     connect(giveUp, &QPushButton::clicked, this, &TQueryPanel::Button2Click);
 }
 
-void TQueryPanel::Prepare(int column, int editWidth, bool range, const QString& prompt) {
+void TQueryPanel::Prepare(ListColumn column, int editWidth, bool range, const QString& prompt) {
     Edit1->resize(editWidth, Edit1->height());
     Label3->setHidden(!range);
     Edit2->setHidden(!range);
-    Button1->setProperty(kTagProperty, column);
+    Button1->setProperty(kTagProperty, QVariant::fromValue(column));
     Label2->setText(prompt);
     Label2->adjustSize();
 }
@@ -79,7 +79,7 @@ void TQueryPanel::Button1Click() {
         emit closeRequested();
         return;
     }
-    const int column = Button1->property(kTagProperty).toInt();
+    const auto column = Button1->property(kTagProperty).value<ListColumn>();
     const std::string low = ToGbk(Edit1->text());
     const std::string high = IsRangeColumn(column) ? ToGbk(Edit2->text()) : std::string();
     emit confirmed(column, low, high);

@@ -7,6 +7,8 @@
 #include <QFrame>
 #include <string>
 
+#include "core/project_rows.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,7 +23,7 @@ class TQueryPanel : public QFrame {
     // Sets the panel up for the criterion in list column `column`: the first
     // field `editWidth` pixels wide, the second one shown for a range, and
     // the prompt.
-    void Prepare(int column, int editWidth, bool range, const QString& prompt);
+    void Prepare(ListColumn column, int editWidth, bool range, const QString& prompt);
     // Empties both fields, shows the panel on top and puts the caret into
     // the first field.
     void Open();
@@ -38,7 +40,7 @@ class TQueryPanel : public QFrame {
   signals:
     // The criterion to query for: the list column and the bounds typed
     // (GBK; `high` empty for the text criteria). The panel stays open.
-    void confirmed(int column, const std::string& low, const std::string& high);
+    void confirmed(ListColumn column, const std::string& low, const std::string& high);
     // The panel is to close without a query.
     void closeRequested();
 

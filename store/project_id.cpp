@@ -96,16 +96,6 @@ std::string GenerateProjectId() {
     return MakeProjectId(draws);
 }
 
-std::string ListedText(std::string_view header, const std::vector<std::string>& ids) {
-    std::string listed(header);
-    listed.append("\r\n");
-    for (const std::string& id : ids) {
-        listed.append(id);
-        listed.append("\r\n");
-    }
-    return listed;
-}
-
 std::optional<std::string> NewProjectId(std::string_view listed) {
     for (int attempt = 1; attempt <= kNewIdAttempts; ++attempt) {
         std::string candidate = GenerateProjectId();

@@ -45,10 +45,6 @@ std::string MakeProjectId(const std::array<int, 5>& draws);
 // Draws five integers below 32 and returns MakeProjectId of them.
 std::string GenerateProjectId();
 
-// The text NewProjectId tests candidates against: the list's first column,
-// header cell included, each cell followed by CR LF.
-std::string ListedText(std::string_view header, const std::vector<std::string>& ids);
-
 // A candidate that occurs nowhere in `listed` as a substring, or nothing after
 // kNewIdAttempts rejected candidates.
 std::optional<std::string> NewProjectId(std::string_view listed);

@@ -9,8 +9,8 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "mainwin/app_icon.h"
-#include "platform/gui/fonts.h"
+#include "gui/app_icon.h"
+#include "gui/fonts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -26,20 +26,20 @@
 #include <cstdio>
 #include <functional>
 
+#include "core/print_feed.h"
+#include "core/summary.h"
 #include "editor/zpinfo.h"
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
 #include "mainwin/first.h"
 #include "mainwin/guide.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "output/print_feed.h"
 #include "output/print_report.h"
 #include "output/printa.h"
-#include "output/summary.h"
 #include "output/summary_form.h"
-#include "platform/gui/fonts.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "report/render.h"
 
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     form.N12Click();
     Type(form.findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("水稻"));
     Save(&form, "query-panel");
-    form.Button1Click();
+    form.findChild<QAbstractButton*>(QStringLiteral("Button1"))->click();
     Save(&form, "query-result");
     form.BitBtn11Click();
 
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     {
         const std::string id = form.listModel()->row(0)[ListColumn::Id];
         TZPInfoForm editor(data);
-        editor.Prepare(FromGbk(id), EditorMode::Modify);
+        editor.Prepare(id, EditorMode::Modify);
         editor.show();
         auto* tabs = editor.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         const char* names[] = {"editor-tab1", "editor-tab2", "editor-tab3", "editor-tab4"};
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     {
         const std::string id = form.listModel()->row(0)[ListColumn::Id];
         TZPInfoForm viewer(data);
-        viewer.Prepare(FromGbk(id), EditorMode::View);
+        viewer.Prepare(id, EditorMode::View);
         viewer.show();
         Save(&viewer, "editor-view");
     }
@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     platform::WriteFileAtomically(data / "_DataOut.zzj", exchange.string() + "\r\n");
     form.ExportProjects(true, QString());
     Save(&form, "export-panel");
-    form.Button3Click();
+    form.findChild<QAbstractButton*>(QStringLiteral("Button3"))->click();
 
     {
         TGetPathForm dialog(data);

@@ -13,19 +13,25 @@
 #include <string>
 
 #include "editor/zpinfo.h"
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "tests/support/modal.h"
 #include "tests/support/temp_store.h"
 #include "tests/support/widgets.h"
 
 namespace shenbao::testing {
 
+// A temporary store with the code table the program ships, which every
+// opening of the editor reads.
+struct EditorStore : TempStore {
+    EditorStore() { InstallCodeTable(); }
+};
+
 // Shows a fresh editor for `id` (no modal loop). Message boxes of the opening
 // are answered by `answerer`, which must be set up before.
-inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const QString& id,
-                                               const QString& state, const QString& mode) {
+inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const std::string& id,
+                                               EditorMode mode) {
     auto form = std::make_unique<TZPInfoForm>(store.dir());
-    form->Prepare(id, state, mode);
+    form->Prepare(id, mode);
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     return form;

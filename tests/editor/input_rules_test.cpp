@@ -17,8 +17,7 @@ namespace {
 class EditorRules : public ::testing::Test {
   protected:
     void SetUp() override {
-        store_.InstallCodeTable();
-        form_ = ShowEditor(store_, QStringLiteral("AB12CD34"), "new", "edit");
+        form_ = ShowEditor(store_, "AB12CD34", EditorMode::Add);
         form_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
     }
@@ -43,7 +42,7 @@ class EditorRules : public ::testing::Test {
         return now != nullptr ? now->objectName() : QString();
     }
 
-    TempStore store_;
+    EditorStore store_;
     ModalAnswerer answerer_;
     std::unique_ptr<TZPInfoForm> form_;
 };
@@ -146,18 +145,17 @@ TEST_F(EditorRules, TheCounterFollowsTheResearchContent) {
 }
 
 TEST(EditorCounter, AStoredContentIsCountedWhenOpenedAndAnEmptyOneIsNot) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     TProjectRecord record;
     record.Fields[Field::ResearchContent] = Gbk("三个字");
     store.AddProject("AB12CD34", record);
     store.AddProject("EMPTY001", TProjectRecord());
 
     ModalAnswerer answerer;
-    auto counted = ShowEditor(store, QStringLiteral("AB12CD34"), "old", "read");
+    auto counted = ShowEditor(store, "AB12CD34", EditorMode::View);
     EXPECT_EQ(Find<QLabel>(counted.get(), "Panel6")->text(),
               QStringLiteral("您已经输入了约3个汉字"));
-    auto empty = ShowEditor(store, QStringLiteral("EMPTY001"), "old", "edit");
+    auto empty = ShowEditor(store, "EMPTY001", EditorMode::Modify);
     EXPECT_EQ(Find<QLabel>(empty.get(), "Panel6")->text(), QStringLiteral("您输入了0个汉字"));
 }
 
@@ -259,7 +257,7 @@ TEST(EditorDepartments, WithoutADepartmentSectionNothingFollows) {
     TempStore store;
     store.Write(kCodeTableFileName, Gbk("~~~计划类别编码\r\n01 重点科技攻关计划\r\n"));
     ModalAnswerer answerer;
-    auto form = ShowEditor(store, QStringLiteral("AB12CD34"), "new", "edit");
+    auto form = ShowEditor(store, "AB12CD34", EditorMode::Add);
     QLineEdit* code = Edit(form.get(), "Edit13");
     QComboBox* name = Combo(form.get(), "ComboBox5");
     EXPECT_EQ(name->count(), 0);

@@ -9,9 +9,9 @@
 #include <functional>
 
 #include "editor/zpinfo.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/text.h"
 #include "tests/editor/editor_support.h"
 #include "tests/support/main_form.h"
 
@@ -77,8 +77,7 @@ bool IsProjectId(const QString& id) {
 // ---- Add ------------------------------------------------------------------------------
 
 TEST(AddCommand, OnAnEmptyStoreMakesRowOneAndOpensTheEditorForIt) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     ASSERT_EQ(form->projectCount(), 0);
@@ -112,8 +111,7 @@ TEST(AddCommand, OnAnEmptyStoreMakesRowOneAndOpensTheEditorForIt) {
 }
 
 TEST(AddCommand, LeavingTheEditorKeepsTheIdInTheIndexWithoutFiles) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     EditorSeen seen;
@@ -133,8 +131,7 @@ TEST(AddCommand, LeavingTheEditorKeepsTheIdInTheIndexWithoutFiles) {
 }
 
 TEST(AddCommand, AfterASortTheNewRowComesLastAndTheSortedOrderIsStored) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     FillStore(store, {"乙", "甲", "丙"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
@@ -179,8 +176,7 @@ TEST(AddCommand, NoUniqueIdGives408AndChangesNothing) {
 // ---- Modify and view ------------------------------------------------------------------
 
 TEST(ModifyCommand, EditsTheCurrentProjectAndShowsItsNewValues) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     FillStore(store, {"甲项目", "乙项目", "丙项目"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
@@ -205,8 +201,7 @@ TEST(ModifyCommand, EditsTheCurrentProjectAndShowsItsNewValues) {
 }
 
 TEST(ModifyCommand, AProjectWhoseFilesAreGoneShows405AndThenItsIdAlone) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     FillStore(store, {"甲项目", "乙项目"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
@@ -227,8 +222,7 @@ TEST(ModifyCommand, AProjectWhoseFilesAreGoneShows405AndThenItsIdAlone) {
 }
 
 TEST(ViewCommand, ShowsTheProjectWithNothingToSave) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     FillStore(store, {"甲项目", "乙项目"});
     const std::string mainBefore = store.Read("P0000001.zzj");
     ModalAnswerer answerer;
@@ -252,8 +246,7 @@ TEST(ViewCommand, ShowsTheProjectWithNothingToSave) {
 }
 
 TEST(ProjectCommands, DoNothingOnAnEmptyList) {
-    TempStore store;
-    store.InstallCodeTable();
+    EditorStore store;
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
     for (const char* name : {"BitBtn7", "BitBtn10", "BitBtn2"}) {

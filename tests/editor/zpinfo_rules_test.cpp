@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "tests/support/temp_store.h"
 
 namespace shenbao::testing {

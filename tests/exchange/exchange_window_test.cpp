@@ -18,9 +18,9 @@
 #include <functional>
 #include <set>
 
-#include "exchange/transfer.h"
+#include "core/transfer.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "store/store.h"
 #include "tests/support/main_form.h"
@@ -436,7 +436,7 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
 TEST_F(ExchangeCommands, ExportAfterAQueryTakesOnlyTheShownProjects) {
     WritePathSetting(store_.dir(), kExportPathFileName, out_.dir().string());
     Start();
-    form_->RunQuery(2, Gbk("科技"), "");
+    form_->RunQuery(ListColumn::ProjectName, Gbk("科技"), "");
     ASSERT_EQ(form_->projectCount(), 2);
     form_->N7Click();
     EXPECT_EQ(Label(), QStringLiteral("成功导出2个项目的数据"));

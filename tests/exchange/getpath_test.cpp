@@ -13,9 +13,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "core/transfer.h"
 #include "exchange/getpath.h"
-#include "exchange/transfer.h"
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 

@@ -23,9 +23,9 @@
 #include <set>
 #include <stdexcept>
 
-#include "exchange/transfer.h"
+#include "core/transfer.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "tests/support/main_form.h"
 

@@ -14,11 +14,11 @@
 #include <QTimer>
 
 #include "core/version.h"
+#include "gui/dialogs.h"
+#include "gui/text.h"
 #include "mainwin/first.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/text.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao::testing {
@@ -374,7 +374,7 @@ TEST(CloseSequence, NoKeepsEverythingAsItWas) {
     FillStore(store, {"乙", "甲"});
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    form->SortList(2);
+    form->SortList(SortKey::ProjectName);
     const std::string index = store.Read("vemra.zzj");
     answerer.No();
     Button(form.get(), "BitBtn8")->click();
@@ -391,7 +391,7 @@ TEST(CloseSequence, YesWritesTheStoredOrderNotTheSortedOrNarrowedOne) {
     store.Write("vemra.zzj", "  P0000001 \r\n\r\nP0000002\nP0000003");
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    form->SortList(2);
+    form->SortList(SortKey::ProjectName);
     form->listModel()->removeRowAt(0);  // as a narrowed list would be
     answerer.Yes();
     Trigger(form.get(), "N9");

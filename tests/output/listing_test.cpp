@@ -4,7 +4,6 @@
 #include <QComboBox>
 
 #include "mainwin/list_model.h"
-#include "output/listing.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao::testing {
@@ -13,15 +12,6 @@ namespace {
 const std::string kHeaderLine = Gbk("项目序号\t项目名称\t承担单位\t主管部门\t计划类别\t申请人\t省拨"
                                     "款(万元)\t申报时间\t项目领域\t") +
                                 "\r\n";
-
-TEST(Listing, TextHasNineFieldsAndNineTabsPerLine) {
-    EXPECT_EQ(ListingText({}), kHeaderLine);
-    ListRow row = {"IDNOTSHOWN", "1", Gbk("名称"), "unit", "", "", "", "3.5", "2001-07-16", "x"};
-    ListRow empty;
-    EXPECT_EQ(ListingText({row, empty}), kHeaderLine + "1\t" + Gbk("名称") +
-                                             "\tunit\t\t\t\t3.5\t2001-07-16\tx\t\r\n" +
-                                             "\t\t\t\t\t\t\t\t\t\r\n");
-}
 
 class ListingCommand : public ::testing::Test {
   protected:
@@ -45,7 +35,7 @@ class ListingCommand : public ::testing::Test {
 };
 
 TEST_F(ListingCommand, FollowsTheSortedListAndNamesTheFile) {
-    form->SortList(1);
+    form->SortList(SortKey::SerialNumber);
     WriteListing();
     const std::string text = store.Read("tarvok07.txt");
     // Exchanges left single blanks in the empty cells of the rows they moved;
@@ -62,7 +52,7 @@ TEST_F(ListingCommand, FollowsTheSortedListAndNamesTheFile) {
 }
 
 TEST_F(ListingCommand, AfterAQueryOnlyTheShownProjectsAndNothingAppended) {
-    form->RunQuery(2, Gbk("甲"), "");
+    form->RunQuery(ListColumn::ProjectName, Gbk("甲"), "");
     WriteListing();
     WriteListing();
     EXPECT_EQ(store.Read("tarvok07.txt"),

@@ -1,5 +1,6 @@
 // The print command of the main window and the report window TPrintAForm:
-// the feed it writes, the window, preview, printing and the PDF fallback.
+// the feed it writes, the window, preview, printing and the PDF fallback, and
+// the layout of the printed project list.
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,12 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "core/print_feed.h"
+#include "gui/fonts.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "output/print_feed.h"
+#include "output/print_report.h"
 #include "output/printa.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "report/preview.h"
 #include "report/printing.h"
@@ -107,7 +110,7 @@ class PrintCommand : public ::testing::Test {
 };
 
 TEST_F(PrintCommand, TheFeedFollowsTheSortedListAndTheWindowReadsIt) {
-    form->SortList(1);
+    form->SortList(SortKey::SerialNumber);
     std::size_t lines = 0;
     answerer.Then(OnReportWindow([&](TPrintAForm* window) {
         lines = window->feed().lineCount();
@@ -123,7 +126,7 @@ TEST_F(PrintCommand, TheFeedFollowsTheSortedListAndTheWindowReadsIt) {
 }
 
 TEST_F(PrintCommand, AfterAQueryOnlyTheShownProjectsAreFed) {
-    form->RunQuery(3, Gbk("丙"), "");
+    form->RunQuery(ListColumn::UnitName, Gbk("丙"), "");
     answerer.Then(OnReportWindow([](TPrintAForm*) {}));
     Print();
     EXPECT_EQ(store.Read("tarvok07.zzj"), FeedLine("3", "丙项目", "丙单位", "5") + kClosingLine);
@@ -141,7 +144,7 @@ TEST_F(PrintCommand, AFeedThatCannotBeWrittenOpensNoWindow) {
 }
 
 TEST_F(PrintCommand, WithoutAPrinterTheListBecomesAPdfBesideTheProgram) {
-    form->SortList(1);
+    form->SortList(SortKey::SerialNumber);
     answerer.Then(OnReportWindow([](TPrintAForm* window) {
         QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton);
         QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton);
@@ -337,6 +340,166 @@ TEST(PrintAForm, AFeedFailingPartWayKeepsTheWholeLinesReadBeforeTheFailure) {
     ASSERT_GT(kept.size(), 1000u);
     ASSERT_LT(kept.size(), all.size());
     EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin()));
+}
+
+// ---- The printed project list laid out from a feed ----------------------------------
+
+// Project n of a shown list; the name and the organisation may be given.
+ListRow Project(int n, const std::string& name = {}, const std::string& unit = {}) {
+    ListRow row;
+    row.fill(Gbk("短"));  // a short text in every other cell
+    row[ListColumn::SerialNumber] = std::to_string(n);
+    row[ListColumn::ProjectName] = name.empty() ? Gbk("项目") + std::to_string(n) : name;
+    row[ListColumn::UnitName] = unit.empty() ? Gbk("单位") : unit;
+    row[ListColumn::ApplicationDate] = "2001-07-16";
+    row[ListColumn::ProjectField] = Gbk("现代农业");
+    return row;
+}
+
+class ProjectListLayout : public ::testing::Test {
+  protected:
+    void SetUp() override { ExpectSongFace(SongPointFont(9)); }
+
+    report::ReportDocument LayOut(const std::vector<ListRow>& rows) {
+        feed = PrintFeedCursor(SplitLines(PrintFeedText(rows)));
+        return report::LayOutReport(ProjectListReport(), FeedSource(feed), printedAt);
+    }
+
+    static std::vector<ListRow> Projects(int count) {
+        std::vector<ListRow> rows;
+        for (int i = 1; i <= count; ++i) {
+            rows.push_back(Project(i));
+        }
+        return rows;
+    }
+
+    PrintFeedCursor feed;
+    const QDateTime printedAt{QDate(2001, 7, 16), QTime(9, 30, 15)};
+};
+
+// Short texts never wrap: every row is 5.56 mm high. Page 1 has 190 mm less
+// title (10.58), header (6.35) and footer (6.88): room for 29 rows; the
+// following pages 31.
+TEST_F(ProjectListLayout, KProjectsGiveKRowsInListOrderOverTheRightPages) {
+    struct Case {
+        int projects;
+        int pages;
+    };
+    for (const Case c :
+         {Case{0, 1}, Case{1, 1}, Case{29, 1}, Case{30, 2}, Case{60, 2}, Case{61, 3}}) {
+        SCOPED_TRACE(c.projects);
+        const report::ReportDocument document = LayOut(Projects(c.projects));
+        ASSERT_EQ(static_cast<int>(document.pages.size()), c.pages);
+        int next = 1;
+        for (const report::ReportPage& page : document.pages) {
+            SCOPED_TRACE(page.number);
+            const auto details = Bands(page, report::BandKind::Detail);
+            const std::size_t expected = page.number == 1 ? 29 : 31;
+            if (page.number < c.pages) {
+                EXPECT_EQ(details.size(), expected);
+            }
+            for (const report::PlacedBand* band : details) {
+                EXPECT_EQ(band->field(PrintDetailField(1))->shownText(), QString::number(next));
+                EXPECT_EQ(band->field(PrintDetailField(2))->shownText(),
+                          QStringLiteral("项目%1").arg(next));
+                EXPECT_DOUBLE_EQ(band->rect.height(), 5.56);
+                ++next;
+            }
+        }
+        EXPECT_EQ(next, c.projects + 1);
+    }
+}
+
+TEST_F(ProjectListLayout, TitleOnceCaptionsAndFooterOnEveryPageAtTheirPlaces) {
+    const report::ReportDocument document = LayOut(Projects(70));
+    ASSERT_EQ(document.pages.size(), 3u);
+    const QStringList captions = {QStringLiteral("序号"),     QStringLiteral("项目名称"),
+                                  QStringLiteral("承担单位"), QStringLiteral("主管部门"),
+                                  QStringLiteral("计划类别"), QStringLiteral("申请人"),
+                                  QStringLiteral("省拨款")};
+    for (const report::ReportPage& page : document.pages) {
+        SCOPED_TRACE(page.number);
+        const PageFrame frame = FrameBands(page);
+        ASSERT_TRUE(frame.header && frame.footer);
+        const report::PlacedBand& header = *frame.header;
+        EXPECT_DOUBLE_EQ(header.rect.top(), page.number == 1 ? 20.58 : 10.0);
+        EXPECT_DOUBLE_EQ(header.rect.height(), 6.35);
+        EXPECT_TRUE(header.ruleTop);
+        EXPECT_TRUE(header.ruleBottom);
+        for (int c = 1; c <= 7; ++c) {
+            const report::PlacedField* caption = header.field(PrintCaptionField(c));
+            ASSERT_NE(caption, nullptr);
+            EXPECT_EQ(caption->shownText(), captions[c - 1]);
+            EXPECT_DOUBLE_EQ(caption->box.top(), header.rect.top() + 0.53);
+            EXPECT_DOUBLE_EQ(caption->box.height(), 4.50);
+            EXPECT_EQ(caption->font.family(), QStringLiteral("宋体"));
+            EXPECT_EQ(caption->font.pointSize(), 9);
+        }
+        // Columns 6 and 7 sit differently in the header and the rows.
+        const report::PlacedBand& row = *Bands(page, report::BandKind::Detail)[0];
+        EXPECT_DOUBLE_EQ(header.field(PrintCaptionField(6))->box.left(), 10 + 245.00);
+        EXPECT_DOUBLE_EQ(row.field(PrintDetailField(6))->box.left(), 10 + 245.53);
+        EXPECT_DOUBLE_EQ(header.field(PrintCaptionField(7))->box.width(), 12.96);
+        EXPECT_DOUBLE_EQ(row.field(PrintDetailField(7))->box.width(), 13.49);
+        EXPECT_DOUBLE_EQ(row.field(PrintDetailField(3))->box.left(), 10 + 123.30);
+        EXPECT_DOUBLE_EQ(row.field(PrintDetailField(3))->box.width(), 60.59);
+        EXPECT_DOUBLE_EQ(row.field(PrintDetailField(2))->box.top(), row.rect.top() + 0.53);
+
+        const report::PlacedBand& footer = *frame.footer;
+        EXPECT_DOUBLE_EQ(footer.rect.top(), 200 - 6.88);
+        EXPECT_TRUE(footer.ruleTop);
+        EXPECT_FALSE(footer.ruleBottom);
+        const report::PlacedField* number = footer.field(PrintPageNumberField());
+        EXPECT_EQ(number->shownText(), QString::number(page.number));
+        EXPECT_DOUBLE_EQ(number->box.left(), 10 + 4.76);
+        EXPECT_DOUBLE_EQ(number->box.top(), footer.rect.top() + 1.59);
+        EXPECT_EQ(number->font.pointSize(), 9);
+        const report::PlacedField* moment = footer.field(PrintDateTimeField());
+        EXPECT_EQ(moment->shownText(), report::DateTimeText(printedAt));
+        EXPECT_DOUBLE_EQ(moment->box.left(), 10 + 225.95);
+        EXPECT_DOUBLE_EQ(moment->box.top(), footer.rect.top() + 1.06);
+        EXPECT_EQ(moment->font.pointSize(), 8);
+    }
+    const report::PlacedField* title =
+        Bands(document.pages[0], report::BandKind::Title)[0]->field(PrintTitleField());
+    EXPECT_EQ(title->shownText(), QStringLiteral("澄川省计划项目清单"));
+    EXPECT_EQ(title->font.pointSize(), 16);
+    EXPECT_FALSE(title->font.bold());
+    EXPECT_NEAR(title->box.center().x(), 148.5, 1e-9);
+    EXPECT_DOUBLE_EQ(title->box.top(), 10 + 2.12);
+}
+
+TEST_F(ProjectListLayout, OnlyTheOrganisationGrowsAndDateAndFieldAreNotPrinted) {
+    const std::string longUnit =
+        Gbk("澄川大学机械工程学院流体机械研究所暨省重点实验室联合研究中心");
+    const std::string longName =
+        Gbk("面向山区小水电站水轮机组的自适应控制与故障诊断关键技术研究及示范应用推广项目"
+            "（第二期）Research on Adaptive Control");
+    const report::ReportDocument document =
+        LayOut({Project(1, {}, longUnit), Project(2, longName), Project(3)});
+    const auto rows = Bands(document.pages[0], report::BandKind::Detail);
+    ASSERT_EQ(rows.size(), 3u);
+
+    const report::PlacedField* unit = rows[0]->field(PrintDetailField(3));
+    EXPECT_GE(unit->lines.size(), 2u);
+    EXPECT_EQ(unit->shownText(),
+              QStringLiteral("澄川大学机械工程学院流体机械研究所暨省重点实验室联合研究中心"));
+    EXPECT_GT(rows[0]->rect.height(), 5.56);
+    EXPECT_NEAR(rows[0]->rect.height(), 5.56 + unit->box.height() - 4.50, 1e-9);
+    for (int c : {1, 2, 4, 5, 6, 7}) {
+        EXPECT_DOUBLE_EQ(rows[0]->field(PrintDetailField(c))->box.height(), 4.50);
+    }
+
+    EXPECT_DOUBLE_EQ(rows[1]->rect.height(), 5.56);
+    EXPECT_EQ(rows[1]->field(PrintDetailField(2))->lines.size(), 1u);
+    EXPECT_DOUBLE_EQ(rows[2]->rect.top(), rows[1]->rect.bottom());
+
+    for (const report::PlacedBand* row : rows) {
+        for (const report::PlacedField& field : row->fields) {
+            EXPECT_NE(field.shownText(), QStringLiteral("2001-07-16"));
+            EXPECT_NE(field.shownText(), QStringLiteral("现代农业"));
+        }
+    }
 }
 
 }  // namespace

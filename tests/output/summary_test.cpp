@@ -18,12 +18,12 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "core/summary.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "output/summary.h"
 #include "output/summary_chart.h"
 #include "output/summary_form.h"
 #include "output/summary_report.h"
-#include "platform/gui/text.h"
 #include "platform/platform.h"
 #include "report/preview.h"
 #include "report/printing.h"
@@ -203,7 +203,7 @@ TEST(Summary, SumsMatchFiguresWorkedOutByHand) {
 
     // After a query only the shown projects count: no unfilled row, and the
     // total is that of the key projects.
-    form->RunQuery(5, Gbk("攻关"), "");
+    form->RunQuery(ListColumn::PlanCategory, Gbk("攻关"), "");
     ASSERT_EQ(form->projectCount(), 2);
     Row total = kKeyProjects;
     total[0] = "合计";
@@ -319,7 +319,7 @@ TEST(SummaryForm, OpensOverTheShownListRegroupsSortsAndCharts) {
     EXPECT_EQ(answerer.pending(), 0u);
 
     // Over a query's shown list it counts only those projects.
-    form->RunQuery(5, Gbk("星火"), "");
+    form->RunQuery(ListColumn::PlanCategory, Gbk("星火"), "");
     answerer.Then([](QWidget* window) {
         EXPECT_EQ(GridColumn(window, 0), (QStringList{"03 星火计划", "合计"}));
         window->close();

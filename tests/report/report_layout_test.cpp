@@ -3,7 +3,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 
-#include "platform/gui/fonts.h"
+#include "gui/fonts.h"
 #include "report/report.h"
 #include "tests/report/report_support.h"
 

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gui/fonts.h"
+#include "gui/fonts.h"
 #include "report/report.h"
 
 namespace shenbao::testing {

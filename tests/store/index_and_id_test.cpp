@@ -455,7 +455,7 @@ TEST(ProjectId, NewIdAvoidsListedIdsAndGivesUpAfterTheLastAttempt) {
     std::string first = GenerateProjectId();
     SeedRandom(99);
     // The first candidate is listed, so another one must come.
-    std::string listed = ListedText("HEADER", {"XXXXXXXX", first});
+    std::string listed = testing::ListedText("HEADER", {"XXXXXXXX", first});
     std::optional<std::string> fresh = NewProjectId(listed);
     ASSERT_TRUE(fresh);
     EXPECT_NE(*fresh, first);
@@ -463,7 +463,8 @@ TEST(ProjectId, NewIdAvoidsListedIdsAndGivesUpAfterTheLastAttempt) {
 
     // A candidate inside a longer cell counts as listed too.
     SeedRandom(99);
-    std::optional<std::string> again = NewProjectId(ListedText("H", {"pre" + first + "post"}));
+    std::optional<std::string> again =
+        NewProjectId(testing::ListedText("H", {"pre" + first + "post"}));
     ASSERT_TRUE(again);
     EXPECT_NE(*again, first);
 
@@ -474,12 +475,12 @@ TEST(ProjectId, NewIdAvoidsListedIdsAndGivesUpAfterTheLastAttempt) {
         next.push_back(GenerateProjectId());
     std::vector<std::string> first6000(next.begin(), next.begin() + kNewIdAttempts);
     SeedRandom(4242);
-    EXPECT_FALSE(NewProjectId(ListedText("H", first6000)).has_value());
+    EXPECT_FALSE(NewProjectId(testing::ListedText("H", first6000)).has_value());
 
     // With only the first 5999 listed, the 6000th candidate is taken when it
     // is not among them.
     std::vector<std::string> first5999(next.begin(), next.begin() + kNewIdAttempts - 1);
-    std::string listed5999 = ListedText("H", first5999);
+    std::string listed5999 = testing::ListedText("H", first5999);
     SeedRandom(4242);
     std::optional<std::string> last = NewProjectId(listed5999);
     if (listed5999.find(next[kNewIdAttempts - 1]) == std::string::npos) {

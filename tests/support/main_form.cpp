@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QTest>
 
+#include "gui/text.h"
 #include "mainwin/list_model.h"
-#include "platform/gui/text.h"
 
 namespace shenbao::testing {
 

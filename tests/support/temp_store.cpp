@@ -95,6 +95,16 @@ TProjectRecord SampleRecord(std::string_view name, std::string_view serial, std:
     return record;
 }
 
+std::string ListedText(std::string_view header, const std::vector<std::string>& ids) {
+    std::string listed(header);
+    listed.append("\r\n");
+    for (const std::string& id : ids) {
+        listed.append(id);
+        listed.append("\r\n");
+    }
+    return listed;
+}
+
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) {
         old_ = old;

@@ -58,6 +58,11 @@ std::filesystem::path ShippedCodeTable();
 // GBK bytes of a UTF-8 literal, for readable tests: Gbk("项目").
 std::string Gbk(std::string_view utf8);
 
+// A text NewProjectId tests candidates against, in the form the list's ID
+// column gives it (ListedIds): `header`, then every ID, each followed by
+// CR LF.
+std::string ListedText(std::string_view header, const std::vector<std::string>& ids);
+
 // A record whose list fields hold the given values (UTF-8 in, GBK stored).
 TProjectRecord SampleRecord(std::string_view name, std::string_view serial = "",
                             std::string_view unit = "", std::string_view funds = "",

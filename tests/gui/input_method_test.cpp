@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/gui/input_method.h"
+#include "gui/input_method.h"
 #include "tests/support/main_form.h"
 
 namespace shenbao::testing {

@@ -1,4 +1,4 @@
-#include "platform/gui/look.h"
+#include "gui/look.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/gui/window.h"
+#include "gui/window.h"
 
 namespace shenbao {
 

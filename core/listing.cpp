@@ -1,4 +1,4 @@
-#include "output/listing.h"
+#include "core/listing.h"
 
 #include "platform/platform.h"
 #include "store/text.h"
@@ -6,8 +6,9 @@
 namespace shenbao {
 
 void AppendTabbedLine(std::string& text, const ListRow& row) {
-    for (int c = ListColumn::SerialNumber; c < kListColumnCount; ++c) {
-        text.append(row[static_cast<std::size_t>(c)]);
+    // Every column after the project ID's.
+    for (std::size_t c = 1; c < row.size(); ++c) {
+        text.append(row[c]);
         text.push_back('\t');
     }
     text.append(kCrLf);

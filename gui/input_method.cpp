@@ -1,4 +1,4 @@
-#include "platform/gui/input_method.h"
+#include "gui/input_method.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "query/query_filter.h"
+#include "core/query_filter.h"
 
 #include "store/text.h"
 
@@ -8,13 +8,13 @@ namespace {
 
 // The prepared form of a criterion, so the bounds are read once per query.
 struct Criterion {
-    int column;
+    ListColumn column;
     std::string_view low;
     std::string_view high;
     double lowValue = 0;
     double highValue = 0;
 
-    Criterion(int c, std::string_view l, std::string_view h)
+    Criterion(ListColumn c, std::string_view l, std::string_view h)
         : column(c), low(Trim(l)), high(Trim(h)) {
         if (!high.empty() && column == ListColumn::FundsProvincial) {
             lowValue = ParseDecimal(low);
@@ -23,7 +23,7 @@ struct Criterion {
     }
 
     bool Matches(const ListRow& row) const {
-        std::string_view cell = Trim(row.at(static_cast<std::size_t>(column)));
+        std::string_view cell = Trim(row[column]);
         if (high.empty()) {
             return cell.find(low) != std::string_view::npos;
         }
@@ -37,12 +37,8 @@ struct Criterion {
 
 }  // namespace
 
-bool RowMatches(const ListRow& row, int column, std::string_view low, std::string_view high) {
-    return Criterion(column, low, high).Matches(row);
-}
-
-std::vector<ListRow> FilterRows(const std::vector<ListRow>& rows, int column, std::string_view low,
-                                std::string_view high) {
+std::vector<ListRow> FilterRows(const std::vector<ListRow>& rows, ListColumn column,
+                                std::string_view low, std::string_view high) {
     const Criterion criterion(column, low, high);
     std::vector<ListRow> matches;
     for (const ListRow& row : rows) {

@@ -1,4 +1,4 @@
-#include "platform/gui/fonts.h"
+#include "gui/fonts.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "output/print_feed.h"
+#include "core/print_feed.h"
 
-#include "output/listing.h"
+#include "core/listing.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/project_record.h"

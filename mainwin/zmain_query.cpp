@@ -1,11 +1,9 @@
 // The query panel of the main window and the eight query commands.
 
-#include <QPushButton>
-
+#include "core/query_filter.h"
+#include "gui/dialogs.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "query/query_filter.h"
 #include "query/query_panel.h"
 
 namespace shenbao {
@@ -27,7 +25,7 @@ void TZMainForm::HideQueryPanel() {
     SetCommandsAvailable(true);
 }
 
-void TZMainForm::OpenQuery(int column, int editWidth, bool range, const QString& prompt) {
+void TZMainForm::OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt) {
     queryPanel_->Prepare(column, editWidth, range, prompt);
     ShowQueryPanel();
 }
@@ -62,26 +60,15 @@ void TZMainForm::N71Click() {
     OpenQuery(ListColumn::FundsProvincial, 90, true, QStringLiteral("请输入您要查询的金额范围"));
 }
 
-void TZMainForm::Button1Click() {
-    queryPanel_->Button1Click();
-}
-
-void TZMainForm::Button2Click() {
-    queryPanel_->Button2Click();
-}
-
-void TZMainForm::Edit1KeyDown(int key) {
-    queryPanel_->Edit1KeyDown(key);
-}
-
-void TZMainForm::QueryConfirmed(int column, const std::string& low, const std::string& high) {
+void TZMainForm::QueryConfirmed(ListColumn column, const std::string& low,
+                                const std::string& high) {
     // A failing reload ends the command before the panel closes.
     if (RunGuarded([&] { RunQuery(column, low, high); })) {
         HideQueryPanel();
     }
 }
 
-void TZMainForm::RunQuery(int column, const std::string& low, const std::string& high) {
+void TZMainForm::RunQuery(ListColumn column, const std::string& low, const std::string& high) {
     ShowQueryButtons(true);
     ReloadList();
     std::vector<ListRow> matches = FilterRows(model_->rows(), column, low, high);

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 namespace shenbao {
 

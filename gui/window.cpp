@@ -1,4 +1,4 @@
-#include "platform/gui/window.h"
+#include "gui/window.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <exception>
 
-#include "platform/gui/dialogs.h"
+#include "gui/dialogs.h"
 #include "platform/io_error.h"
 
 namespace shenbao {

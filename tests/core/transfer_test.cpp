@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <set>
 
-#include "exchange/transfer.h"
+#include "core/transfer.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"
 #include "store/store.h"

@@ -1,4 +1,4 @@
-#include "exchange/transfer.h"
+#include "core/transfer.h"
 
 #include <cerrno>
 #include <optional>

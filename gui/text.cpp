@@ -1,4 +1,4 @@
-#include "platform/gui/text.h"
+#include "gui/text.h"
 
 #include "platform/gbk.h"
 

@@ -1,14 +1,14 @@
 // Export, import, the exchange path dialogs and clearing the store, as
 // commands of the main window, with the progress panel they share.
 
+#include "core/transfer.h"
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
 #include "exchange/progress_panel.h"
-#include "exchange/transfer.h"
+#include "gui/dialogs.h"
+#include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/text.h"
 
 namespace shenbao {
 
@@ -51,10 +51,6 @@ void TZMainForm::ShowProgressPanel() {
 void TZMainForm::HideProgressPanel() {
     progressPanel_->hide();
     SetCommandsAvailable(true);
-}
-
-void TZMainForm::Button3Click() {
-    progressPanel_->Button3Click();
 }
 
 void TZMainForm::RunOnProgressPanel(const QString& doneText,

@@ -1,11 +1,11 @@
-#include "platform/gui/dialogs.h"
+#include "gui/dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QStringList>
 #include <new>
 
-#include "platform/gui/text.h"
+#include "gui/text.h"
 #include "platform/io_error.h"
 
 namespace shenbao {

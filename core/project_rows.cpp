@@ -1,4 +1,4 @@
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -55,7 +55,7 @@ ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
     if (std::optional<std::array<std::string, kFieldCount>> fields =
             ReadListedFields(listing, id, damaged)) {
         for (std::size_t c = 0; c < kListFields.size(); ++c) {
-            row[ListColumn::SerialNumber + c] = std::move((*fields)[kListFields[c]]);
+            row[c + 1] = std::move((*fields)[kListFields[c]]);
         }
     }
     return row;
@@ -128,15 +128,15 @@ std::string ListedIds(const std::vector<ListRow>& rows) {
     return listed;
 }
 
-int SortColumn(int key) {
-    static constexpr std::array<int, kSortKeyCount> columns = {
+ListColumn SortColumn(SortKey key) {
+    static constexpr std::array<ListColumn, kSortKeys.size()> columns = {
         ListColumn::Id,        ListColumn::SerialNumber,    ListColumn::ProjectName,
         ListColumn::UnitName,  ListColumn::DepartmentName,  ListColumn::PlanCategory,
         ListColumn::Applicant, ListColumn::FundsProvincial, ListColumn::ProjectField};
     return columns.at(static_cast<std::size_t>(key));
 }
 
-bool SortIsNumeric(int key) {
+bool SortIsNumeric(SortKey key) {
     return key == SortKey::SerialNumber || key == SortKey::FundsProvincial;
 }
 
@@ -270,7 +270,7 @@ void NormaliseRow(ListRow& row) {
     PutPieces(row, SplitAtLineBreaks(Trim(text)));
 }
 
-void SortList(std::vector<ListRow>& rows, int key) {
+void SortList(std::vector<ListRow>& rows, SortKey key) {
     for (ListRow& row : rows) {
         NormaliseRow(row);
     }

@@ -1,9 +1,9 @@
-#include "mainwin/app_icon.h"
+#include "gui/app_icon.h"
 
 #include <QPainter>
 #include <QPixmap>
 
-#include "platform/gui/fonts.h"
+#include "gui/fonts.h"
 
 namespace shenbao {
 

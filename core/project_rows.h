@@ -18,22 +18,31 @@
 namespace shenbao {
 
 inline constexpr int kListColumnCount = 10;
-using ListRow = std::array<std::string, kListColumnCount>;
 
-// Column numbers of the list: the project ID, then the nine record fields of
+// The columns of the list: the project ID, then the nine record fields of
 // the same names (kListFields).
-namespace ListColumn {
-inline constexpr int Id = 0;
-inline constexpr int SerialNumber = 1;
-inline constexpr int ProjectName = 2;
-inline constexpr int UnitName = 3;
-inline constexpr int DepartmentName = 4;
-inline constexpr int PlanCategory = 5;
-inline constexpr int Applicant = 6;
-inline constexpr int FundsProvincial = 7;
-inline constexpr int ApplicationDate = 8;
-inline constexpr int ProjectField = 9;
-}  // namespace ListColumn
+enum class ListColumn {
+    Id,
+    SerialNumber,
+    ProjectName,
+    UnitName,
+    DepartmentName,
+    PlanCategory,
+    Applicant,
+    FundsProvincial,
+    ApplicationDate,
+    ProjectField
+};
+
+// A row of the list: its ten cells (GBK) in column order, also reached by
+// their ListColumn.
+struct ListRow : std::array<std::string, kListColumnCount> {
+    using array::operator[];
+    std::string& operator[](ListColumn column) { return (*this)[static_cast<std::size_t>(column)]; }
+    const std::string& operator[](ListColumn column) const {
+        return (*this)[static_cast<std::size_t>(column)];
+    }
+};
 
 // Column titles of the list, GBK: 项目ID号, 项目序号, 项目名称, 承担单位,
 // 主管部门, 计划类别, 申请人, 省拨款(万元), 申报时间, 项目领域.
@@ -105,38 +114,39 @@ std::string ListedIds(const std::vector<ListRow>& rows);
 
 // ---- Sorting -----------------------------------------------------------------
 
-// The sort keys, in the order of the window's sort key list; each orders the
-// list column of its name (SortColumn). The application date has no key.
-namespace SortKey {
-enum : int {
-    Id,
-    SerialNumber,
-    ProjectName,
-    UnitName,
-    DepartmentName,
-    PlanCategory,
-    Applicant,
-    FundsProvincial,
-    ProjectField
+// The sort keys, in the order of the window's sort key list (kSortKeys);
+// each orders the list column of its name (SortColumn). The application
+// date has no key.
+enum class SortKey {
+    Id,               // 按项目ID号排序
+    SerialNumber,     // 按项目序号排序, as numbers
+    ProjectName,      // 按项目名称排序
+    UnitName,         // 按承担单位排序
+    DepartmentName,   // 按主管部门排序
+    PlanCategory,     // 按计划类别排序
+    Applicant,        // 按项目申请人排序
+    FundsProvincial,  // 按省拨款经费排序, as numbers
+    ProjectField      // 按项目领域排序
 };
-}  // namespace SortKey
-inline constexpr int kSortKeyCount = SortKey::ProjectField + 1;
+inline constexpr std::array<SortKey, 9> kSortKeys = {
+    SortKey::Id,        SortKey::SerialNumber,    SortKey::ProjectName,
+    SortKey::UnitName,  SortKey::DepartmentName,  SortKey::PlanCategory,
+    SortKey::Applicant, SortKey::FundsProvincial, SortKey::ProjectField};
 
-// The list column that sort key `key` orders (ListColumn), and whether it
-// compares numbers.
-int SortColumn(int key);
-bool SortIsNumeric(int key);
+// The list column that `key` orders, and whether it compares numbers.
+ListColumn SortColumn(SortKey key);
+bool SortIsNumeric(SortKey key);
 
 // Puts a row into the form the sort leaves it in: the row's cells joined,
 // each followed by CR LF, trimmed as a whole, split again at the line breaks
 // and written back from column 0; empty pieces become a single blank.
 void NormaliseRow(ListRow& row);
 
-// Orders `rows` ascending by sort key `key` (SortKey) with the exchange sort:
+// Orders `rows` ascending by sort key `key` with the exchange sort:
 // for i < j, rows i and j change places when the key of i is greater. Text
 // keys compare bytes; number keys compare the decimal value of the cell
 // (0 for anything that is not a number). Rows are normalised first, and an
 // exchange leaves every empty cell of both rows as a single blank.
-void SortList(std::vector<ListRow>& rows, int key);
+void SortList(std::vector<ListRow>& rows, SortKey key);
 
 }  // namespace shenbao

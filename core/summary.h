@@ -5,7 +5,7 @@
 // source): per group the number of projects and the exact sums of the seven
 // funds fields, with a total row, and its text file "tarvok08.txt".
 //
-// Plain C++ on GBK bytes; the window (summary_form.h) only shows it.
+// Plain C++ on GBK bytes; the window (output/summary_form.h) only shows it.
 
 #include <array>
 #include <cstddef>
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "mainwin/project_rows.h"
+#include "core/project_rows.h"
 #include "store/amount.h"
 #include "store/project_record.h"
 

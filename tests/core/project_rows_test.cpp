@@ -7,8 +7,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "core/project_rows.h"
 #include "core/row_sort.h"
-#include "mainwin/project_list.h"
 #include "platform/platform.h"
 #include "tests/support/temp_store.h"
 
@@ -54,7 +54,7 @@ TEST(ProjectListLoad, RowsFollowTheIndexAndShowIdsOfMissingFilesAlone) {
     EXPECT_EQ(rows[2][2], Gbk("第三个项目"));
 
     // Sorting and reloading bring the same rows back in index order.
-    SortList(rows, 2);
+    SortList(rows, SortKey::ProjectName);
     rows = ReloadList(store.dir());
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"BBBB0002", "CCCC0003", "AAAA0001"}));
     EXPECT_EQ(rows[1], Row({"CCCC0003"}));
@@ -95,11 +95,11 @@ TEST(ProjectListLoad, MissingIndexGivesAnEmptyListAndAnEmptyFile) {
     EXPECT_EQ(store.Read("vemra.zzj"), "");
 }
 
-TEST(ProjectListLoad, HeaderAndStatusTexts) {
+// The status line's texts are checked where the user sees them, in the main
+// window's tests.
+TEST(ProjectListLoad, HeaderAndListedIds) {
     EXPECT_EQ(ListHeader()[0], Gbk("项目ID号"));
     EXPECT_EQ(ListHeader()[7], Gbk("省拨款(万元)"));
-    EXPECT_EQ(StatusText(5, 3), QStringLiteral("库中共有 5 个项目，当前为第 3 个"));
-    EXPECT_EQ(StatusText(0, 0), QStringLiteral("库中共有 0 个项目，当前为第 0 个"));
     EXPECT_EQ(ListedIds({Row({"A"}), Row({"B"})}), Gbk("项目ID号") + "\r\nA\r\nB\r\n");
 }
 
@@ -107,19 +107,19 @@ TEST(SortList, NumberKeysReadWholeNumbersAndCountOtherTextAsZero) {
     std::vector<ListRow> rows = {
         Row({"ID1", "", "", "", "", "", "", "12.5"}), Row({"ID2", "", "", "", "", "", "", ""}),
         Row({"ID3", "", "", "", "", "", "", "abc"}), Row({"ID4", "", "", "", "", "", "", "3"})};
-    SortList(rows, 7);
+    SortList(rows, SortKey::FundsProvincial);
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"ID2", "ID3", "ID4", "ID1"}));
 
     rows = {Row({"A", "10"}), Row({"B", "9"}), Row({"C", "9.5"}), Row({"D", "9."}),
             Row({"E", ".5"})};
-    SortList(rows, 1);
+    SortList(rows, SortKey::SerialNumber);
     EXPECT_EQ(Column(rows, 1), (std::vector<std::string>{"9.", ".5", "9", "9.5", "10"}));
 }
 
 TEST(SortList, TextKeysCompareBytes) {
     std::vector<ListRow> rows = {Row({"Z0000001"}), Row({"10000000"}), Row({"A0000001"}),
                                  Row({"90000000"})};
-    SortList(rows, 0);
+    SortList(rows, SortKey::Id);
     EXPECT_EQ(Column(rows, 0),
               (std::vector<std::string>{"10000000", "90000000", "A0000001", "Z0000001"}));
 
@@ -127,7 +127,7 @@ TEST(SortList, TextKeysCompareBytes) {
     // key they do not (checked above). Key 8 orders column 9, not column 8.
     rows = {Row({"A", "", "", "", "", "", "", "", "2001-01-01", "b"}),
             Row({"B", "", "", "", "", "", "", "", "2002-01-01", "a"})};
-    SortList(rows, 8);
+    SortList(rows, SortKey::ProjectField);
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"B", "A"}));
 }
 
@@ -135,7 +135,7 @@ TEST(SortList, EqualKeysAreNotKeptInOrder) {
     // Keys 2, 2', 1 in rows 1 to 3 end as 1, 2', 2.
     std::vector<ListRow> rows = {Row({"first", "", "2"}), Row({"second", "", "2"}),
                                  Row({"third", "", "1"})};
-    SortList(rows, 2);
+    SortList(rows, SortKey::ProjectName);
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"third", "second", "first"}));
 }
 
@@ -144,30 +144,30 @@ TEST(SortList, NormalisationAndTheSingleBlankOfEmptyCells) {
     // an empty cell before a filled one becomes a single blank, trailing
     // blanks of the last filled cell go, empty cells after it stay empty.
     std::vector<ListRow> rows = {Row({"  ID01", "", Gbk("名称  "), "", "unit  "})};
-    SortList(rows, 2);
+    SortList(rows, SortKey::ProjectName);
     EXPECT_EQ(rows[0], Row({"ID01", " ", Gbk("名称  "), " ", "unit"}));
 
     // An exchange turns every empty cell of both rows into a single blank.
     rows = {Row({"B", "", "y"}), Row({"A", "", "x"})};
-    SortList(rows, 0);
+    SortList(rows, SortKey::Id);
     EXPECT_EQ(rows[0], Row({"A", " ", "x", " ", " ", " ", " ", " ", " ", " "}));
     EXPECT_EQ(rows[1], Row({"B", " ", "y", " ", " ", " ", " ", " ", " ", " "}));
 
     // Rows that are never exchanged keep their empty trailing cells.
     rows = {Row({"A", "", "x"}), Row({"B", "", "y"})};
-    SortList(rows, 0);
+    SortList(rows, SortKey::Id);
     EXPECT_EQ(rows[0], Row({"A", " ", "x"}));
 
     std::vector<ListRow> none;
-    SortList(none, 3);
+    SortList(none, SortKey::UnitName);
     EXPECT_TRUE(none.empty());
 }
 
 TEST(SortList, BlankCellSortsBeforeTextAfterAnExchange) {
     // After exchanges, empty names hold " ", which sorts before any letter.
     std::vector<ListRow> rows = {Row({"C", "", "c"}), Row({"B", "", ""}), Row({"A", "", "a"})};
-    SortList(rows, 0);
-    SortList(rows, 2);
+    SortList(rows, SortKey::Id);
+    SortList(rows, SortKey::ProjectName);
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"B", "A", "C"}));
     EXPECT_EQ(rows[0][2], " ");
 }
@@ -175,7 +175,7 @@ TEST(SortList, BlankCellSortsBeforeTextAfterAnExchange) {
 // The sort done literally as described: every exchange carries both rows
 // through their text forms (cells joined with CR LF, split again, empty
 // pieces as single blanks), and text keys are read afresh for each comparison.
-void ReferenceSort(std::vector<ListRow>& rows, int key) {
+void ReferenceSort(std::vector<ListRow>& rows, SortKey key) {
     // First every row as written: its text form trimmed as a whole (bytes up
     // to 32 at both ends), cut at every line break (CR LF, CR or LF) and put
     // back from column 0 on, empty pieces as single blanks.
@@ -291,12 +291,13 @@ TEST(SortList, AgreesWithTheLiteralExchangeOfTextForms) {
                 for (std::size_t c = 0; c < filled; ++c)
                     row[c] = lists.cells[random() % lists.cells.size()];
             }
-            for (int key = 0; key < kSortKeyCount; ++key) {
+            for (SortKey key : kSortKeys) {
                 std::vector<ListRow> expected = rows;
                 std::vector<ListRow> actual = rows;
                 ReferenceSort(expected, key);
                 SortList(actual, key);
-                ASSERT_EQ(actual, expected) << lists.what << ", round " << round << ", key " << key
+                ASSERT_EQ(actual, expected) << lists.what << ", round " << round << ", key "
+                                            << static_cast<int>(key)
                                             << ", " << length << " rows";
             }
         }
@@ -316,13 +317,13 @@ TEST(SortList, AgreesWithTheLiteralExchangeOnLongChainsOfExchanges) {
                     Row({"ID" + std::to_string(r), std::to_string(value) + ".0",
                          r % 2 == 0 ? std::string() : "k" + std::to_string(1000 + value), "unit"});
             }
-            for (int key : {1, 2, 3}) {
+            for (SortKey key : {kSortKeys[1], kSortKeys[2], kSortKeys[3]}) {
                 std::vector<ListRow> expected = rows;
                 std::vector<ListRow> actual = rows;
                 ReferenceSort(expected, key);
                 SortList(actual, key);
                 ASSERT_EQ(actual, expected)
-                    << length << " rows, runs of " << run << ", key " << key;
+                    << length << " rows, runs of " << run << ", key " << static_cast<int>(key);
             }
         }
     }

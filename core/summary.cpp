@@ -1,4 +1,4 @@
-#include "output/summary.h"
+#include "core/summary.h"
 
 #include <algorithm>
 #include <unordered_map>
