@@ -50,7 +50,8 @@ std::vector<FormGroup> MakeGroups() {
     groups.push_back(
         {Gbk("经费"),
          {Pair(Item("申请经费（万元）", Field::FundsTotal), Item("国家拨款", Field::FundsNational)),
-          Pair(Item("省拨款", Field::FundsProvincial), Item(" 部门或 地方匹配", Field::FundsMatching)),
+          Pair(Item("省拨款", Field::FundsProvincial),
+               Item(" 部门或 地方匹配", Field::FundsMatching)),
           Pair(Item("贷款", Field::FundsLoan), Item("单位自筹", Field::FundsSelfRaised)),
           Pair(Item("其他", Field::FundsOther))}});
     groups.push_back(
@@ -142,8 +143,8 @@ std::string DepartmentValue(const std::vector<std::string>& table, const TProjec
     return shownCode + " " + shownName;
 }
 
-std::optional<std::uint32_t> FileChecksum(const std::filesystem::path& dataDir,
-                                          std::string_view id, std::string_view extension) {
+std::optional<std::uint32_t> FileChecksum(const std::filesystem::path& dataDir, std::string_view id,
+                                          std::string_view extension) {
     const std::optional<std::filesystem::path> path = FindProjectFile(dataDir, id, extension);
     if (!path) {
         return std::nullopt;
@@ -210,8 +211,8 @@ const std::string& UnsavedMark() {
 
 const std::array<std::string, kMemberCellCount>& MemberHeadings() {
     static const std::array<std::string, kMemberCellCount> headings = {
-        Gbk("姓名"), Gbk("性别"), Gbk("出生年月"), Gbk("学历"), Gbk("职务（职称）"),
-        Gbk("现工作单位")};
+        Gbk("姓名"), Gbk("性别"),         Gbk("出生年月"),
+        Gbk("学历"), Gbk("职务（职称）"), Gbk("现工作单位")};
     return headings;
 }
 

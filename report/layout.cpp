@@ -219,8 +219,8 @@ class Layouter {
 
         if (field.kind == FieldKind::Picture) {
             laid.box = QRectF(field.left, field.top, field.width, field.height);
-            laid.picture = field.data >= 0 && field.makePicture ? field.makePicture(rawText)
-                                                                : field.picture;
+            laid.picture =
+                field.data >= 0 && field.makePicture ? field.makePicture(rawText) : field.picture;
             return laid;
         }
         if (field.autoSize) {
@@ -453,8 +453,7 @@ class Paginator {
         contentOnPage_ = 0;
         headingPlaced_ = false;
         if (page_number() == 1 && definition_.title) {
-            Place(layouter_.LayOutBand(BandKind::Title, *definition_.title, sectionValues_, 1),
-                  -1);
+            Place(layouter_.LayOutBand(BandKind::Title, *definition_.title, sectionValues_, 1), -1);
         }
         if (definition_.columnHeader) {
             Place(layouter_.LayOutBand(BandKind::ColumnHeader, *definition_.columnHeader,
@@ -566,9 +565,7 @@ class Paginator {
         Place(band, -1);
     }
 
-    int page_number() const {
-        return section_.pages.empty() ? 1 : section_.pages.back().number;
-    }
+    int page_number() const { return section_.pages.empty() ? 1 : section_.pages.back().number; }
 
     double Room() const { return content_.bottom() - footerHeight_ - y_; }
 

@@ -213,7 +213,7 @@ struct PlacedBand {
     int band = -1;  // detail bands of a report with `bands`: the band's index
     // A table heading printed again on a page its table continues on.
     bool repeated = false;
-    QRectF rect;    // millimetres on the sheet
+    QRectF rect;  // millimetres on the sheet
     bool ruleTop = false;
     bool ruleBottom = false;
     std::vector<double> columnRules;  // millimetres from the sheet's left edge
@@ -223,9 +223,9 @@ struct PlacedBand {
 };
 
 struct ReportPage {
-    int number = 1;     // within its section
-    int pageCount = 1;  // pages of its section
-    int section = 0;    // from 0
+    int number = 1;        // within its section
+    int pageCount = 1;     // pages of its section
+    int section = 0;       // from 0
     QDateTime producedAt;  // what its date-and-time fields show
     std::vector<PlacedBand> bands;
 };
@@ -233,8 +233,8 @@ struct ReportPage {
 struct ReportDocument {
     PageSetup page;
     double ruleWidth = 0.2;
-    QDateTime printedAt;  // when the run started
-    int rowCount = 0;     // detail rows printed
+    QDateTime printedAt;   // when the run started
+    int rowCount = 0;      // detail rows printed
     int sectionCount = 0;  // sections begun (a run without sections has one)
     int pageCount = 0;     // pages of the whole run
     std::vector<ReportPage> pages;
