@@ -23,6 +23,7 @@
 #include "editor/member_grid.h"
 #include "editor/zpinfo_rules.h"
 #include "mainwin/app_icon.h"
+#include "output/application_form_report.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/fonts.h"
 #include "platform/gui/look.h"
@@ -306,8 +307,12 @@ void TZPInfoForm::BuildTopPanel() {
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(512, 5, 98, 25);
 
+    BitBtnApplicationForm = new QPushButton(QStringLiteral("打印申报表"), Panel1);
+    BitBtnApplicationForm->setObjectName(QStringLiteral("BitBtnApplicationForm"));
+    BitBtnApplicationForm->setGeometry(212, 5, 100, 25);
+
     // Enter belongs to the fields, never to a button of the dialog.
-    for (QPushButton* button : {BitBtn8, BitBtn10, BitBtn1}) {
+    for (QPushButton* button : {BitBtn8, BitBtn10, BitBtn1, BitBtnApplicationForm}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
@@ -522,6 +527,8 @@ void TZPInfoForm::ConnectRules() {
     connect(BitBtn8, &QPushButton::clicked, this, &TZPInfoForm::BitBtn8Click);
     connect(BitBtn10, &QPushButton::clicked, this, &TZPInfoForm::BitBtn10Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TZPInfoForm::BitBtn1Click);
+    connect(BitBtnApplicationForm, &QPushButton::clicked, this,
+            &TZPInfoForm::BitBtnApplicationFormClick);
 
     enterHandlers_ = {
         {Edit1, &TZPInfoForm::Edit1KeyDown},         {ComboBox1, &TZPInfoForm::ComboBox1KeyDown},
@@ -879,6 +886,14 @@ void TZPInfoForm::BitBtn10Click() {
 
 void TZPInfoForm::BitBtn1Click() {
     reject();
+}
+
+// The application form of what the fields hold, saved or not.
+void TZPInfoForm::BitBtnApplicationFormClick() {
+    StringGrid1->CommitOpenEditor();
+    RunGuarded(this, [this] {
+        ShowEditedApplicationForm(this, dataDir_, ToGbk(Edit29->text()), RecordFromControls());
+    });
 }
 
 // ---- Enter chains -------------------------------------------------------------------

@@ -148,6 +148,10 @@ void TZMainForm::BuildMenus() {
             &TZMainForm::N16Click);
     connect(AddEntry(N3, "NSummary", QStringLiteral("汇总统计(&3)")), &QAction::triggered, this,
             &TZMainForm::NSummaryClick);
+    connect(AddEntry(N3, "NApplicationForm", QStringLiteral("打印申报表(&4)")), &QAction::triggered,
+            this, &TZMainForm::NApplicationFormClick);
+    connect(AddEntry(N3, "NApplicationFormAll", QStringLiteral("打印全部显示项目的申报表(&5)")),
+            &QAction::triggered, this, &TZMainForm::NApplicationFormAllClick);
 
     N4 = bar->addMenu(QStringLiteral("设置(&4)"));
     N4->setObjectName(QStringLiteral("N4"));

@@ -9,6 +9,7 @@
 //   query/zmain_query.cpp        the eight query commands on the query panel
 //   output/zmain_listing.cpp     the text listing
 //   output/zmain_print.cpp       the printed project list
+//   output/zmain_application_form.cpp  the printed application forms
 //   exchange/zmain_exchange.cpp  export and import on the progress panel, paths, clearing
 
 #include <QMainWindow>
@@ -133,7 +134,9 @@ class TZMainForm : public QMainWindow {
     // Menu "报表(&3)".
     void N11Click();
     void N16Click();
-    void NSummaryClick();  // output/zmain_summary.cpp
+    void NSummaryClick();             // output/zmain_summary.cpp
+    void NApplicationFormClick();     // output/zmain_application_form.cpp
+    void NApplicationFormAllClick();  // output/zmain_application_form.cpp
     // Menu "设置(&4)".
     void N18Click();
     void N19Click();
