@@ -41,6 +41,7 @@ constexpr std::array<double, kMemberCellCount> kMemberWidths = {24, 12, 22, 22, 
 // around the symbol.
 constexpr double kQrSize = 28;
 constexpr double kQrLeft = kWidth - kQrSize;
+constexpr unsigned kUtf8Eci = 26;
 
 // The values of a form's section row: what the title and footer show.
 namespace SectionValue {
@@ -375,10 +376,20 @@ report::ReportSource ApplicationFormSource(const std::filesystem::path& dataDir,
 
 QPicture QrCodePicture(const QString& text) {
     const QByteArray bytes = text.toUtf8();
-    QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
-                                     reinterpret_cast<const unsigned char*>(bytes.constData()), 0,
-                                     QR_ECLEVEL_M);
+    // The ECI designator 26 says "UTF-8": without it readers guess, and some
+    // take a short Chinese text for Shift JIS.
     QPicture picture;
+    QRinput* input = QRinput_new2(0, QR_ECLEVEL_M);
+    if (input == nullptr) {
+        return picture;
+    }
+    QRcode* code = nullptr;
+    if (QRinput_appendECIheader(input, kUtf8Eci) == 0 &&
+        QRinput_append(input, QR_MODE_8, static_cast<int>(bytes.size()),
+                       reinterpret_cast<const unsigned char*>(bytes.constData())) == 0) {
+        code = QRcode_encodeInput(input);
+    }
+    QRinput_free(input);
     if (code == nullptr) {
         return picture;
     }
@@ -457,8 +468,9 @@ void ShowShownApplicationForms(QWidget* parent, const std::filesystem::path& dat
     for (const ListRow& row : rows) {
         ids.push_back(row[ListColumn::Id]);
     }
+    const std::size_t count = ids.size();
     PreviewApplicationForms(
-        parent, dataDir, ids.size(),
+        parent, dataDir, count,
         [dataDir, ids = std::move(ids)](std::size_t i) {
             return ReadApplicationForm(dataDir, ids[i]);
         },

@@ -62,7 +62,8 @@ report::ReportDefinition ApplicationFormReport();
 report::ReportSource ApplicationFormSource(const std::filesystem::path& dataDir, std::size_t count,
                                            std::function<ApplicationForm(std::size_t)> formAt);
 
-// The QR code of `text` (UTF-8 bytes, error correction level M) as a
+// The QR code of `text` (UTF-8 bytes marked as such by the ECI designator
+// 26, error correction level M) as a
 // drawing: the dark modules within a margin of two modules (the white around
 // the drawing completes the quiet zone), its bounding rectangle the whole.
 // Null when no QR code holds the text.
