@@ -70,6 +70,7 @@ TEST(EditorForm, LooksAsDesigned) {
     EXPECT_EQ(Button(form.get(), "BitBtn8")->toolTip(), QStringLiteral("保存当前所有的项目信息"));
     EXPECT_EQ(Button(form.get(), "BitBtn10")->text(), QStringLiteral("存盘并关闭"));
     EXPECT_EQ(Button(form.get(), "BitBtn1")->text(), QStringLiteral("放弃并关闭"));
+    EXPECT_EQ(Button(form.get(), "BitBtnApplicationForm")->text(), QStringLiteral("打印申报表"));
     EXPECT_FALSE(Find<QLabel>(form.get(), "Label2")->isVisible());
     EXPECT_FALSE(Find<QLabel>(form.get(), "Label4")->isVisible());
 
@@ -83,6 +84,7 @@ TEST(EditorForm, LooksAsDesigned) {
     // Controls on the tabs stand relative to their tab page.
     ExpectLayout(form.get(), {{"ZPInfoForm", -1, -1, 614, 425},
                               {"PageControl1", -1, 35},
+                              {"BitBtnApplicationForm", 212, 5, 100, 25},
                               {"Edit1", 128, 34, 447, 21},
                               {"ComboBox5", 174, 292},
                               {"Edit12", 516, 254},
