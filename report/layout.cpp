@@ -8,7 +8,9 @@
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <optional>
 
 #include "report/report.h"
 
@@ -39,7 +41,9 @@ struct LaidField {
     const Field* field = nullptr;
     QRectF box;  // millimetres from the band's top-left corner
     std::vector<LaidLine> lines;
-    QPicture picture;
+    // A picture made from the row's value (a QPicture is costly to make, so
+    // fields without one keep none).
+    std::optional<QPicture> picture;
 };
 
 struct LaidBand {
@@ -219,8 +223,9 @@ class Layouter {
 
         if (field.kind == FieldKind::Picture) {
             laid.box = QRectF(field.left, field.top, field.width, field.height);
-            laid.picture =
-                field.data >= 0 && field.makePicture ? field.makePicture(rawText) : field.picture;
+            if (field.data >= 0 && field.makePicture) {
+                laid.picture = field.makePicture(rawText);
+            }
             return laid;
         }
         if (field.autoSize) {
@@ -596,7 +601,7 @@ class Paginator {
             out.font = field.field->font;
             out.opaque = field.field->opaque;
             out.frame = field.field->frame;
-            out.picture = field.picture;
+            out.picture = field.picture ? *field.picture : field.field->picture;
             out.lines.reserve(field.lines.size());
             for (const LaidLine& line : field.lines) {
                 out.lines.push_back(line.line);
@@ -713,8 +718,8 @@ ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSour
     std::vector<ReportPage> pages;
     ReportDocument document = StreamReport(
         definition, source,
-        [&pages](const ReportDocument& section) {
-            pages.insert(pages.end(), section.pages.begin(), section.pages.end());
+        [&pages](ReportDocument& section) {
+            std::move(section.pages.begin(), section.pages.end(), std::back_inserter(pages));
             return true;
         },
         clock);

@@ -145,12 +145,12 @@ void ReportPreview::Paint(QPrinter* printer) {
     bool cancelled = false;
     error_ = nullptr;
     try {
-        document_ = StreamReport(definition_, source_, [&](const ReportDocument& section) {
+        document_ = StreamReport(definition_, source_, [&](ReportDocument& section) {
             for (int i = 0; i < static_cast<int>(section.pages.size()); ++i) {
                 renderer.Draw(section, i);
             }
             if (section.sectionCount <= 1) {
-                firstSection = section.pages;
+                firstSection = std::move(section.pages);
             }
             cancelled = progress && !progress->Show(section.sectionCount);
             return !cancelled;

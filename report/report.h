@@ -255,9 +255,10 @@ ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSour
                             const Clock& clock = {});
 
 // Receives the pages of a run, a section at a time: `section.pages` holds
-// the section's pages only, numbered out of their count; the other members
-// tell the run so far. Answering false stops the run.
-using SectionSink = std::function<bool(const ReportDocument& section)>;
+// the section's pages only, numbered out of their count (the receiver may
+// take them); the other members tell the run so far. Answering false stops
+// the run.
+using SectionSink = std::function<bool(ReportDocument& section)>;
 
 // Runs the report as LayOutReport does but keeps no page: each section's
 // pages go to `sink` once the section has ended (a run without sections is
