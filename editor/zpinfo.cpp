@@ -370,14 +370,20 @@ void TZPInfoForm::BuildTopPanel() {
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(512, 5, 98, 25);
 
+    BitBtnApplicationForm = new QPushButton(QStringLiteral("打印申报表"), panel);
+    BitBtnApplicationForm->setObjectName(QStringLiteral("BitBtnApplicationForm"));
+    BitBtnApplicationForm->setGeometry(212, 5, 100, 25);
+
     // Enter belongs to the fields, never to a button of the dialog.
-    for (QPushButton* button : {BitBtn8, BitBtn10, BitBtn1}) {
+    for (QPushButton* button : {BitBtn8, BitBtn10, BitBtn1, BitBtnApplicationForm}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
     connect(BitBtn8, &QPushButton::clicked, this, &TZPInfoForm::BitBtn8Click);
     connect(BitBtn10, &QPushButton::clicked, this, &TZPInfoForm::BitBtn10Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TZPInfoForm::BitBtn1Click);
+    connect(BitBtnApplicationForm, &QPushButton::clicked, this,
+            &TZPInfoForm::BitBtnApplicationFormClick);
 
     const auto [state, access] = EditorModeTexts(EditorMode::Add);
     Label2 = new QLabel(state, panel);

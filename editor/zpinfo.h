@@ -61,6 +61,8 @@ class TZPInfoForm : public QDialog {
     void BitBtn8Click();
     void BitBtn10Click();
     void BitBtn1Click();
+    // "打印申报表": the application form of the fields' values.
+    void BitBtnApplicationFormClick();
 
     // Enter in the member grid.
     void StringGrid1KeyDown(int key, Qt::KeyboardModifiers shift);
@@ -133,6 +135,7 @@ class TZPInfoForm : public QDialog {
     QPushButton* BitBtn8 = nullptr;
     QPushButton* BitBtn10 = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtnApplicationForm = nullptr;
     QLabel* Label2 = nullptr;  // record state
     QLabel* Label4 = nullptr;  // access mode
 

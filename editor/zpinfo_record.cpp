@@ -14,6 +14,7 @@
 
 #include "editor/member_grid.h"
 #include "editor/zpinfo.h"
+#include "output/application_form_report.h"
 #include "editor/zpinfo_rules.h"
 #include "gui/dialogs.h"
 #include "gui/look.h"
@@ -326,6 +327,14 @@ void TZPInfoForm::BitBtn10Click() {
 
 void TZPInfoForm::BitBtn1Click() {
     reject();
+}
+
+// The application form of what the fields hold, saved or not.
+void TZPInfoForm::BitBtnApplicationFormClick() {
+    StringGrid1->CommitOpenEditor();
+    RunGuarded(this, [this] {
+        ShowEditedApplicationForm(this, dataDir_, id_, RecordFromControls());
+    });
 }
 
 }  // namespace shenbao

@@ -81,6 +81,8 @@ constexpr MenuEntry kReportMenu[] = {
     {"N11", "打印项目清单(&1)", &TZMainForm::N11Click},
     {"N16", "输出至文本文件(&2)", &TZMainForm::N16Click},
     {"NSummary", "汇总统计(&3)", &TZMainForm::NSummaryClick},
+    {"NApplicationForm", "打印申报表(&4)", &TZMainForm::NApplicationFormClick},
+    {"NApplicationFormAll", "打印全部显示项目的申报表(&5)", &TZMainForm::NApplicationFormAllClick},
 };
 
 constexpr MenuEntry kSettingsMenu[] = {

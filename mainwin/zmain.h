@@ -6,7 +6,8 @@
 //   zmain.cpp            frame, list, navigation, sorting, start-up, close, help
 //   zmain_projects.cpp   add, modify, view, delete, refresh, all projects
 //   zmain_query.cpp      the query panel and the eight query commands
-//   zmain_output.cpp     the printed project list, the text listing, the summary
+//   zmain_output.cpp     the printed project list, the text listing, the summary,
+//                        the application forms
 //   zmain_exchange.cpp   export and import on the progress panel, paths, clearing
 
 #include <QMainWindow>
@@ -145,6 +146,8 @@ class TZMainForm : public QMainWindow {
     void N11Click();
     void N16Click();
     void NSummaryClick();
+    void NApplicationFormClick();
+    void NApplicationFormAllClick();
     // Menu "设置(&4)".
     void N18Click();
     void N19Click();

@@ -8,6 +8,7 @@
 #include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "output/application_form_report.h"
 #include "output/printa.h"
 #include "output/summary_form.h"
 
@@ -46,6 +47,17 @@ void TZMainForm::NSummaryClick() {
     }
     TSummaryForm form(dataDir_, std::move(projects), this);
     form.exec();
+}
+
+// The application form of the current project, and the forms of every shown
+// project in list order.
+void TZMainForm::NApplicationFormClick() {
+    RunGuarded(
+        [this] { ShowCurrentApplicationForm(this, dataDir_, model_->rows(), currentRow()); });
+}
+
+void TZMainForm::NApplicationFormAllClick() {
+    RunGuarded([this] { ShowShownApplicationForms(this, dataDir_, model_->rows()); });
 }
 
 }  // namespace shenbao

@@ -8,7 +8,9 @@
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <optional>
 
 #include "report/report.h"
 
@@ -39,11 +41,15 @@ struct LaidField {
     const Field* field = nullptr;
     QRectF box;  // millimetres from the band's top-left corner
     std::vector<LaidLine> lines;
+    // A picture made from the row's value (a QPicture is costly to make, so
+    // fields without one keep none).
+    std::optional<QPicture> picture;
 };
 
 struct LaidBand {
     BandKind kind = BandKind::Detail;
     const Band* band = nullptr;
+    int index = -1;  // in ReportDefinition::bands
     double height = 0;
     bool ruleTop = false;
     bool ruleBottom = false;
@@ -105,7 +111,7 @@ class Layouter {
     void SetPageTime(const QDateTime& moment) { dateTime_ = DateTimeText(moment); }
 
     LaidBand LayOutBand(BandKind kind, const Band& band, const std::vector<QString>& values,
-                        int pageNumber) {
+                        int pageNumber, int pageCount = 0) {
         LaidBand out;
         out.kind = kind;
         out.band = &band;
@@ -114,7 +120,7 @@ class Layouter {
         out.ruleBottom = band.ruleBottom;
         out.fields.reserve(band.fields.size());
         for (const Field& field : band.fields) {
-            LaidField laid = LayOutField(field, FieldText(field, values, pageNumber));
+            LaidField laid = LayOutField(field, FieldText(field, values, pageNumber, pageCount));
             if (field.grows) {
                 out.height = std::max(out.height, band.height + laid.box.height() - field.height);
             }
@@ -124,22 +130,27 @@ class Layouter {
     }
 
   private:
-    QString FieldText(const Field& field, const std::vector<QString>& values,
-                      int pageNumber) const {
+    QString FieldText(const Field& field, const std::vector<QString>& values, int pageNumber,
+                      int pageCount) const {
+        const auto value = [&]() -> QString {
+            if (field.data >= 0 && static_cast<std::size_t>(field.data) < values.size()) {
+                return values[static_cast<std::size_t>(field.data)];
+            }
+            return QString();
+        };
         switch (field.kind) {
             case FieldKind::Text:
                 return field.text;
             case FieldKind::Data:
-                if (field.data >= 0 && static_cast<std::size_t>(field.data) < values.size()) {
-                    return values[static_cast<std::size_t>(field.data)];
-                }
-                return QString();
+            case FieldKind::Picture:
+                return value();
             case FieldKind::PageNumber:
-                return QString::number(pageNumber);
+                if (field.text.isEmpty()) {
+                    return QString::number(pageNumber);
+                }
+                return field.text.arg(QString::number(pageNumber), QString::number(pageCount));
             case FieldKind::DateTime:
                 return dateTime_;
-            case FieldKind::Picture:
-                return QString();
         }
         return QString();
     }
@@ -212,6 +223,9 @@ class Layouter {
 
         if (field.kind == FieldKind::Picture) {
             laid.box = QRectF(field.left, field.top, field.width, field.height);
+            if (field.data >= 0 && field.makePicture) {
+                laid.picture = field.makePicture(rawText);
+            }
             return laid;
         }
         if (field.autoSize) {
@@ -287,13 +301,15 @@ class Layouter {
 // fits, the rest continues the growing fields' lines. Every growing field
 // with lines left gives the head at least one line, so cutting always ends.
 std::pair<LaidBand, std::optional<LaidBand>> CutBand(const LaidBand& band, double room) {
+    // A ruled row is ruled off at the page's foot and continues ruled.
+    const bool ruled = !band.band->columnRules.empty();
     LaidBand head = band;
     LaidBand rest = band;
     rest.fields.clear();
     rest.piece = band.piece + 1;
-    rest.ruleTop = false;
+    rest.ruleTop = ruled;
     rest.height = 0;
-    head.ruleBottom = false;
+    head.ruleBottom = ruled;
     head.height = std::min(band.height, std::max(room, 0.0));
 
     double headBottom = 0;
@@ -342,70 +358,204 @@ std::pair<LaidBand, std::optional<LaidBand>> CutBand(const LaidBand& band, doubl
 
 class Paginator {
   public:
-    Paginator(const ReportDefinition& definition, ReportDocument& document, Layouter& layouter,
-              const Clock& clock)
+    Paginator(const ReportDefinition& definition, Layouter& layouter, const Clock& clock,
+              ReportDocument& run, const SectionSink& sink)
         : definition_(definition),
-          document_(document),
           layouter_(layouter),
           clock_(clock),
+          run_(run),
+          sink_(sink),
           content_(definition.page.contentRect()) {
         footerHeight_ = definition.pageFooter ? definition.pageFooter->height : 0;
+        section_.page = run.page;
+        section_.ruleWidth = run.ruleWidth;
+    }
+
+    bool stopped() const { return stopped_; }
+
+    // Ends the section before (if any) and opens the first page of a new
+    // one, whose title, header and footer show `values`.
+    void BeginSection(const std::vector<QString>& values) {
+        if (pageOpen_) {
+            PlacePendingHeading();
+            EndSection();
+            if (stopped_) {
+                return;
+            }
+        }
+        sectionValues_ = values;
+        heading_.clear();
+        inHeading_ = false;
+        ++run_.sectionCount;
+        OpenPage();
+    }
+
+    void AddBand(const Band& band, int index, const std::vector<QString>& values, int row) {
+        EnsurePage();
+        LaidBand laid = Lay(band, index, values);
+        if (band.heading) {
+            if (!inHeading_) {
+                PlacePendingHeading();
+                heading_.clear();
+                headingShown_ = false;
+            }
+            inHeading_ = true;
+            heading_.push_back({std::move(laid), row});
+            headingPlaced_ = false;
+            return;
+        }
+        inHeading_ = false;
+        if (band.standalone) {
+            PlacePendingHeading();
+            heading_.clear();
+        }
+        PlaceRow(band, index, values, std::move(laid), row);
+    }
+
+    // After the last row: a heading left without rows, the summary, and the
+    // last section's pages.
+    void Finish() {
+        if (stopped_) {
+            return;
+        }
+        EnsurePage();
+        PlacePendingHeading();
+        if (definition_.summary) {
+            AddSummary(*definition_.summary);
+        }
+        EndSection();
+    }
+
+  private:
+    struct HeadingRow {
+        LaidBand band;
+        int row = -1;
+    };
+
+    LaidBand Lay(const Band& band, int index, const std::vector<QString>& values) {
+        LaidBand laid = layouter_.LayOutBand(BandKind::Detail, band, values, page_number());
+        laid.index = index;
+        return laid;
+    }
+
+    void EnsurePage() {
+        if (!pageOpen_) {
+            ++run_.sectionCount;
+            OpenPage();
+        }
     }
 
     void OpenPage() {
         ReportPage page;
-        page.number = static_cast<int>(document_.pages.size()) + 1;
+        page.number = static_cast<int>(section_.pages.size()) + 1;
+        page.section = run_.sectionCount - 1;
         page.producedAt = clock_();
         layouter_.SetPageTime(page.producedAt);
-        document_.pages.push_back(std::move(page));
+        section_.pages.push_back(std::move(page));
+        ++run_.pageCount;
+        pageOpen_ = true;
         y_ = content_.top();
-        rowsOnPage_ = 0;
-        const std::vector<QString> none;
+        contentOnPage_ = 0;
+        headingPlaced_ = false;
         if (page_number() == 1 && definition_.title) {
-            Place(layouter_.LayOutBand(BandKind::Title, *definition_.title, none, 1), -1);
+            Place(layouter_.LayOutBand(BandKind::Title, *definition_.title, sectionValues_, 1), -1);
         }
         if (definition_.columnHeader) {
-            Place(layouter_.LayOutBand(BandKind::ColumnHeader, *definition_.columnHeader, none,
-                                       page_number()),
+            Place(layouter_.LayOutBand(BandKind::ColumnHeader, *definition_.columnHeader,
+                                       sectionValues_, page_number()),
                   -1);
         }
     }
 
-    void ClosePage() {
-        if (!definition_.pageFooter) {
-            return;
+    // Numbers the section's pages out of their count, puts the footers on,
+    // and hands the pages on.
+    void EndSection() {
+        const int count = static_cast<int>(section_.pages.size());
+        for (ReportPage& page : section_.pages) {
+            page.pageCount = count;
+            if (definition_.pageFooter) {
+                layouter_.SetPageTime(page.producedAt);
+                const LaidBand footer =
+                    layouter_.LayOutBand(BandKind::PageFooter, *definition_.pageFooter,
+                                         sectionValues_, page.number, count);
+                PlaceOn(page, footer, content_.bottom() - footer.height, -1, false);
+            }
         }
-        const std::vector<QString> none;
-        LaidBand footer = layouter_.LayOutBand(BandKind::PageFooter, *definition_.pageFooter, none,
-                                               page_number());
-        y_ = content_.bottom() - footer.height;
-        Place(footer, -1);
+        section_.printedAt = run_.printedAt;
+        section_.rowCount = run_.rowCount;
+        section_.sectionCount = run_.sectionCount;
+        section_.pageCount = run_.pageCount;
+        if (sink_ && !sink_(section_)) {
+            stopped_ = true;
+        }
+        section_.pages.clear();
+        pageOpen_ = false;
     }
 
-    void AddRow(const std::vector<QString>& values, int row) {
-        const Band& detail = *definition_.detail;
-        LaidBand band = layouter_.LayOutBand(BandKind::Detail, detail, values, page_number());
+    void PlaceRow(const Band& band, int index, const std::vector<QString>& values, LaidBand laid,
+                  int row) {
         for (;;) {
-            const double room = Room();
-            if (band.height <= room + kEpsilon) {
-                Place(band, row);
+            const double room = Room() - (HeadingPending() ? HeadingHeight() : 0);
+            if (laid.height <= room + kEpsilon) {
+                PlaceContent(laid, row);
                 return;
             }
-            if (rowsOnPage_ > 0) {
-                ClosePage();
-                OpenPage();
-                if (band.piece == 0) {
-                    band = layouter_.LayOutBand(BandKind::Detail, detail, values, page_number());
+            if (band.breakable || contentOnPage_ == 0) {
+                auto [head, rest] = CutBand(laid, room);
+                if (contentOnPage_ == 0 || head.height <= room + kEpsilon) {
+                    PlaceContent(head, row);
+                    if (!rest) {
+                        return;
+                    }
+                    laid = std::move(*rest);
+                    OpenPage();
+                    continue;
                 }
-                continue;
             }
-            auto [head, rest] = CutBand(band, room);
-            Place(head, row);
-            if (!rest) {
-                return;
+            OpenPage();
+            if (laid.piece == 0) {
+                laid = Lay(band, index, values);
             }
-            band = std::move(*rest);
         }
+    }
+
+    void PlaceContent(const LaidBand& band, int row) {
+        PlaceHeadingIfPending();
+        Place(band, row);
+        ++contentOnPage_;
+    }
+
+    bool HeadingPending() const { return !heading_.empty() && !headingPlaced_; }
+
+    double HeadingHeight() const {
+        double height = 0;
+        for (const HeadingRow& heading : heading_) {
+            height += heading.band.height;
+        }
+        return height;
+    }
+
+    void PlaceHeadingIfPending() {
+        if (!HeadingPending()) {
+            return;
+        }
+        for (const HeadingRow& heading : heading_) {
+            PlaceOn(section_.pages.back(), heading.band, y_, heading.row, headingShown_);
+            y_ += heading.band.height;
+        }
+        headingPlaced_ = true;
+        headingShown_ = true;
+    }
+
+    // A heading whose table has no row is printed once, on its own.
+    void PlacePendingHeading() {
+        if (!HeadingPending() || headingShown_) {
+            return;
+        }
+        if (HeadingHeight() > Room() + kEpsilon && contentOnPage_ > 0) {
+            OpenPage();
+        }
+        PlaceHeadingIfPending();
     }
 
     // The summary after the last row: on this page when it fits below
@@ -413,70 +563,94 @@ class Paginator {
     void AddSummary(const Band& summary) {
         const std::vector<QString> none;
         LaidBand band = layouter_.LayOutBand(BandKind::Summary, summary, none, page_number());
-        if (band.height > Room() + kEpsilon && rowsOnPage_ > 0) {
-            ClosePage();
+        if (band.height > Room() + kEpsilon && contentOnPage_ > 0) {
             OpenPage();
             band = layouter_.LayOutBand(BandKind::Summary, summary, none, page_number());
         }
         Place(band, -1);
     }
 
-  private:
-    int page_number() const { return document_.pages.back().number; }
+    int page_number() const { return section_.pages.empty() ? 1 : section_.pages.back().number; }
 
     double Room() const { return content_.bottom() - footerHeight_ - y_; }
 
     void Place(const LaidBand& band, int row) {
+        PlaceOn(section_.pages.back(), band, y_, row, false);
+        y_ += band.height;
+    }
+
+    void PlaceOn(ReportPage& page, const LaidBand& band, double top, int row, bool repeated) {
         PlacedBand placed;
         placed.kind = band.kind;
         placed.row = row;
         placed.piece = band.piece;
-        placed.rect = QRectF(content_.left(), y_, content_.width(), band.height);
+        placed.band = band.index;
+        placed.repeated = repeated;
+        placed.rect = QRectF(content_.left(), top, content_.width(), band.height);
         placed.ruleTop = band.ruleTop;
         placed.ruleBottom = band.ruleBottom;
+        placed.columnRules.reserve(band.band->columnRules.size());
+        for (const double x : band.band->columnRules) {
+            placed.columnRules.push_back(content_.left() + x);
+        }
         placed.fields.reserve(band.fields.size());
         for (const LaidField& field : band.fields) {
             PlacedField out;
             out.name = field.field->name;
-            out.box = field.box.translated(content_.left(), y_);
+            out.box = field.box.translated(content_.left(), top);
             out.font = field.field->font;
             out.opaque = field.field->opaque;
-            out.picture = field.field->picture;
+            out.frame = field.field->frame;
+            out.picture = field.picture ? *field.picture : field.field->picture;
             out.lines.reserve(field.lines.size());
             for (const LaidLine& line : field.lines) {
                 out.lines.push_back(line.line);
             }
             placed.fields.push_back(std::move(out));
         }
-        document_.pages.back().bands.push_back(std::move(placed));
-        y_ += band.height;
-        if (band.kind == BandKind::Detail) {
-            ++rowsOnPage_;
-        }
+        page.bands.push_back(std::move(placed));
     }
 
     const ReportDefinition& definition_;
-    ReportDocument& document_;
     Layouter& layouter_;
     const Clock& clock_;
+    ReportDocument& run_;
+    const SectionSink& sink_;
     QRectF content_;
     double footerHeight_ = 0;
+
+    ReportDocument section_;  // the pages of the section being laid out
+    std::vector<QString> sectionValues_;
+    bool pageOpen_ = false;
+    bool stopped_ = false;
     double y_ = 0;
-    int rowsOnPage_ = 0;
+    int contentOnPage_ = 0;  // rows and pieces, repeated headings not counted
+
+    // The heading of the table being printed, and whether it stands on the
+    // page (and has stood on any).
+    std::vector<HeadingRow> heading_;
+    bool inHeading_ = false;
+    bool headingPlaced_ = false;
+    bool headingShown_ = false;
 };
 
 std::size_t ValueCount(const ReportDefinition& definition) {
     int count = 0;
-    for (const auto* band : {&definition.title, &definition.columnHeader, &definition.detail,
-                             &definition.summary, &definition.pageFooter}) {
-        if (!*band) {
-            continue;
-        }
-        for (const Field& field : (*band)->fields) {
-            if (field.kind == FieldKind::Data) {
+    const auto count_band = [&count](const Band& band) {
+        for (const Field& field : band.fields) {
+            if (field.kind == FieldKind::Data || field.kind == FieldKind::Picture) {
                 count = std::max(count, field.data + 1);
             }
         }
+    };
+    for (const auto* band : {&definition.title, &definition.columnHeader, &definition.detail,
+                             &definition.summary, &definition.pageFooter}) {
+        if (*band) {
+            count_band(**band);
+        }
+    }
+    for (const Band& band : definition.bands) {
+        count_band(band);
     }
     return static_cast<std::size_t>(count);
 }
@@ -541,34 +715,64 @@ ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSour
 
 ReportDocument LayOutReport(const ReportDefinition& definition, const ReportSource& source,
                             const Clock& clock) {
+    std::vector<ReportPage> pages;
+    ReportDocument document = StreamReport(
+        definition, source,
+        [&pages](ReportDocument& section) {
+            std::move(section.pages.begin(), section.pages.end(), std::back_inserter(pages));
+            return true;
+        },
+        clock);
+    document.pages = std::move(pages);
+    return document;
+}
+
+ReportDocument StreamReport(const ReportDefinition& definition, const ReportSource& source,
+                            const SectionSink& sink, const Clock& clock) {
     const Clock now = clock ? clock : Clock([] { return QDateTime::currentDateTime(); });
-    ReportDocument document;
-    document.page = definition.page;
-    document.ruleWidth = definition.ruleWidth;
-    document.printedAt = now();
+    ReportDocument run;
+    run.page = definition.page;
+    run.ruleWidth = definition.ruleWidth;
+    run.printedAt = now();
 
     if (source.beforeRun) {
         source.beforeRun();
     }
     Layouter layouter(definition);
-    Paginator paginator(definition, document, layouter, now);
-    paginator.OpenPage();
-    if (definition.detail && source.needData) {
+    Paginator paginator(definition, layouter, now, run, sink);
+    if (source.nextRow && !definition.bands.empty()) {
+        ReportRow row;
+        row.values.resize(ValueCount(definition));
+        while (!paginator.stopped()) {
+            row.band = 0;
+            row.newSection = false;
+            std::fill(row.values.begin(), row.values.end(), QString());
+            if (!source.nextRow(row)) {
+                break;
+            }
+            if (row.newSection) {
+                paginator.BeginSection(row.values);
+            }
+            if (row.band >= 0 && static_cast<std::size_t>(row.band) < definition.bands.size() &&
+                !paginator.stopped()) {
+                paginator.AddBand(definition.bands[static_cast<std::size_t>(row.band)], row.band,
+                                  row.values, run.rowCount);
+                ++run.rowCount;
+            }
+        }
+    } else if (definition.detail && source.needData) {
         std::vector<QString> values(ValueCount(definition));
         for (;;) {
             std::fill(values.begin(), values.end(), QString());
             if (!source.needData(values)) {
                 break;
             }
-            paginator.AddRow(values, document.rowCount);
-            ++document.rowCount;
+            paginator.AddBand(*definition.detail, -1, values, run.rowCount);
+            ++run.rowCount;
         }
     }
-    if (definition.summary) {
-        paginator.AddSummary(*definition.summary);
-    }
-    paginator.ClosePage();
-    return document;
+    paginator.Finish();
+    return run;
 }
 
 }  // namespace shenbao::report

@@ -9,7 +9,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
+#include "report/printing.h"
 #include "report/render.h"
 
 namespace shenbao::report {
@@ -132,8 +134,36 @@ void ReportPreview::setCurrentPage(int page) {
 }
 
 void ReportPreview::Paint(QPrinter* printer) {
-    document_ = LayOutReport(definition_, source_);
-    RenderDocument(document_, *printer);
+    // The pages are drawn as each section is laid out; a run of many forms
+    // counts them in a progress window that can cancel it.
+    std::optional<SectionProgress> progress;
+    if (source_.sections > 1) {
+        progress.emplace(this, windowTitle(), source_.sections);
+    }
+    PageRenderer renderer(*printer);
+    std::vector<ReportPage> firstSection;
+    bool cancelled = false;
+    error_ = nullptr;
+    try {
+        document_ = StreamReport(definition_, source_, [&](ReportDocument& section) {
+            for (int i = 0; i < static_cast<int>(section.pages.size()); ++i) {
+                renderer.Draw(section, i);
+            }
+            if (section.sectionCount <= 1) {
+                firstSection = std::move(section.pages);
+            }
+            cancelled = progress && !progress->Show(section.sectionCount);
+            return !cancelled;
+        });
+    } catch (...) {
+        error_ = std::current_exception();
+    }
+    renderer.End(definition_.page);
+    document_.pages = std::move(firstSection);
+    if (error_ || cancelled) {
+        // Closed once the preview has taken in what was drawn.
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
 }
 
 void ReportPreview::UpdateControls() {
@@ -157,6 +187,9 @@ void ShowPreview(QWidget* parent, const ReportDefinition& definition, const Repo
     ReportPreview preview(definition, source, std::move(print), parent);
     preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
     preview.exec();
+    if (preview.error()) {
+        std::rethrow_exception(preview.error());
+    }
 }
 
 }  // namespace shenbao::report

@@ -5,6 +5,7 @@
 // again from its first row.
 
 #include <QDialog>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -31,8 +32,12 @@ class ReportPreview : public QDialog {
     int currentPage() const;  // from 1
     void setCurrentPage(int page);
     QPrintPreviewWidget* pagesView() const { return View; }
-    // The pages of the latest run.
+    // The latest run: its totals and the pages of its first section (all
+    // pages of a report without sections; the others are drawn and dropped).
     const ReportDocument& document() const { return document_; }
+    // What made the latest run fail (an IoError of the report's client); the
+    // window then closes itself. Null when it did not fail.
+    std::exception_ptr error() const { return error_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -50,6 +55,7 @@ class ReportPreview : public QDialog {
     ReportSource source_;
     std::function<void(QWidget*)> print_;
     ReportDocument document_;
+    std::exception_ptr error_;
     std::unique_ptr<QPrinter> printer_;
 
     QToolBar* ToolBar = nullptr;
@@ -62,7 +68,8 @@ class ReportPreview : public QDialog {
 };
 
 // Shows the preview window modally, maximised, over `parent`; returns when
-// the user closes it.
+// the user closes it. A run that fails closes the window, and its failure is
+// thrown on from here.
 void ShowPreview(QWidget* parent, const ReportDefinition& definition, const ReportSource& source,
                  std::function<void(QWidget*)> print);
 

@@ -1,10 +1,18 @@
 #include "report/printing.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFile>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <cerrno>
+#include <optional>
 
+#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "report/render.h"
 
@@ -62,29 +70,118 @@ QString JobName(const ReportDefinition& definition) {
     return definition.name.isEmpty() ? QStringLiteral("报表") : definition.name;
 }
 
-using PageCounter = std::function<bool(int pagesDone)>;
-
-// Lays out the report and has `draw` put its pages on a device while the
-// progress window counts them; `draw` answers whether every page was drawn.
+// Lays out the report and draws its pages on `device` as they come, a
+// section at a time, while a progress window counts them.
 PrintResult RunJob(QWidget* parent, const ReportDefinition& definition, const ReportSource& source,
-                   const std::function<bool(const ReportDocument&, const PageCounter&)>& draw) {
-    JobProgress progress(parent, JobName(definition));
-    const ReportDocument document = LayOutReport(definition, source);
+                   QPagedPaintDevice& device) {
+    std::optional<JobProgress> pages;
+    std::optional<SectionProgress> sections;
+    if (source.sections > 0) {
+        sections.emplace(parent, QStringLiteral("打印“%1”").arg(JobName(definition)),
+                         source.sections);
+    } else {
+        pages.emplace(parent, JobName(definition));
+    }
+    PageRenderer renderer(device);
     PrintResult result;
-    result.pages = static_cast<int>(document.pages.size());
-    progress.Start(result.pages);
     bool stopped = false;
-    const bool done = draw(document, [&](int pagesDone) {
-        stopped = !progress.Show(pagesDone);
-        return !stopped;
-    });
-    if (!done) {
+    bool failed = false;
+    try {
+        const ReportDocument run =
+            StreamReport(definition, source, [&](const ReportDocument& section) {
+                const int count = static_cast<int>(section.pages.size());
+                if (pages) {
+                    pages->Start(count);
+                }
+                for (int i = 0; i < count; ++i) {
+                    if (!renderer.Draw(section, i)) {
+                        failed = true;
+                        return false;
+                    }
+                    if (pages && !pages->Show(i + 1)) {
+                        stopped = true;
+                        return false;
+                    }
+                }
+                if (sections && !sections->Show(section.sectionCount)) {
+                    stopped = true;
+                    return false;
+                }
+                return true;
+            });
+        result.pages = run.pageCount;
+    } catch (...) {
+        renderer.Abort();
+        throw;
+    }
+    if (stopped || failed) {
+        renderer.Abort();
         result.status = stopped ? PrintResult::Stopped : PrintResult::Failed;
+    } else if (!renderer.End(definition.page)) {
+        result.status = PrintResult::Failed;
     }
     return result;
 }
 
+// A new file beside `path`, named as the store's temporary files are
+// (".NAME.XXXXXX", which a later start tidies away should the program be
+// killed meanwhile). Throws IoError.
+std::filesystem::path MakeTemporaryBeside(const std::filesystem::path& path, int& fd) {
+    std::string pattern =
+        (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        IoError::ThrowErrno(path);
+    }
+    return pattern;
+}
+
+// Flushes the file `fd` and the directory of `path` to disk and renames
+// `temporary` over `path`. Throws IoError.
+void SyncAndRename(int fd, const std::filesystem::path& temporary,
+                   const std::filesystem::path& path) {
+    if (::fsync(fd) != 0) {
+        IoError::ThrowErrno(path);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        IoError::ThrowErrno(path);
+    }
+    const int dir = ::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
 }  // namespace
+
+SectionProgress::SectionProgress(QWidget* parent, const QString& title, int sections)
+    : dialog_(std::make_unique<QProgressDialog>(QString(), QStringLiteral("取消"), 0, sections,
+                                                parent)),
+      sections_(sections) {
+    dialog_->setObjectName(QStringLiteral("SectionProgress"));
+    dialog_->setWindowTitle(title);
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->setMinimumDuration(500);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->setMinimumWidth(320);
+    dialog_->setLabelText(QStringLiteral("正在处理第 1 份，共 %1 份").arg(sections));
+    dialog_->setValue(0);
+}
+
+SectionProgress::~SectionProgress() = default;
+
+bool SectionProgress::Show(int done) {
+    dialog_->setLabelText(QStringLiteral("正在处理第 %1 份，共 %2 份")
+                              .arg(std::min(done + 1, sections_))
+                              .arg(sections_));
+    // Lets the window appear (once the run has taken long enough) and take
+    // the click on its button; its modality keeps every other window still.
+    dialog_->setValue(std::min(done, sections_));
+    QApplication::processEvents();
+    return !dialog_->wasCanceled();
+}
 
 std::unique_ptr<QPrinter> DefaultPrinter() {
     if (PrinterOverride()) {
@@ -110,25 +207,49 @@ PrintResult PrintReport(QWidget* parent, const ReportDefinition& definition,
     if (auto* printer = dynamic_cast<QPrinter*>(&device)) {
         printer->setDocName(JobName(definition));
     }
-    return RunJob(parent, definition, source,
-                  [&device](const ReportDocument& document, const PageCounter& pageDone) {
-                      return RenderDocument(document, device, pageDone);
-                  });
+    return RunJob(parent, definition, source, device);
 }
 
 PrintResult WriteReportPdf(QWidget* parent, const ReportDefinition& definition,
                            const ReportSource& source, const std::filesystem::path& path) {
-    QByteArray pdf;
-    const PrintResult result =
-        RunJob(parent, definition, source,
-               [&pdf, &definition](const ReportDocument& document, const PageCounter& pageDone) {
-                   pdf = RenderPdf(document, JobName(definition), pageDone);
-                   return !pdf.isEmpty();
-               });
+    if (platform::EntryKindOf(path) == platform::EntryKind::Directory) {
+        IoError::ThrowCode(path, EISDIR);
+    }
+    // The temporary file is closed at the end, and removed unless it has
+    // become `path`.
+    struct Temporary {
+        int fd = -1;
+        std::filesystem::path path;
+        bool renamed = false;
+        ~Temporary() {
+            if (fd < 0) {
+                return;
+            }
+            ::close(fd);
+            if (!renamed) {
+                ::unlink(path.c_str());
+            }
+        }
+    } temporary;
+    temporary.path = MakeTemporaryBeside(path, temporary.fd);
+    QFile file;
+    if (!file.open(temporary.fd, QIODevice::WriteOnly)) {
+        throw IoError(path, EIO, file.errorString().toStdString());
+    }
+    PrintResult result;
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(kLayoutDpi);
+        writer.setTitle(JobName(definition));
+        writer.setCreator(QStringLiteral("澄川省科技计划项目申报系统"));
+        result = RunJob(parent, definition, source, writer);
+    }
     if (result.status == PrintResult::Done) {
-        platform::WriteFileAtomically(
-            path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
-            platform::Links::Follow);
+        if (!file.flush() || file.error() != QFileDevice::NoError) {
+            throw IoError(path, ENOSPC, file.errorString().toStdString());
+        }
+        SyncAndRename(temporary.fd, temporary.path, path);
+        temporary.renamed = true;
     }
     return result;
 }

@@ -12,9 +12,29 @@
 
 class QPagedPaintDevice;
 class QPrinter;
+class QProgressDialog;
 class QWidget;
 
 namespace shenbao::report {
+
+// The progress window of a run that counts its sections (forms; see
+// ReportSource::sections): "正在处理第 k 份，共 n 份" with a cancel button.
+// It shows itself only once the run takes longer than a moment, and while
+// it is up it is modal, so that nothing else can start meanwhile.
+class SectionProgress {
+  public:
+    SectionProgress(QWidget* parent, const QString& title, int sections);
+    ~SectionProgress();
+    SectionProgress(const SectionProgress&) = delete;
+    SectionProgress& operator=(const SectionProgress&) = delete;
+
+    // Section `done` (from 1) is finished; false once the user has cancelled.
+    bool Show(int done);
+
+  private:
+    std::unique_ptr<QProgressDialog> dialog_;
+    int sections_ = 0;
+};
 
 // The printer a report goes to: the system's default printer, or the first
 // installed one when none is marked as default; nothing when no printer is
@@ -38,14 +58,19 @@ struct PrintResult {
 };
 
 // Runs the report and draws its pages on `device` (a printer, a PDF writer)
-// while a progress window over `parent` counts the pages. Closing the
-// progress window stops the job.
+// as they are laid out, while a progress window over `parent` counts the
+// pages (closing it stops the job), or the sections of a run that counts
+// them (SectionProgress; cancelling stops the job). A failure of the report's
+// client (an IoError of its reading) aborts the job and is thrown on.
 PrintResult PrintReport(QWidget* parent, const ReportDefinition& definition,
                         const ReportSource& source, QPagedPaintDevice& device);
 
 // Runs the report into the PDF file `path`, replacing it whole, with the
-// same progress window. When the job does not end as Done the file is left
-// as it was. Throws IoError when the file cannot be written.
+// same progress window. The pages go to a temporary file beside it as they
+// are drawn (a PDF of thousands of pages is never held in memory), which is
+// flushed to disk and renamed over `path` once the job is Done; otherwise
+// it is removed and the file is left as it was. Throws IoError when the file
+// cannot be written.
 PrintResult WriteReportPdf(QWidget* parent, const ReportDefinition& definition,
                            const ReportSource& source, const std::filesystem::path& path);
 

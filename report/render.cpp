@@ -68,48 +68,104 @@ void DrawPage(QPainter& painter, const ReportDocument& document, int index, doub
             painter.drawLine(
                 QLineF(area.left(), area.bottom() - half, area.right(), area.bottom() - half));
         }
+        // Rules on the band's edges stand inside it, like those at top and
+        // bottom.
+        for (const double mm : band.columnRules) {
+            const double at = std::clamp(x(mm), area.left() + half, area.right() - half);
+            painter.drawLine(QLineF(at, area.top(), at, area.bottom()));
+        }
+        for (const PlacedField& field : band.fields) {
+            if (field.frame) {
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(box(field.box).adjusted(half, half, -half, -half));
+            }
+        }
     }
     painter.restore();
 }
 
-bool RenderDocument(const ReportDocument& document, QPagedPaintDevice& device,
-                    const std::function<bool(int pagesDone)>& pageDone) {
-    const QPageLayout layout = document.page.deviceLayout();
-    auto* printer = dynamic_cast<QPrinter*>(&device);
+PageRenderer::PageRenderer(QPagedPaintDevice& device) : device_(device) {}
+
+PageRenderer::~PageRenderer() {
+    if (painter_ && painter_->isActive()) {
+        painter_->end();
+    }
+}
+
+bool PageRenderer::Begin(const PageSetup& page) {
+    auto* printer = dynamic_cast<QPrinter*>(&device_);
     if (printer != nullptr) {
         printer->setFullPage(true);
     }
-    device.setPageLayout(layout);
-
-    QPainter painter;
-    if (!painter.begin(&device)) {
+    device_.setPageLayout(page.deviceLayout());
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(&device_)) {
+        failed_ = true;
         return false;
     }
-    const double dpiX = device.logicalDpiX();
-    const double dpiY = device.logicalDpiY();
+    dpiX_ = device_.logicalDpiX();
+    dpiY_ = device_.logicalDpiY();
     // The painter starts at the printable area; the pages are drawn from the
     // sheet's corner.
-    const QPageLayout actual = device.pageLayout();
-    const int resolution = device.logicalDpiX();
-    painter.translate(-QPointF(actual.paintRectPixels(resolution).topLeft() -
-                               actual.fullRectPixels(resolution).topLeft()));
+    const QPageLayout actual = device_.pageLayout();
+    const int resolution = device_.logicalDpiX();
+    painter_->translate(-QPointF(actual.paintRectPixels(resolution).topLeft() -
+                                 actual.fullRectPixels(resolution).topLeft()));
+    return true;
+}
 
+bool PageRenderer::Draw(const ReportDocument& document, int index) {
+    if (failed_) {
+        return false;
+    }
+    if (!painter_ && !Begin(document.page)) {
+        return false;
+    }
+    if (pages_ > 0 && !device_.newPage()) {
+        failed_ = true;
+        return false;
+    }
+    DrawPage(*painter_, document, index, dpiX_, dpiY_);
+    ++pages_;
+    return true;
+}
+
+bool PageRenderer::End(const PageSetup& page) {
+    if (failed_) {
+        Abort();
+        return false;
+    }
+    if (!painter_ && !Begin(page)) {
+        return false;
+    }
+    return painter_->end();
+}
+
+void PageRenderer::Abort() {
+    failed_ = true;
+    if (auto* printer = dynamic_cast<QPrinter*>(&device_)) {
+        printer->abort();
+    }
+    if (painter_ && painter_->isActive()) {
+        painter_->end();
+    }
+}
+
+bool RenderDocument(const ReportDocument& document, QPagedPaintDevice& device,
+                    const std::function<bool(int pagesDone)>& pageDone) {
+    PageRenderer renderer(device);
     const int count = static_cast<int>(document.pages.size());
     for (int i = 0; i < count; ++i) {
-        if (i > 0 && !device.newPage()) {
-            painter.end();
+        if (!renderer.Draw(document, i)) {
+            renderer.Abort();
             return false;
         }
-        DrawPage(painter, document, i, dpiX, dpiY);
         if (pageDone && !pageDone(i + 1)) {
-            if (printer != nullptr) {
-                printer->abort();
-            }
-            painter.end();
+            renderer.Abort();
             return false;
         }
     }
-    return painter.end();
+    return renderer.End(document.page);
 }
 
 QImage RenderPageImage(const ReportDocument& document, int index, int dpi) {

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <functional>
+#include <memory>
 
 #include "report/report.h"
 
@@ -19,6 +20,37 @@ namespace shenbao::report {
 // top-left corner; `dpiX` and `dpiY` are the device's resolution.
 void DrawPage(QPainter& painter, const ReportDocument& document, int index, double dpiX,
               double dpiY);
+
+// Draws pages on a device one after another, as a run hands them on, so
+// that pages already drawn need not be kept.
+class PageRenderer {
+  public:
+    explicit PageRenderer(QPagedPaintDevice& device);
+    ~PageRenderer();  // ends the painting when End() was not called
+    PageRenderer(const PageRenderer&) = delete;
+    PageRenderer& operator=(const PageRenderer&) = delete;
+
+    // Draws page `index` of `document` on the next sheet; the first call
+    // gives the device the document's sheet and starts painting. False when
+    // painting could not start or a new sheet could not be begun.
+    bool Draw(const ReportDocument& document, int index);
+    // Ends the painting (a document without pages gives one empty sheet).
+    // False when the device failed.
+    bool End(const PageSetup& page);
+    // Abandons the job: a printer's job is aborted, nothing more is drawn.
+    void Abort();
+    int pagesDrawn() const { return pages_; }
+
+  private:
+    bool Begin(const PageSetup& page);
+
+    QPagedPaintDevice& device_;
+    std::unique_ptr<QPainter> painter_;
+    int pages_ = 0;
+    bool failed_ = false;
+    double dpiX_ = 0;
+    double dpiY_ = 0;
+};
 
 // Gives `device` (a printer, a PDF writer, the preview's printer) the
 // document's sheet and draws every page on it. `pageDone`, when given, is

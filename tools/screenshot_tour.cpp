@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
@@ -37,10 +38,12 @@
 #include "mainwin/guide.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "output/application_form_report.h"
 #include "output/print_report.h"
 #include "output/printa.h"
 #include "output/summary_form.h"
 #include "platform/platform.h"
+#include "report/printing.h"
 #include "report/render.h"
 
 namespace {
@@ -255,6 +258,23 @@ int main(int argc, char** argv) {
             report::RenderPageImage(document, static_cast<int>(i), 110).save(path);
             std::printf("%s\n", qPrintable(path));
         }
+    }
+    // The application form of the first project (报表 - 打印申报表), as the
+    // print action writes it without a printer, its first page at 100 %.
+    {
+        const std::string id = form.listModel()->rows().front()[ListColumn::Id];
+        const std::filesystem::path pdf = data / (id + ".pdf");
+        report::WriteReportPdf(
+            nullptr, ApplicationFormReport(),
+            ApplicationFormSource(data, 1,
+                                  [&](std::size_t) { return ReadApplicationForm(data, id); }),
+            pdf);
+        const QString path = gOut + "/application-form-page1";
+        QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("100"),
+                           QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                           QStringLiteral("1"), QStringLiteral("-singlefile"), FromPath(pdf), path});
+        std::printf("%s.png\n", qPrintable(path));
     }
     return 0;
 }

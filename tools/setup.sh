@@ -68,6 +68,8 @@ packages=(g++ cmake make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev
 packages+=(libxcb1-dev)
 # Qt Charts draws the summary's bar chart; its CMake files need the OpenGL module's.
 packages+=(qt6-charts-dev libqt6opengl6-dev)
+# The QR code of the printed application forms; the tests read it back with zbarimg.
+packages+=(libqrencode-dev zbar-tools)
 missing=()
 # Chinese input in Qt 6 programs (Qt's own ibus plugin comes with libqt6gui6);
 # a session bus for the input-method tests; the checkers of the desktop entry

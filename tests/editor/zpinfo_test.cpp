@@ -71,6 +71,7 @@ TEST(EditorForm, LooksAsDesigned) {
     EXPECT_EQ(Button(form.get(), "BitBtn8")->toolTip(), QStringLiteral("保存当前所有的项目信息"));
     EXPECT_EQ(Button(form.get(), "BitBtn10")->text(), QStringLiteral("存盘并关闭"));
     EXPECT_EQ(Button(form.get(), "BitBtn1")->text(), QStringLiteral("放弃并关闭"));
+    EXPECT_EQ(Button(form.get(), "BitBtnApplicationForm")->text(), QStringLiteral("打印申报表"));
     EXPECT_FALSE(Find<QLabel>(form.get(), "Label2")->isVisible());
     EXPECT_FALSE(Find<QLabel>(form.get(), "Label4")->isVisible());
 
@@ -86,6 +87,7 @@ TEST(EditorForm, LooksAsDesigned) {
     // clear of each other.
     ExpectLayout(form.get(), {{"ZPInfoForm", -1, -1, 614, 425},
                               {"PageControl1", -1, 35},
+                              {"BitBtnApplicationForm", 212, 5, 100, 25},
                               {"Memo1", 36, 54, 523, 225},
                               {"Panel6", 36, 298, 523, 29},
                               {"StringGrid1", 14, 14, 571, 327}});

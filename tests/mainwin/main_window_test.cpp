@@ -129,8 +129,10 @@ TEST(MainWindow, MenusInOrderWithTheirEntries) {
         (QStringList{"N12:按项目名称查询(&1)", "N13:按项目申请人查询(&2)", "N6:按主管部门查询(&3)",
                      "N14:按计划类别查询(&4)", "N10:按承担单位查询(&5)", "N27:按项目领域查询(&6)",
                      "N15:按项目申报日期查询(&7)", "N71:按省拨款经费查询(&8)"}));
-    EXPECT_EQ(entries(menus[2]), (QStringList{"N11:打印项目清单(&1)", "N16:输出至文本文件(&2)",
-                                              "NSummary:汇总统计(&3)"}));
+    EXPECT_EQ(entries(menus[2]),
+              (QStringList{"N11:打印项目清单(&1)", "N16:输出至文本文件(&2)", "NSummary:汇总统计(&3)",
+                           "NApplicationForm:打印申报表(&4)",
+                           "NApplicationFormAll:打印全部显示项目的申报表(&5)"}));
     EXPECT_EQ(entries(menus[3]),
               (QStringList{"N18:设置数据导出路径(&1)", "N19:设置数据引入路径(&2)", "-",
                            "N21:清空数据库(&3)"}));

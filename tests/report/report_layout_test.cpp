@@ -311,6 +311,171 @@ TEST_F(ReportLayout, ARowThatCannotBeCutTakesAPageOfItsOwnAndTheRunEnds) {
     }
 }
 
+// A report of several bands in sections (a form per section), on portrait
+// A4 with 10 mm margins: a 20 mm title on each section's first page showing
+// the section's name, a 10 mm footer "page/pages". Bands: 0 a table heading,
+// 1 a ruled row whose cell grows, 2 a breakable box, 3 a standalone block.
+// Room below the title 247 mm, on the other pages 267.
+report::ReportDefinition Sectioned() {
+    report::ReportDefinition definition = Sample();
+    definition.columnHeader.reset();
+    definition.detail.reset();
+    definition.title->fields[0].kind = FieldKind::Data;
+    definition.title->fields[0].data = 0;
+    definition.pageFooter->fields.resize(1);
+    definition.pageFooter->fields[0].text = QStringLiteral("%1/%2");
+
+    report::Band heading;
+    heading.height = 10;
+    heading.heading = heading.ruleTop = heading.ruleBottom = true;
+    heading.columnRules = {0, 190};
+    heading.fields.push_back(FieldAt(QStringLiteral("Heading"), QString(), {1, 2, 100, 5}));
+    heading.fields.back().kind = FieldKind::Data;
+    heading.fields.back().data = 0;
+    report::Band row = heading;
+    row.heading = row.ruleTop = false;
+    row.columnRules = {0, 40, 190};
+    row.fields[0].name = QStringLiteral("Cell");
+    row.fields[0].left = 41;
+    row.fields[0].grows = true;
+    report::Band box = row;
+    box.height = 20;
+    box.breakable = true;
+    box.fields[0].name = QStringLiteral("Box");
+    box.fields[0].height = 16;
+    report::Band block;
+    block.height = 30;
+    block.standalone = true;
+    definition.bands = {heading, row, box, block};
+    return definition;
+}
+
+// The outline of a run, a page at a time: "page/pages", then its bands: T:name
+// the title, H a heading (H' repeated), r a row (r3: its cell of 3 lines),
+// b the box, s the block; a continued piece ends in "+", and n equal bands in
+// a row are written x*n.
+QString Outline(const report::ReportDocument& document) {
+    QStringList pages;
+    for (const report::ReportPage& page : document.pages) {
+        QStringList tokens;
+        for (const report::PlacedBand& band : page.bands) {
+            QString token;
+            if (band.kind == BandKind::Title) {
+                token = QStringLiteral("T:") + band.fields[0].shownText();
+            } else if (band.kind == BandKind::Detail) {
+                token = QString(QLatin1Char("Hrbs"[band.band]));
+                if (band.repeated) {
+                    token += QLatin1Char('\'');
+                }
+                const report::PlacedField* cell = band.field(QStringLiteral("Cell"));
+                if (cell != nullptr && cell->lines.size() > 1) {
+                    token += QString::number(cell->lines.size());
+                }
+                if (band.piece > 0) {
+                    token += QLatin1Char('+');
+                }
+            } else {
+                continue;
+            }
+            if (!tokens.isEmpty() && tokens.back().section(QLatin1Char('*'), 0, 0) == token) {
+                const int n = tokens.back().section(QLatin1Char('*'), 1).toInt();
+                tokens.back() = token + QLatin1Char('*') + QString::number(std::max(n, 1) + 1);
+            } else {
+                tokens << token;
+            }
+        }
+        const auto footer = Bands(page, BandKind::PageFooter);
+        pages << (footer.size() == 1 ? footer[0]->field(QStringLiteral("Page"))->shownText()
+                                     : QStringLiteral("?")) +
+                     QLatin1Char(' ') + tokens.join(QLatin1Char(' '));
+    }
+    return pages.join(QStringLiteral(" | "));
+}
+
+TEST_F(ReportLayout, SectionsHeadingsAndGrowingCellsFollowTheirRules) {
+    // A script is written as an outline: S:name begins a section, then H, r,
+    // b, s rows, x*n n of them; r=long is a row whose cell holds 3 lines,
+    // b=long a box of 40 lines.
+    struct Case {
+        const char* rule;
+        const char* script;
+        const char* outline;
+    };
+    const Case cases[] = {
+        {"a long value wraps and grows its cell and row", "S:A H r=long r", "1/1 T:A H r3 r"},
+        {"a table continued on the next page repeats its heading", "S:A H r*30",
+         "1/2 T:A H r*23 | 2/2 H' r*7"},
+        {"a heading goes to the next page with its first row", "S:A r*24 H r",
+         "1/2 T:A r*24 | 2/2 H r"},
+        {"a breakable box is cut at the foot and continues under the heading", "S:A H r*20 b=long",
+         "1/2 T:A H r*20 b | 2/2 H' b+"},
+        {"a standalone block moves whole and repeats no heading", "S:A H r*23 s",
+         "1/2 T:A H r*23 | 2/2 s"},
+        {"every section starts a new page with its title and counts its own pages",
+         "S:A H r*30 S:B H r", "1/2 T:A H r*23 | 2/2 H' r*7 | 1/1 T:B H r"},
+        {"a heading without rows is printed on its own", "S:A H S:B", "1/1 T:A H | 1/1 T:B"},
+        {"rows before any section make one section", "r*2", "1/1 T: r*2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        std::vector<std::pair<report::ReportRow, QString>> rows;
+        for (const QString& step : QString::fromUtf8(c.script).split(QLatin1Char(' '))) {
+            report::ReportRow row;
+            row.newSection = step.startsWith(QLatin1Char('S'));
+            row.band = row.newSection
+                           ? -1
+                           : static_cast<int>(QByteArray("Hrbs").indexOf(step[0].toLatin1()));
+            QString text = row.newSection ? step.mid(2) : QStringLiteral("x");
+            if (step == QStringLiteral("r=long")) {
+                text = QString(QStringLiteral("项")).repeated(70);  // 31 a line
+            } else if (step == QStringLiteral("b=long")) {
+                text = QString(QStringLiteral("第一行\n")).repeated(40);
+            }
+            const int count =
+                step.contains(QLatin1Char('*')) ? step.section(QLatin1Char('*'), 1).toInt() : 1;
+            for (int i = 0; i < count; ++i) {
+                rows.emplace_back(row, text);
+            }
+        }
+        std::size_t next = 0;
+        report::ReportSource source;
+        source.nextRow = [&](report::ReportRow& row) {
+            if (next == rows.size()) {
+                return false;
+            }
+            row.band = rows[next].first.band;
+            row.newSection = rows[next].first.newSection;
+            row.values[0] = rows[next++].second;
+            return true;
+        };
+        const report::ReportDocument document =
+            report::LayOutReport(Sectioned(), source, printedAt);
+        EXPECT_EQ(Outline(document).toStdString(), c.outline);
+
+        // Nothing overlaps, nothing runs into the footer, and a grown row is
+        // as much taller as its cell grew.
+        for (const report::ReportPage& page : document.pages) {
+            double bottom = 10;
+            for (const report::PlacedBand& band : page.bands) {
+                if (band.kind == BandKind::PageFooter) {
+                    EXPECT_DOUBLE_EQ(band.rect.top(), 277.0);
+                    continue;
+                }
+                EXPECT_NEAR(band.rect.top(), bottom, 1e-9);
+                bottom = band.rect.bottom();
+                EXPECT_LE(bottom, 277.0 + 1e-9);
+                const report::PlacedField* cell = band.field(QStringLiteral("Cell"));
+                if (cell != nullptr && band.piece == 0) {
+                    const double lines =
+                        static_cast<double>(std::max<std::size_t>(1, cell->lines.size()));
+                    EXPECT_NEAR(band.rect.height(),
+                                10 + std::max(0.0, lines * LineHeight(SongPointFont(9)) - 5), 1e-6);
+                }
+            }
+        }
+    }
+}
+
 TEST(ReportDateTime, ShortDateBlankLongTimeAndOnlyTheDateAtMidnight) {
     const QLocale china(QLocale::Chinese, QLocale::China);
     const QDate date(2001, 7, 16);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QInputMethodEvent>
+#include <QProgressDialog>
 #include <QTest>
 
 namespace shenbao::testing {
@@ -48,7 +49,9 @@ ModalAnswerer& ModalAnswerer::Press(QMessageBox::StandardButton button) {
 
 void ModalAnswerer::Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible()) {
+    // A progress window comes and goes with its job; nobody answers it.
+    if (modal == nullptr || !modal->isVisible() ||
+        qobject_cast<QProgressDialog*>(modal) != nullptr) {
         return;
     }
     for (const QPointer<QWidget>& seen : handled_) {
