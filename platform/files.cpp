@@ -323,7 +323,11 @@ fs::path WriteTarget(const fs::path& path, Links links) {
     throw IoError(path, ELOOP, "符号链接层次太多（可能是循环链接）");
 }
 
-void FileBatch::Stage(const fs::path& path, std::string_view content, Links links) {
+namespace {
+
+// A new temporary file beside the file a write of `path` lands on (see
+// WriteTarget), open for writing, with the mode the final file is to have.
+FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd) {
     if (int fault = InjectedFault(FileOperation::Write, path)) {
         IoError::ThrowCode(path, fault);
     }
@@ -338,31 +342,59 @@ void FileBatch::Stage(const fs::path& path, std::string_view content, Links link
     std::string pattern = (dir / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
+    fd = ::mkstemp(name.data());
     if (fd < 0) {
         IoError::ThrowErrno(path);
     }
-    const fs::path temporary(name.data());
+    // mkstemp creates the file for the owner only; a replaced file keeps its
+    // mode, a new one follows the user's umask.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat old {};
+    const mode_t mode = (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                            ? (old.st_mode & 07777)
+                            : (0666 & ~mask);
+    ::fchmod(fd, mode);
+    return {fs::path(name.data()), target};
+}
+
+}  // namespace
+
+void FileBatch::Stage(const fs::path& path, std::string_view content, Links links) {
+    int fd = -1;
+    const Staged file = CreateTemporaryFor(path, links, fd);
     try {
-        FileDescriptor file(fd);
-        // mkstemp creates the file for the owner only; a replaced file keeps
-        // its mode, a new one follows the user's umask.
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        struct stat old {};
-        const mode_t mode = (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-                                ? (old.st_mode & 07777)
-                                : (0666 & ~mask);
-        ::fchmod(fd, mode);
+        FileDescriptor handle(fd);
         WriteAll(fd, content, path);
-        if (file.close() != 0) {
+        if (handle.close() != 0) {
             IoError::ThrowErrno(path);
         }
     } catch (...) {
-        ::unlink(temporary.c_str());
+        ::unlink(file.temporary.c_str());
         throw;
     }
-    staged_.push_back({temporary, target});
+    staged_.push_back(file);
+}
+
+StreamedFile::StreamedFile(const fs::path& path, Links links)
+    : path_(path), file_(CreateTemporaryFor(path, links, fd_)) {}
+
+StreamedFile::~StreamedFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(file_.temporary.c_str());
+    }
+}
+
+void StreamedFile::Commit() {
+    const int fd = fd_;
+    fd_ = -1;
+    FileBatch batch;
+    batch.Adopt(file_);  // removed by the batch should anything fail
+    if (::close(fd) != 0) {
+        IoError::ThrowErrno(path_);
+    }
+    batch.Commit();
 }
 
 void FileBatch::Flush() {

@@ -166,12 +166,38 @@ class FileBatch {
     // Forgets the temporaries not renamed yet without removing them: a
     // journal has taken them over.
     void Release() noexcept { renamed_ = staged_.size(); }
+    // Takes a temporary written elsewhere into the batch.
+    void Adopt(Staged file) { staged_.push_back(std::move(file)); }
 
     const std::vector<Staged>& staged() const { return staged_; }
 
   private:
     std::vector<Staged> staged_;
     std::size_t renamed_ = 0;
+};
+
+// A file written in pieces (a PDF as its pages are drawn) and then put in
+// place whole, as WriteFileAtomically puts a file written at once: until
+// Commit() it is a temporary beside its final name, removed if the object
+// goes first.
+class StreamedFile {
+  public:
+    // Creates the temporary for `path`. Throws IoError.
+    StreamedFile(const fs::path& path, Links links = Links::Refuse);
+    StreamedFile(const StreamedFile&) = delete;
+    StreamedFile& operator=(const StreamedFile&) = delete;
+    ~StreamedFile();
+
+    // Where the pieces go; the file stays open until Commit().
+    int descriptor() const { return fd_; }
+    // Closes the file, flushes it, gives it its final name and flushes the
+    // directory. Throws IoError.
+    void Commit();
+
+  private:
+    fs::path path_;
+    FileBatch::Staged file_;
+    int fd_ = -1;
 };
 
 // Flushes the directory `dir` (after renames or removals in it). Throws IoError.

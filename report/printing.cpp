@@ -1,7 +1,5 @@
 #include "report/printing.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QFile>
@@ -123,36 +121,6 @@ PrintResult RunJob(QWidget* parent, const ReportDefinition& definition, const Re
     return result;
 }
 
-// A new file beside `path`, named as the store's temporary files are
-// (".NAME.XXXXXX", which a later start tidies away should the program be
-// killed meanwhile). Throws IoError.
-std::filesystem::path MakeTemporaryBeside(const std::filesystem::path& path, int& fd) {
-    std::string pattern =
-        (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-    fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        IoError::ThrowErrno(path);
-    }
-    return pattern;
-}
-
-// Flushes the file `fd` and the directory of `path` to disk and renames
-// `temporary` over `path`. Throws IoError.
-void SyncAndRename(int fd, const std::filesystem::path& temporary,
-                   const std::filesystem::path& path) {
-    if (::fsync(fd) != 0) {
-        IoError::ThrowErrno(path);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        IoError::ThrowErrno(path);
-    }
-    const int dir = ::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-}
-
 }  // namespace
 
 SectionProgress::SectionProgress(QWidget* parent, const QString& title, int sections)
@@ -215,26 +183,12 @@ PrintResult WriteReportPdf(QWidget* parent, const ReportDefinition& definition,
     if (platform::EntryKindOf(path) == platform::EntryKind::Directory) {
         IoError::ThrowCode(path, EISDIR);
     }
-    // The temporary file is closed at the end, and removed unless it has
-    // become `path`.
-    struct Temporary {
-        int fd = -1;
-        std::filesystem::path path;
-        bool renamed = false;
-        ~Temporary() {
-            if (fd < 0) {
-                return;
-            }
-            ::close(fd);
-            if (!renamed) {
-                ::unlink(path.c_str());
-            }
-        }
-    } temporary;
-    temporary.path = MakeTemporaryBeside(path, temporary.fd);
+    // The pages go to a temporary file as they are drawn; it takes the
+    // file's name only once whole.
+    platform::StreamedFile target(path, platform::Links::Follow);
     QFile file;
-    if (!file.open(temporary.fd, QIODevice::WriteOnly)) {
-        throw IoError(path, EIO, file.errorString().toStdString());
+    if (!file.open(target.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+        throw IoError(path, EIO, "不能写入PDF文件");
     }
     PrintResult result;
     {
@@ -246,10 +200,10 @@ PrintResult WriteReportPdf(QWidget* parent, const ReportDefinition& definition,
     }
     if (result.status == PrintResult::Done) {
         if (!file.flush() || file.error() != QFileDevice::NoError) {
-            throw IoError(path, ENOSPC, file.errorString().toStdString());
+            throw IoError(path, ENOSPC, ReasonText(ENOSPC));
         }
-        SyncAndRename(temporary.fd, temporary.path, path);
-        temporary.renamed = true;
+        file.close();
+        target.Commit();
     }
     return result;
 }
