@@ -376,8 +376,9 @@ void FileBatch::Stage(const fs::path& path, std::string_view content, Links link
     staged_.push_back(file);
 }
 
-StreamedFile::StreamedFile(const fs::path& path, Links links)
-    : path_(path), file_(CreateTemporaryFor(path, links, fd_)) {}
+StreamedFile::StreamedFile(const fs::path& path, Links links) : path_(path) {
+    file_ = CreateTemporaryFor(path, links, fd_);
+}
 
 StreamedFile::~StreamedFile() {
     if (fd_ >= 0) {
