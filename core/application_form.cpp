@@ -4,7 +4,6 @@
 
 #include "core/crc32.h"
 #include "platform/gbk.h"
-#include "platform/io_error.h"
 #include "platform/platform.h"
 #include "store/code_table.h"
 #include "store/text.h"
@@ -146,25 +145,14 @@ std::string DepartmentValue(const std::vector<std::string>& table, const TProjec
 
 std::optional<std::uint32_t> FileChecksum(const std::filesystem::path& dataDir, std::string_view id,
                                           std::string_view extension) {
-    const std::optional<std::filesystem::path> path = ProjectFilePath(dataDir, id, extension);
-    if (!path) {
+    // The file under its own name, or else under another letter case; an
+    // entry that is no file the program reads counts as none.
+    const platform::EntryRead read =
+        ReadProjectEntry(StoreListing(dataDir, platform::Listing::OnDemand), id, extension);
+    if (!read.read()) {
         return std::nullopt;
     }
-    // The file under its own name, or else under another letter case.
-    const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
-    std::optional<std::string> bytes;
-    try {
-        bytes = platform::ReadNamed(listing, path->filename().string());
-    } catch (const IoError& error) {
-        if (!platform::IsUnreadableEntry(error.errorCode())) {
-            throw;
-        }
-        return std::nullopt;  // no file the program reads stands there
-    }
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return Crc32(*bytes);
+    return Crc32(read.content);
 }
 
 std::string HexOrDashes(const std::optional<std::uint32_t>& crc) {

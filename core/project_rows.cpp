@@ -33,17 +33,14 @@ const ListRow& ListHeader() {
 std::optional<std::array<std::string, kFieldCount>> ReadListedFields(
     const platform::DirectoryListing& listing, std::string_view id,
     std::vector<DamagedEntry>* damaged) {
-    try {
-        return ReadMainFields(listing, id);
-    } catch (const IoError& error) {
-        if (!platform::IsUnreadableEntry(error.errorCode())) {
-            throw;
-        }
-        if (damaged != nullptr) {
-            damaged->push_back({std::string(id), error});
-        }
+    platform::EntryRead read = ReadProjectEntry(listing, id, kMainFileExtension);
+    if (read.refusal && damaged != nullptr) {
+        damaged->push_back({std::string(id), std::move(*read.refusal)});
     }
-    return std::nullopt;
+    if (!read.read()) {
+        return std::nullopt;
+    }
+    return MainFieldsOf(read.content);
 }
 
 namespace {

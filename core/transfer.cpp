@@ -93,11 +93,12 @@ std::string G(std::string_view utf8) {
 // in UTF-8, as a medium mounted with a converting character set shows it.
 const platform::DirectoryEntry* SourceEntry(const platform::DirectoryListing& listing,
                                             std::string_view id, std::string_view extension) {
-    for (std::string name : {std::string(id), GbkToUtf8(id)}) {
-        name.append(extension);
-        if (!FileInDirectory(listing.directory(), name)) {
+    for (const std::string& stem : {std::string(id), GbkToUtf8(id)}) {
+        const std::optional<fs::path> path = platform::FileIn(listing.directory(), stem, extension);
+        if (!path) {
             return nullptr;
         }
+        const std::string name = path->filename().string();
         if (name.size() > kMaxFileNameLength) {
             continue;  // no file has such a name
         }
@@ -108,55 +109,9 @@ const platform::DirectoryEntry* SourceEntry(const platform::DirectoryListing& li
     return nullptr;
 }
 
-// One file a run copies: its name where it was found and its bytes.
-struct TakenFile {
-    std::string name;
-    std::string content;
-};
-
-enum class Take { Taken, Missing, Refused };
-
-// Reads the entry `entry` (null: nothing there) of `listing` into `file`.
-// An entry that is no regular file or too large is refused without being
-// read, and `refusal` gets the reason's errno; other failures throw.
-Take TakeEntry(const platform::DirectoryListing& listing, const platform::DirectoryEntry* entry,
-               TakenFile& file, int& refusal) {
-    if (entry == nullptr) {
-        return Take::Missing;
-    }
-    try {
-        std::optional<std::string> content = platform::ReadEntry(listing, *entry);
-        if (!content) {
-            return Take::Missing;  // gone since the listing
-        }
-        file = {entry->name, std::move(*content)};
-        return Take::Taken;
-    } catch (const IoError& error) {
-        if (!platform::IsUnreadableEntry(error.errorCode())) {
-            throw;
-        }
-        refusal = error.errorCode();
-        return Take::Refused;
-    }
-}
-
-// A store file of `id`, as TakeEntry takes it; an ID too long to name a file
-// is refused.
-Take TakeStoreFile(const platform::DirectoryListing& listing, std::string_view id,
-                   std::string_view extension, TakenFile& file, int& refusal) {
-    const platform::DirectoryEntry* entry = nullptr;
-    try {
-        entry = FindProjectEntry(listing, id, extension);
-    } catch (const IoError& error) {
-        refusal = error.errorCode();
-        return Take::Refused;
-    }
-    return TakeEntry(listing, entry, file, refusal);
-}
-
-// Why a file was refused, for a log line (GBK).
-std::string RefusalText(int errorCode) {
-    return Utf8ToGbk(ReasonText(errorCode));
+// Why an entry was refused, for a log line (GBK).
+std::string RefusalText(const platform::EntryRead& read) {
+    return Utf8ToGbk(read.refusal ? read.refusal->reason() : std::string());
 }
 
 // The list's ID column as text, answering whether a candidate ID occurs in it
@@ -314,30 +269,28 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
         const std::string name = row[ListColumn::ProjectName].empty()
                                      ? ShortenedId(id)
                                      : row[ListColumn::ProjectName];
-        TakenFile main;
-        int refusal = 0;
-        const Take taken = IsReservedId(id)
-                               ? Take::Missing
-                               : TakeStoreFile(store, id, kMainFileExtension, main, refusal);
-        if (taken == Take::Missing) {
+        const platform::EntryRead main = IsReservedId(id)
+                                             ? platform::EntryRead{}
+                                             : ReadProjectEntry(store, id, kMainFileExtension);
+        if (main.outcome == platform::EntryRead::Outcome::Missing) {
             Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
             continue;
         }
-        if (taken == Take::Refused) {
+        if (main.outcome == platform::EntryRead::Outcome::Refused) {
             Log(result, sink,
-                G("错误号:421  项目“") + name + G("”的数据文件未导出（") + RefusalText(refusal) +
+                G("错误号:421  项目“") + name + G("”的数据文件未导出（") + RefusalText(main) +
                     G("）！"));
             continue;
         }
         result.ids.push_back(id);
         ++result.count;
         batch.Stage(destination / main.name, main.content);
-        TakenFile member;
-        if (TakeStoreFile(store, id, kMemberFileExtension, member, refusal) == Take::Taken) {
+        const platform::EntryRead member = ReadProjectEntry(store, id, kMemberFileExtension);
+        if (member.read()) {
             batch.Stage(destination / member.name, member.content);
-        } else if (refusal != 0) {
+        } else if (member.refusal) {
             Log(result, sink,
-                G("项目“") + name + G("”的成员文件未导出（") + RefusalText(refusal) + G("）。"));
+                G("项目“") + name + G("”的成员文件未导出（") + RefusalText(member) + G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
     }
@@ -367,8 +320,12 @@ namespace {
 std::vector<std::string> CollectSourceIds(const platform::DirectoryListing& media) {
     if (const platform::DirectoryEntry* control = media.Find(kIndexFileName)) {
         // A control file that is no regular file stops the import.
-        if (std::optional<std::string> content = platform::ReadEntry(media, *control)) {
-            return ParseIdList(*content);
+        const platform::EntryRead read = platform::ReadEntry(media, control);
+        if (read.refusal) {
+            throw *read.refusal;
+        }
+        if (read.read()) {
+            return ParseIdList(read.content);
         }
     }
     std::vector<std::string> ids;
@@ -427,7 +384,8 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
         }
         for (int attempt = 0; attempt < kImportIdAttempts; ++attempt) {
             std::string candidate = generate ? generate() : GenerateProjectId();
-            if (FileInDirectory(dataDir, candidate) && !IsReservedId(candidate) &&
+            if (ProjectFilePath(dataDir, candidate, kMainFileExtension) &&
+                !IsReservedId(candidate) &&
                 !taken.Contains(candidate)) {
                 taken.Add(candidate);
                 newIds[i] = std::move(candidate);
@@ -455,34 +413,31 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
                 continue;
             }
             const std::string& newId = *newIds[i];
-            TakenFile main;
-            int refusal = 0;
-            const Take got =
+            const platform::EntryRead main =
                 IsReservedId(sourceId)
-                    ? Take::Missing
-                    : TakeEntry(media, SourceEntry(media, sourceId, kMainFileExtension), main,
-                                refusal);
-            if (got == Take::Missing) {
+                    ? platform::EntryRead{}
+                    : platform::ReadEntry(media, SourceEntry(media, sourceId, kMainFileExtension));
+            if (main.outcome == platform::EntryRead::Outcome::Missing) {
                 Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
                 continue;
             }
-            if (got == Take::Refused) {
+            if (main.outcome == platform::EntryRead::Outcome::Refused) {
                 Log(result, sink,
                     G("错误号:432  项目“") + sourceId + G("”的数据文件未引入（") +
-                        RefusalText(refusal) + G("）！"));
+                        RefusalText(main) + G("）！"));
                 continue;
             }
             result.ids.push_back(newId);
             ++result.count;
-            change.Write(dataDir / (newId + std::string(kMainFileExtension)), main.content);
-            TakenFile member;
-            if (TakeEntry(media, SourceEntry(media, sourceId, kMemberFileExtension), member,
-                          refusal) == Take::Taken) {
-                change.Write(dataDir / (newId + std::string(kMemberFileExtension)),
+            change.Write(*ProjectFilePath(dataDir, newId, kMainFileExtension), main.content);
+            const platform::EntryRead member =
+                platform::ReadEntry(media, SourceEntry(media, sourceId, kMemberFileExtension));
+            if (member.read()) {
+                change.Write(*ProjectFilePath(dataDir, newId, kMemberFileExtension),
                              member.content);
-            } else if (refusal != 0) {
+            } else if (member.refusal) {
                 Log(result, sink,
-                    G("项目“") + sourceId + G("”的成员文件未引入（") + RefusalText(refusal) +
+                    G("项目“") + sourceId + G("”的成员文件未引入（") + RefusalText(member) +
                         G("）。"));
             }
             Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));

@@ -220,7 +220,7 @@ void CheckNewIds(const std::string& listed, const std::vector<std::string>& offe
         std::optional<std::string> fresh;
         for (int attempt = 0; attempt < kImportIdAttempts && k < offered.size(); ++attempt) {
             const std::string& candidate = offered[k++];
-            if (FileInDirectory(DataDir(), candidate) && !IsReservedId(candidate) &&
+            if (ProjectFilePath(DataDir(), candidate, kMainFileExtension) && !IsReservedId(candidate) &&
                 text.find(candidate) == std::string::npos) {
                 text.append(candidate);
                 text.append(kCrLf);
@@ -355,7 +355,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         allowed.insert(std::string(kIndexFileName));
     }
     for (const std::string& id : result.ids) {
-        FUZZ_CHECK(FileInDirectory(DataDir(), id).has_value());
+        FUZZ_CHECK(ProjectFilePath(DataDir(), id, kMainFileExtension).has_value());
         FUZZ_CHECK(listed.find(id) == std::string::npos);
         allowed.insert(id + std::string(kMainFileExtension));
         allowed.insert(id + std::string(kMemberFileExtension));

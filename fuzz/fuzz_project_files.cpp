@@ -62,7 +62,10 @@ void CheckFuzzedId(const std::string& id) {
         FUZZ_CHECK(read.status == ProjectReadStatus::MainFileMissing || fields.has_value());
         // Read through one listing of the directory, as the list reads, the
         // fields are the same.
-        FUZZ_CHECK(ReadMainFields(platform::DirectoryListing(DataDir()), id) == fields);
+        const platform::EntryRead listed =
+            ReadProjectEntry(StoreListing(DataDir()), id, kMainFileExtension);
+        FUZZ_CHECK(listed.read() == fields.has_value());
+        FUZZ_CHECK(!listed.read() || MainFieldsOf(listed.content) == *fields);
     } catch (const IoError& error) {
         // A name too long for the file system is refused by the system.
         FUZZ_CHECK(id.size() > 200);

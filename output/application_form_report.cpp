@@ -12,6 +12,7 @@
 #include "gui/fonts.h"
 #include "gui/text.h"
 #include "gui/window.h"
+#include "platform/platform.h"
 #include "report/preview.h"
 #include "store/text.h"
 
@@ -430,7 +431,7 @@ QPicture QrCodePicture(const QString& text) {
 std::filesystem::path SingleFormPdfPath(const std::filesystem::path& dataDir,
                                         const std::string& id) {
     const std::optional<std::filesystem::path> path =
-        FileInDirectory(dataDir, std::string(Trim(id)) + ".pdf");
+        platform::FileIn(dataDir, Trim(id), ".pdf");
     return path ? *path : dataDir / kFormsPdfName;
 }
 

@@ -165,7 +165,7 @@ void ThrowNotARegularFile(const fs::path& path, EntryKind kind) {
 namespace {
 
 [[noreturn]] void ThrowTooLarge(const fs::path& path) {
-    throw IoError(path, EFBIG, "文件太大（超过64MB），不是本系统的文件");
+    throw IoError(path, EFBIG, "文件太大，超过64MB");
 }
 
 // The kind a read meets at `path`: the entry itself, or with Links::Follow
@@ -720,23 +720,49 @@ const DirectoryEntry* DirectoryListing::Find(std::string_view name) const {
     return exact != nullptr ? exact : &entries_[it->second.front()];
 }
 
-std::optional<std::string> ReadEntry(const DirectoryListing& listing, const DirectoryEntry& entry) {
-    const fs::path path = listing.PathOf(entry);
-    if (entry.kind == EntryKind::Link && listing.links() == Links::Follow) {
-        return std::nullopt;  // a link that leads nowhere: no file
+EntryRead ReadEntry(const DirectoryListing& listing, const DirectoryEntry* entry) {
+    EntryRead read;
+    if (entry == nullptr) {
+        return read;
     }
-    if (entry.kind != EntryKind::Regular) {
-        ThrowNotARegularFile(path, entry.kind);
+    const fs::path path = listing.PathOf(*entry);
+    try {
+        if (entry->kind == EntryKind::Link && listing.links() == Links::Follow) {
+            return read;  // a link that leads nowhere: no file
+        }
+        if (entry->kind != EntryKind::Regular) {
+            ThrowNotARegularFile(path, entry->kind);
+        }
+        if (ReadFileInto(path, read.content, listing.links())) {
+            read.outcome = EntryRead::Outcome::Read;
+            read.name = entry->name;
+        }
+    } catch (const IoError& error) {
+        if (!IsUnreadableEntry(error.errorCode())) {
+            throw;
+        }
+        read.outcome = EntryRead::Outcome::Refused;
+        read.refusal = error;
+        read.content.clear();
     }
-    return ReadFileIfExists(path, listing.links());
+    return read;
 }
 
-std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::string_view name) {
+EntryRead ReadNamed(const DirectoryListing& listing, std::string_view name) {
+    if (name.size() > 255) {
+        EntryRead refused;
+        refused.outcome = EntryRead::Outcome::Refused;
+        refused.refusal = IoError(listing.directory() / std::string(name), ENAMETOOLONG,
+                                  ReasonText(ENAMETOOLONG));
+        return refused;
+    }
     if (!listing.listed()) {
+        EntryRead read;
         try {
-            if (std::optional<std::string> content =
-                    ReadFileIfExists(listing.directory() / name, listing.links())) {
-                return content;
+            if (ReadFileInto(listing.directory() / name, read.content, listing.links())) {
+                read.outcome = EntryRead::Outcome::Read;
+                read.name = std::string(name);
+                return read;
             }
         } catch (const IoError& error) {
             // No regular file under that very name: a variant of it may be one.
@@ -745,11 +771,23 @@ std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::strin
             }
         }
     }
-    const DirectoryEntry* entry = listing.Find(name);
-    if (entry == nullptr) {
+    return ReadEntry(listing, listing.Find(name));
+}
+
+std::optional<fs::path> FileIn(const fs::path& dir, std::string_view stem, std::string_view ending) {
+    std::string name(stem);
+    name.append(ending);
+    if (name.empty() || name.find("..") != std::string::npos) {
         return std::nullopt;
     }
-    return ReadEntry(listing, *entry);
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || c == ':' || byte < 32 || byte == 127) {
+            return std::nullopt;
+        }
+    }
+    // The bytes are the name: the file systems take GBK names as they are.
+    return dir / fs::path(std::move(name));
 }
 
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name, Links links) {

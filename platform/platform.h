@@ -307,16 +307,41 @@ class DirectoryListing {
     mutable std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName_;
 };
 
-// Reads the entry `entry` of `listing` as ReadFileIfExists does; an entry
-// that is not a regular file is refused without being opened.
-std::optional<std::string> ReadEntry(const DirectoryListing& listing, const DirectoryEntry& entry);
+// What reading one entry of a listing gave: its bytes; nothing, when no file
+// stands there; or why the entry was refused without being read (no regular
+// file, too large, or a name too long for any file: see IsUnreadableEntry).
+// Every reader of many named files (the list, export, import, the forms)
+// takes its entries this way and reports refusals as it sees fit; other
+// failures throw IoError.
+struct EntryRead {
+    enum class Outcome { Read, Missing, Refused };
+    Outcome outcome = Outcome::Missing;
+    std::string name;                // Read: the entry's name in the directory
+    std::string content;             // Read
+    std::optional<IoError> refusal;  // Refused
 
-// Reads the file that Find(name) finds, or nothing when there is none. A
-// regular file of exactly that name is read straight away while the
-// directory has not been listed; the listing is made only when there is
-// none (a store whose files all stand under their own names is never
-// listed), and once made it answers every later name.
-std::optional<std::string> ReadNamed(const DirectoryListing& listing, std::string_view name);
+    bool read() const { return outcome == Outcome::Read; }
+};
+
+// Reads `entry` of `listing` (null: nothing there) as ReadFileIfExists does;
+// an entry that is no regular file is refused without being opened.
+EntryRead ReadEntry(const DirectoryListing& listing, const DirectoryEntry* entry);
+
+// Reads the file that Find(name) finds. A regular file of exactly that name
+// is read straight away while the directory has not been listed; the listing
+// is made only when there is none (a store whose files all stand under their
+// own names is never listed), and once made it answers every later name.
+EntryRead ReadNamed(const DirectoryListing& listing, std::string_view name);
+
+// ---- File names ----------------------------------------------------------------
+
+// The file named by the text `stem` (GBK, as the store and exchange media
+// hold IDs) followed by `ending`, inside `dir`; nothing when the name could
+// reach outside it: a path separator, a drive colon, "..", a control
+// character, or an empty name. Every file name the program makes from a text
+// is made here.
+std::optional<fs::path> FileIn(const fs::path& dir, std::string_view stem,
+                               std::string_view ending = {});
 
 // ---- Directories -------------------------------------------------------------
 

@@ -76,28 +76,13 @@ std::array<TProjectMember, kMemberRowCount> ParseMemberText(std::string_view tex
     return members;
 }
 
-std::optional<fs::path> FileInDirectory(const fs::path& dir, std::string_view name) {
-    if (name.empty() || name.find("..") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    for (char c : name) {
-        unsigned char b = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || c == ':' || b < 32 || b == 127) {
-            return std::nullopt;
-        }
-    }
-    return dir / fs::path(std::string(name));
-}
-
 std::optional<fs::path> ProjectFilePath(const fs::path& dataDir, std::string_view id,
                                         std::string_view extension) {
-    std::string_view stem = Trim(id);
+    const std::string_view stem = Trim(id);
     if (stem.empty()) {
         return std::nullopt;
     }
-    std::string name(stem);
-    name.append(extension);
-    return FileInDirectory(dataDir, name);
+    return platform::FileIn(dataDir, stem, extension);
 }
 
 platform::DirectoryListing StoreListing(const fs::path& dataDir, platform::Listing when) {
@@ -201,17 +186,17 @@ const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListin
     return name ? listing.Find(*name) : nullptr;
 }
 
-std::optional<std::array<std::string, kFieldCount>> ReadMainFields(
-    const platform::DirectoryListing& listing, std::string_view id) {
-    const std::optional<std::string> name = ProjectEntryName(listing, id, kMainFileExtension);
-    if (!name) {
-        return std::nullopt;
+platform::EntryRead ReadProjectEntry(const platform::DirectoryListing& listing,
+                                     std::string_view id, std::string_view extension) {
+    const std::optional<fs::path> path = ProjectFilePath(listing.directory(), id, extension);
+    if (!path) {
+        return {};
     }
-    std::optional<std::string> content = platform::ReadNamed(listing, *name);
-    if (!content) {
-        return std::nullopt;
-    }
-    return ParseMainText(DecodeStored(*content));
+    return platform::ReadNamed(listing, path->filename().string());
+}
+
+std::array<std::string, kFieldCount> MainFieldsOf(const std::string& content) {
+    return ParseMainText(DecodeStored(content));
 }
 
 ProjectReadResult ReadProjectRecord(const fs::path& dataDir, std::string_view id) {

@@ -106,14 +106,8 @@ std::array<std::string, kFieldCount> ParseMainText(std::string_view text);
 // The member table of a decoded member text.
 std::array<TProjectMember, kMemberRowCount> ParseMemberText(std::string_view text);
 
-// A file named `name` inside `dir`, or nothing when the name could reach
-// outside it: a path separator, a drive colon, "..", a control character, or
-// an empty name.
-std::optional<std::filesystem::path> FileInDirectory(const std::filesystem::path& dir,
-                                                     std::string_view name);
-
 // dataDir + trimmed ID + extension, or nothing for an ID that names no file
-// inside the data directory (see FileInDirectory).
+// inside the data directory (see platform::FileIn).
 std::optional<std::filesystem::path> ProjectFilePath(const std::filesystem::path& dataDir,
                                                      std::string_view id,
                                                      std::string_view extension);
@@ -138,11 +132,16 @@ void WriteProjectRecord(const std::filesystem::path& dataDir, std::string_view i
 const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListing& listing,
                                                  std::string_view id, std::string_view extension);
 
-// ReadMainFields through a listing of the data directory. An entry that is
-// not a regular file, or is too large, is refused without being read:
-// IoError with a code of platform::IsUnreadableEntry.
-std::optional<std::array<std::string, kFieldCount>> ReadMainFields(
-    const platform::DirectoryListing& listing, std::string_view id);
+// The file `id` + `extension` read through `listing` (a directory listed
+// once for a whole command, if at all), found as platform::ReadNamed finds
+// names: Missing also for an ID that names no file inside the directory,
+// Refused for an entry that is no file the program reads (a name too long
+// for any file included). Other failures throw IoError.
+platform::EntryRead ReadProjectEntry(const platform::DirectoryListing& listing,
+                                     std::string_view id, std::string_view extension);
+
+// The 38 fields of a main data file's content.
+std::array<std::string, kFieldCount> MainFieldsOf(const std::string& content);
 
 enum class ProjectReadStatus {
     Complete,           // both files read

@@ -293,7 +293,7 @@ TEST_F(ExchangeCommands, HostileEntriesOfTheImportDirectory) {
          },
          {QStringLiteral("错误号:432  项目“FIFO0001”的数据文件未引入（这不是普通文件，而是管道、设备或套接字）！"),
           QStringLiteral("错误号:432  项目“DIRS0001”的数据文件未引入（这是一个文件夹，不是文件）！"),
-          QStringLiteral("错误号:432  项目“HUGE0001”的数据文件未引入（文件太大）！"), done},
+          QStringLiteral("错误号:432  项目“HUGE0001”的数据文件未引入（文件太大，超过64MB）！"), done},
          1,
          1,
          {}},
