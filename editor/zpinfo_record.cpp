@@ -59,24 +59,15 @@ void TZPInfoForm::FormShow() {
     }
     StringGrid1->setHorizontalHeaderLabels(headings);
 
-    // The lists after the department list: ComboBox1 to ComboBox4, ComboBox6,
-    // ComboBox7 and ComboBox8.
-    const std::pair<std::size_t, const std::string*> optionLists[] = {
-        {Field::PlanCategory, &CodeSection::PlanCategory},
-        {Field::ProjectField, &CodeSection::ProjectField},
-        {Field::ExpectedResultForm, &CodeSection::ExpectedResultForm},
-        {Field::ProjectSource, &CodeSection::ProjectSource},
-        {Field::ProjectLocation, &CodeSection::ProjectLocation},
-        {Field::UnitNature, &CodeSection::UnitNature},
-        {Field::RegistrationType, &CodeSection::RegistrationType},
-    };
-    // A failure leaves the lists as far as they were filled; the project
-    // itself can still be read and edited.
+    // The lists after the department list (ComboBox1 to ComboBox4, ComboBox6,
+    // ComboBox7 and ComboBox8) from the sections of the option fields. A
+    // failure leaves the lists as far as they were filled; the project itself
+    // can still be read and edited.
     bool codeTableFound = true;
     RunGuarded(this, [&] {
         codeTableFound = FillDepartmentList();
-        for (std::size_t i = 0; codeTableFound && i < std::size(optionLists); ++i) {
-            const auto [field, section] = optionLists[i];
+        for (std::size_t i = 0; codeTableFound && i < OptionFields().size(); ++i) {
+            const auto [field, section] = OptionFields()[i];
             codeTableFound =
                 FillOptionList(qobject_cast<QComboBox*>(fieldControls_[field]), *section);
         }
