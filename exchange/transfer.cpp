@@ -283,7 +283,7 @@ fs::path FloppyImportDirectory(std::string* refusal) {
 // ---- Export ------------------------------------------------------------------------
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
-                         const fs::path& destination, const LogSink& sink) {
+                         const fs::path& destination, const LogSink& sink, const ExportNote& note) {
     RequireDirectory(destination);
     std::error_code ec;
     if (fs::equivalent(destination, dataDir, ec)) {
@@ -324,6 +324,11 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
                     G("，未导出该文件。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
+        if (note) {
+            if (std::string line = note(row); !line.empty()) {
+                Log(result, sink, line);
+            }
+        }
     }
     // The control file names only projects whose files are on the disk, and
     // is written last, under the name it has there.

@@ -1,6 +1,7 @@
 // Export, import, the exchange path dialogs and clearing the store, as
 // commands of the main window, with the progress panel they share.
 
+#include "core/project_check.h"
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
 #include "exchange/progress_panel.h"
@@ -90,7 +91,9 @@ void TZMainForm::ExportProjects(bool all, const QString& target) {
         if (all) {
             ReloadList();
         }
-        return RunExport(dataDir_, model_->rows(), destination, sink).count;
+        // Each exported project with problems of the formal check gets a line.
+        const ExportNote note = ExportProblemNotes(dataDir_, model_->rows());
+        return RunExport(dataDir_, model_->rows(), destination, sink, note).count;
     });
 }
 
