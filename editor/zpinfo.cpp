@@ -264,6 +264,30 @@ void TZPInfoForm::Prepare(const QString& id, const QString& recordState,
     Label4->setText(accessMode);
 }
 
+void TZPInfoForm::FocusFieldOnOpen(std::size_t field) {
+    focusOnOpen_ = [this, field] {
+        QWidget* control = fieldControls_.at(field);
+        for (QWidget* page = control; page != nullptr; page = page->parentWidget()) {
+            if (PageControl1->indexOf(page) >= 0) {
+                PageControl1->setCurrentWidget(page);
+                break;
+            }
+        }
+        control->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->selectAll();
+        }
+    };
+}
+
+void TZPInfoForm::FocusMemberOnOpen(std::size_t row, std::size_t cell) {
+    focusOnOpen_ = [this, row, cell] {
+        PageControl1->setCurrentWidget(TabSheet3);
+        StringGrid1->setFocus(Qt::OtherFocusReason);
+        StringGrid1->setCurrentCell(static_cast<int>(row) - 1, static_cast<int>(cell));
+    };
+}
+
 // ---- Layout ---------------------------------------------------------------------
 
 void TZPInfoForm::BuildTopPanel() {
@@ -575,6 +599,9 @@ void TZPInfoForm::showEvent(QShowEvent* event) {
     if (!opened_ && !event->spontaneous()) {
         opened_ = true;
         FormShow();
+        if (focusOnOpen_ && isVisible()) {
+            focusOnOpen_();
+        }
     }
 }
 

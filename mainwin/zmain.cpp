@@ -96,6 +96,9 @@ void TZMainForm::BuildMenus() {
     N1 = bar->addMenu(QStringLiteral("数据(&1)"));
     N1->setObjectName(QStringLiteral("N1"));
     QStyle* style = QApplication::style();
+    connect(AddEntry(N1, "NCheck", QStringLiteral("检查项目(&C)")), &QAction::triggered, this,
+            &TZMainForm::NCheckClick);
+    N1->addSeparator();
     QAction* n7 = AddEntry(N1, "N7", QStringLiteral("导出所显数据到设定的路径(&1)"));
     QAction* n31 = AddEntry(N1, "N31", QStringLiteral("导出全部数据到设定的路径(&2)"));
     N1->addSeparator();

@@ -114,6 +114,7 @@ class TZMainForm : public QMainWindow {
     void StringGrid1Click();
     void StringGrid1MouseDown();
     // Menu "数据(&1)".
+    void NCheckClick();  // exchange/zmain_check.cpp
     void N7Click();
     void N31Click();
     void N32Click();
