@@ -138,6 +138,15 @@ int CompareWhole(std::string_view a, std::string_view b) {
     return a.compare(b);
 }
 
+// The name and the code of a department entry "CCC:Name", as the editor
+// takes them apart (store/code_table.h), without copying.
+std::string_view NameOfDepartment(std::string_view entry) {
+    return entry.size() > 4 ? entry.substr(4) : std::string_view();
+}
+std::string_view CodeOfDepartment(std::string_view entry) {
+    return entry.substr(0, 3);
+}
+
 // ---- The rules' tests ----------------------------------------------------------------------
 
 std::string_view Trimmed(const RuleInput& in) {
@@ -168,7 +177,7 @@ bool IsDepartmentName(const RuleInput& in, std::string&) {
     const std::vector<std::string>& table = in.options.departments;
     return value.empty() || !in.options.found || table.empty() ||
            std::any_of(table.begin(), table.end(), [value](const std::string& entry) {
-               return DepartmentName(entry) == value;
+               return NameOfDepartment(entry) == value;
            });
 }
 
@@ -179,10 +188,10 @@ bool CodeMatchesDepartment(const RuleInput& in, std::string& detail) {
     const std::string_view code = Trimmed(in);
     const std::string* first = nullptr;
     for (const std::string& entry : in.options.departments) {
-        if (DepartmentName(entry) != name) {
+        if (NameOfDepartment(entry) != name) {
             continue;
         }
-        if (DepartmentCode(entry) == code) {
+        if (CodeOfDepartment(entry) == code) {
             return true;
         }
         if (first == nullptr) {
@@ -192,7 +201,9 @@ bool CodeMatchesDepartment(const RuleInput& in, std::string& detail) {
     if (name.empty() || first == nullptr) {
         return true;
     }
-    detail = Gbk("，应为“") + DepartmentCode(*first) + Gbk("”");
+    static const std::string kBefore = Gbk("，应为“");
+    static const std::string kAfter = Gbk("”");
+    detail = kBefore + std::string(CodeOfDepartment(*first)) + kAfter;
     return false;
 }
 
@@ -242,7 +253,9 @@ bool FundsAddUp(const RuleInput& in, std::string& detail) {
     if (sum == total.units) {
         return true;
     }
-    detail = Gbk("（六项之和为") + FormatAmount(sum) + Gbk("）");
+    static const std::string kBefore = Gbk("（六项之和为");
+    static const std::string kAfter = Gbk("）");
+    detail = kBefore + FormatAmount(sum) + kAfter;
     return false;
 }
 
@@ -310,8 +323,9 @@ bool ContentShortEnough(const RuleInput& in, std::string& detail) {
     if (length <= kResearchContentLimit) {
         return true;
     }
-    detail = Gbk("，现有") + std::to_string(length) + Gbk("字节（约") + std::to_string(length / 2) +
-             Gbk("个汉字）");
+    static const std::string kBefore = Gbk("，现有");
+    static const std::string kAfter = Gbk("字节");
+    detail = kBefore + std::to_string(length) + kAfter;
     return false;
 }
 
@@ -330,7 +344,7 @@ bool IsBirthMonth(const RuleInput& in, std::string&) {
 // ---- The table -------------------------------------------------------------------------------
 
 constexpr const char* kRequired = "未填写（此项必须填写）";
-constexpr const char* kFullWidth = "含全角数字或符号，应改用半角（可用“全角数字改为半角”）";
+constexpr const char* kFullWidth = "含全角数字，应改为半角（可用“全角数字改为半角”）";
 constexpr const char* kNotOption = "不是编码表中的选项，请从下拉列表中选择";
 constexpr const char* kNotAmount = "不是数字，应写成如“12.5”的形式（单位：万元）";
 constexpr const char* kNegative = "不能是负数";
@@ -346,14 +360,12 @@ const std::vector<CheckRule>& RuleTable() {
         {Field::PlanCategory, kField, IsOption, kNotOption},
         {Field::ProjectPeriod, kField, Filled, kRequired},
         {Field::ProjectPeriod, kField, NoFullWidthDigits, kFullWidth},
-        {Field::ProjectPeriod, kField, IsPeriod,
-         "应写成“2001.04-2003.10”的形式（年.月-年.月，月份01至12）"},
+        {Field::ProjectPeriod, kField, IsPeriod, "应写成“2001.04-2003.10”的形式（年.月-年.月）"},
         {Field::ProjectPeriod, kField, PeriodInOrder, "结束时间早于开始时间"},
         {Field::ProjectField, kField, IsOption, kNotOption},
         {Field::ApplicationDate, kField, Filled, kRequired},
         {Field::ApplicationDate, kField, NoFullWidthDigits, kFullWidth},
-        {Field::ApplicationDate, kField, IsRealDate,
-         "应为写成“2001-07-16”形式（年-月-日）的有效日期"},
+        {Field::ApplicationDate, kField, IsRealDate, "应为“2001-07-16”形式（年-月-日）的有效日期"},
         {Field::ExpectedResultForm, kField, IsOption, kNotOption},
         {Field::ProjectSource, kField, IsOption, kNotOption},
         {Field::Applicant, kField, Filled, kRequired},
@@ -363,8 +375,7 @@ const std::vector<CheckRule>& RuleTable() {
         {Field::FundsTotal, kField, NoFullWidthDigits, kFullWidth},
         {Field::FundsTotal, kField, IsAmount, kNotAmount},
         {Field::FundsTotal, kField, NotNegative, kNegative},
-        {Field::FundsTotal, kField, FundsAddUp,
-         "不等于国家拨款、省拨款、部门或地方匹配、贷款、单位自筹、其他六项之和"},
+        {Field::FundsTotal, kField, FundsAddUp, "不等于国家拨款至其他六项之和"},
         {Field::FundsNational, kField, NoFullWidthDigits, kFullWidth},
         {Field::FundsNational, kField, IsAmount, kNotAmount},
         {Field::FundsNational, kField, NotNegative, kNegative},
@@ -399,8 +410,7 @@ const std::vector<CheckRule>& RuleTable() {
         {Field::ContactPhone, kField, IsPhone, kNotPhone},
         {Field::Fax, kField, NoFullWidthDigits, kFullWidth},
         {Field::Fax, kField, IsPhone, kNotPhone},
-        {Field::Email, kField, IsEmail,
-         "应为如“kjc@example.com.cn”的电子邮件地址（一个“@”，其后有“.”）"},
+        {Field::Email, kField, IsEmail, "应为如“kjc@example.com.cn”的电子邮件地址"},
         {Field::StaffTotal, kField, NoFullWidthDigits, kFullWidth},
         {Field::StaffTotal, kField, IsWholeNumber, kNotWhole},
         {Field::TechStaff, kField, NoFullWidthDigits, kFullWidth},
@@ -440,7 +450,8 @@ std::string DecodeStoredText(const std::string& content) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.remove_suffix(1);
     }
-    if (line.find_first_of("\r\n") == std::string_view::npos) {
+    if (std::memchr(line.data(), '\r', line.size()) == nullptr &&
+        std::memchr(line.data(), '\n', line.size()) == nullptr) {
         return DecodeField(line);
     }
     return DecodeField(JoinLines(content));
@@ -647,8 +658,9 @@ std::string MemberCellCaption(std::size_t row, std::size_t cell) {
     static const std::array<std::string, kMemberCellCount> headings = {
         Gbk("姓名"), Gbk("性别"),         Gbk("出生年月"),
         Gbk("学历"), Gbk("职务（职称）"), Gbk("现工作单位")};
-    return FieldCaption(kMemberTable) + Gbk("第") + std::to_string(row) + Gbk("行") +
-           headings.at(cell);
+    static const std::string kRow = Gbk("第");
+    static const std::string kOf = Gbk("行");
+    return FieldCaption(kMemberTable) + kRow + std::to_string(row) + kOf + headings.at(cell);
 }
 
 // ---- Options -------------------------------------------------------------------------
@@ -823,6 +835,35 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
 
 CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& rows) {
     return CheckProjects(dataDir, rows, ReadCheckOptions(dataDir));
+}
+
+const std::string& CheckCell(const CheckProblem& problem, int column) {
+    switch (column) {
+        case 0:
+            return problem.id;
+        case 1:
+            return problem.name;
+        case 2:
+            return problem.finding.caption;
+        default:
+            return problem.finding.message;
+    }
+}
+
+std::vector<std::size_t> SortedProblems(const std::vector<CheckProblem>& problems, int column,
+                                        bool ascending) {
+    std::vector<std::size_t> order(problems.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    if (column < 0 || column >= kCheckColumnCount) {
+        return order;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int c = CompareBytes(CheckCell(problems[a], column), CheckCell(problems[b], column));
+        return ascending ? c < 0 : c > 0;
+    });
+    return order;
 }
 
 std::string CheckSummaryText(const CheckResult& result) {

@@ -151,6 +151,15 @@ CheckResult CheckProjects(const std::filesystem::path& dataDir, const std::vecto
 // The same with the options of the data directory's code table.
 CheckResult CheckProjects(const std::filesystem::path& dataDir, const std::vector<ListRow>& rows);
 
+// The columns of the list of problems: 项目ID, 项目名称, 栏目, 问题.
+inline constexpr int kCheckColumnCount = 4;
+// The text of `column` of a problem (GBK).
+const std::string& CheckCell(const CheckProblem& problem, int column);
+// The positions of `problems` ordered by `column`: texts compared byte-wise,
+// equal ones in list order.
+std::vector<std::size_t> SortedProblems(const std::vector<CheckProblem>& problems, int column,
+                                        bool ascending);
+
 // "共检查N个项目，M个项目有问题，共K处" (GBK).
 std::string CheckSummaryText(const CheckResult& result);
 

@@ -1,12 +1,11 @@
 #include "exchange/checkform.h"
 
+#include <QAbstractTableModel>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <algorithm>
 #include <array>
@@ -28,9 +27,7 @@ namespace {
 
 constexpr int kClientWidth = 760;
 constexpr int kClientHeight = 517;
-constexpr int kColumnCount = 4;
-// Where a row's problem stands in the check's list.
-constexpr int kProblemRole = Qt::UserRole + 1;
+constexpr int kColumnCount = kCheckColumnCount;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left,
                         int width) {
@@ -66,6 +63,57 @@ double PrintLeft(int column) {
 
 }  // namespace
 
+// The grid's model: the problems in the order shown, each text made for the
+// screen only when a row comes into view, so that tens of thousands of
+// problems fill the grid at once. A click on a column title sorts by it.
+class CheckModel : public QAbstractTableModel {
+  public:
+    explicit CheckModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+    // Shows `problems` sorted by `column` (-1: in list order).
+    void setProblems(const std::vector<CheckProblem>* problems, int column, bool ascending) {
+        beginResetModel();
+        problems_ = problems;
+        order_ = SortedProblems(*problems, column, ascending);
+        endResetModel();
+    }
+    const CheckProblem& problem(int row) const {
+        return (*problems_)[order_.at(static_cast<std::size_t>(row))];
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(order_.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : kColumnCount;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) {
+            return QVariant();
+        }
+        // The problem shows in full as a hint, where its column cuts it.
+        if (role == Qt::DisplayRole ||
+            (role == Qt::ToolTipRole && index.column() == kColumnCount - 1)) {
+            return FromGbk(CheckCell(problem(index.row()), index.column()));
+        }
+        return QVariant();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < kColumnCount) {
+            return Captions()[static_cast<std::size_t>(section)];
+        }
+        return QVariant();
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+  private:
+    const std::vector<CheckProblem>* problems_ = nullptr;
+    std::vector<std::size_t> order_;
+};
+
 TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow> rows,
                        CheckResult result, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -86,15 +134,10 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     Label2->setGeometry(440, 8, 312, 18);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    model_ = new QStandardItemModel(0, kColumnCount, this);
-    for (int c = 0; c < kColumnCount; ++c) {
-        model_->setHeaderData(c, Qt::Horizontal, Captions()[static_cast<std::size_t>(c)]);
-    }
-    sorted_ = new QSortFilterProxyModel(this);
-    sorted_->setSourceModel(model_);
+    model_ = new CheckModel(this);
     CheckGrid = Named(new QTableView(this), "CheckGrid");
     CheckGrid->setGeometry(8, 30, 744, 444);
-    CheckGrid->setModel(sorted_);
+    CheckGrid->setModel(model_);
     CheckGrid->setFont(SongPointFont(9));
     CheckGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CheckGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -102,16 +145,17 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     CheckGrid->setWordWrap(false);
     CheckGrid->setCornerButtonEnabled(false);
     CheckGrid->verticalHeader()->hide();
+    CheckGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     CheckGrid->verticalHeader()->setDefaultSectionSize(20);
     QHeaderView* titles = CheckGrid->horizontalHeader();
     titles->setFont(SongPointFont(9));
     titles->setHighlightSections(false);
     titles->setStretchLastSection(true);
-    // The list order until a title is clicked.
-    CheckGrid->setSortingEnabled(true);
+    // In list order until a title is clicked.
+    titles->setSectionsClickable(true);
+    titles->setSortIndicatorShown(true);
     titles->setSortIndicator(-1, Qt::AscendingOrder);
-    sorted_->sort(-1);
-    const int widths[] = {70, 190, 170};
+    const int widths[] = {70, 150, 150};
     for (int c = 0; c < 3; ++c) {
         CheckGrid->setColumnWidth(c, widths[c]);
     }
@@ -126,6 +170,7 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     Button4 = MakeButton(this, "Button4", QStringLiteral("关闭"), 677, 75);
 
     connect(CheckGrid, &QTableView::doubleClicked, this, &TCheckForm::CheckGridDblClick);
+    connect(titles, &QHeaderView::sortIndicatorChanged, this, &TCheckForm::CheckGridSortChange);
     connect(FixDigits, &QPushButton::clicked, this, &TCheckForm::FixDigitsClick);
     connect(Button1, &QPushButton::clicked, this, &TCheckForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TCheckForm::Button2Click);
@@ -141,27 +186,16 @@ TCheckForm::~TCheckForm() = default;
 std::vector<const CheckProblem*> TCheckForm::shownProblems() const {
     std::vector<const CheckProblem*> problems;
     problems.reserve(result_.problems.size());
-    for (int r = 0; r < sorted_->rowCount(); ++r) {
-        const int index = sorted_->index(r, 0).data(kProblemRole).toInt();
-        problems.push_back(&result_.problems.at(static_cast<std::size_t>(index)));
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        problems.push_back(&model_->problem(r));
     }
     return problems;
 }
 
 void TCheckForm::ShowResult() {
-    model_->removeRows(0, model_->rowCount());
-    model_->setRowCount(static_cast<int>(result_.problems.size()));
-    for (std::size_t p = 0; p < result_.problems.size(); ++p) {
-        const std::array<QString, kColumnCount> cells = Cells(result_.problems[p]);
-        for (int c = 0; c < kColumnCount; ++c) {
-            auto* item = new QStandardItem(cells[static_cast<std::size_t>(c)]);
-            item->setData(static_cast<int>(p), kProblemRole);
-            if (c == kColumnCount - 1) {
-                item->setToolTip(cells[static_cast<std::size_t>(c)]);
-            }
-            model_->setItem(static_cast<int>(p), c, item);
-        }
-    }
+    const QHeaderView* titles = CheckGrid->horizontalHeader();
+    model_->setProblems(&result_.problems, titles->sortIndicatorSection(),
+                        titles->sortIndicatorOrder() == Qt::AscendingOrder);
     Label1->setText(FromGbk(CheckSummaryText(result_)));
     if (result_.codeTableFound) {
         Label2->setText(QStringLiteral("双击一行（或按回车键）修改该处"));
@@ -182,11 +216,10 @@ void TCheckForm::Recheck() {
 }
 
 void TCheckForm::OpenProblem(int row) {
-    if (row < 0 || row >= sorted_->rowCount()) {
+    if (row < 0 || row >= model_->rowCount()) {
         return;
     }
-    const int index = sorted_->index(row, 0).data(kProblemRole).toInt();
-    const CheckProblem problem = result_.problems.at(static_cast<std::size_t>(index));
+    const CheckProblem problem = model_->problem(row);
     {
         TZPInfoForm editor(dataDir_, this);
         editor.Prepare(FromGbk(problem.id), EditorMode::Modify);
@@ -200,9 +233,13 @@ void TCheckForm::OpenProblem(int row) {
     }
     touched_.insert(problem.id);
     Recheck();
-    if (sorted_->rowCount() > 0) {
-        CheckGrid->selectRow(std::min(row, sorted_->rowCount() - 1));
+    if (model_->rowCount() > 0) {
+        CheckGrid->selectRow(std::min(row, model_->rowCount() - 1));
     }
+}
+
+void TCheckForm::CheckGridSortChange(int, Qt::SortOrder) {
+    ShowResult();
 }
 
 void TCheckForm::CheckGridDblClick(const QModelIndex& index) {

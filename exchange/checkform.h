@@ -18,11 +18,11 @@
 class QLabel;
 class QModelIndex;
 class QPushButton;
-class QSortFilterProxyModel;
-class QStandardItemModel;
 class QTableView;
 
 namespace shenbao {
+
+class CheckModel;
 
 class TCheckForm : public QDialog {
     Q_OBJECT
@@ -49,6 +49,7 @@ class TCheckForm : public QDialog {
 
   public slots:
     void CheckGridDblClick(const QModelIndex& index);
+    void CheckGridSortChange(int column, Qt::SortOrder order);
     void FixDigitsClick();
     void Button1Click();  // preview
     void Button2Click();  // print
@@ -71,8 +72,7 @@ class TCheckForm : public QDialog {
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QTableView* CheckGrid = nullptr;
-    QStandardItemModel* model_ = nullptr;
-    QSortFilterProxyModel* sorted_ = nullptr;
+    CheckModel* model_ = nullptr;
     QPushButton* FixDigits = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
