@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include <QHeaderView>
 #include <QLabel>
@@ -318,6 +319,9 @@ TEST(CheckWindow, ShowsTheFaultyProjectsFieldByFieldOpensTheEditorAndRepairs) {
     std::map<std::string, std::string> before;
     bool seen = false;
     answerer.Then([&](QWidget* window) {
+        // A step that fails still closes the window, so the command returns.
+        const std::unique_ptr<QWidget, void (*)(QWidget*)> closer(window,
+                                                                  [](QWidget* w) { w->close(); });
         auto* check = qobject_cast<TCheckForm*>(window);
         ASSERT_NE(check, nullptr);
         seen = true;
@@ -413,7 +417,6 @@ TEST(CheckWindow, ShowsTheFaultyProjectsFieldByFieldOpensTheEditorAndRepairs) {
         report::SetDefaultPrinterForTesting({});
         EXPECT_TRUE(store.Exists("tarvok10.pdf"));
         EXPECT_EQ(answerer.messages().size(), 3);
-        window->close();
     });
     Trigger(form.get(), "NCheck");
     EXPECT_TRUE(seen);
