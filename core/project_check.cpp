@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -466,16 +467,25 @@ std::string StoredForm(std::string_view joined) {
 
 enum class FileState { Read, Missing, Unreadable };
 
-// Reads the file `id` + `extension` through `listing` into `content`.
-FileState ReadProjectFile(const platform::DirectoryListing& listing, std::string_view id,
-                          std::string_view extension, std::string& content) {
-    // The store's own files (index, code table, settings) are no project's.
-    const std::optional<fs::path> path = ProjectFilePath(listing.directory(), id, extension);
+// The names of a project's two files in the data directory, or nothing when
+// its ID names no file there or is one of the store's own files (index,
+// code table, settings).
+std::optional<std::array<std::string, 2>> ProjectFileNames(const fs::path& dataDir,
+                                                           std::string_view id) {
+    const std::optional<fs::path> path = ProjectFilePath(dataDir, id, kMainFileExtension);
     if (!path || IsReservedId(id)) {
-        return FileState::Missing;
+        return std::nullopt;
     }
+    // The member file's name differs in its extension alone.
+    std::string stem(Trim(id));
+    return std::array<std::string, 2>{path->filename().string(), stem.append(kMemberFileExtension)};
+}
+
+// Reads the file `name` through `listing` into `content`.
+FileState ReadNamedFile(const platform::DirectoryListing& listing, const std::string& name,
+                        std::string& content) {
     try {
-        std::optional<std::string> read = platform::ReadNamed(listing, path->filename().string());
+        std::optional<std::string> read = platform::ReadNamed(listing, name);
         if (!read) {
             return FileState::Missing;
         }
@@ -487,6 +497,17 @@ FileState ReadProjectFile(const platform::DirectoryListing& listing, std::string
         }
     }
     return FileState::Unreadable;
+}
+
+// Reads the file `id` + `extension` through `listing` into `content`.
+FileState ReadProjectFile(const platform::DirectoryListing& listing, std::string_view id,
+                          std::string_view extension, std::string& content) {
+    const std::optional<std::array<std::string, 2>> names =
+        ProjectFileNames(listing.directory(), id);
+    if (!names) {
+        return FileState::Missing;
+    }
+    return ReadNamedFile(listing, (*names)[extension == kMainFileExtension ? 0 : 1], content);
 }
 
 CheckFinding FileFinding(std::size_t field, const char* message) {
@@ -599,6 +620,44 @@ std::string TabFree(std::string_view text) {
 }
 
 }  // namespace
+
+// ---- Reading records -------------------------------------------------------------------
+
+void RecordReader::ReadMain(std::string_view text, TProjectRecord& record) {
+    const std::size_t count =
+        ForEachPiece(text, kFieldSeparator, main_, [&](std::size_t f, std::string_view piece) {
+            record.Fields[f].assign(piece);
+            return f + 1 < kFieldCount;
+        });
+    for (std::size_t f = count; f < kFieldCount; ++f) {
+        record.Fields[f].clear();
+    }
+}
+
+void RecordReader::ReadMembers(std::string_view text, TProjectRecord& record) {
+    const std::size_t count =
+        ForEachPiece(text, kRowTerminator, rows_, [&](std::size_t r, std::string_view row) {
+            TProjectMember& member = record.Members[r];
+            const std::size_t cells = ForEachPiece(row, kFieldSeparator, cells_,
+                                                   [&](std::size_t c, std::string_view cell) {
+                                                       member.Cells[c].assign(cell);
+                                                       return c + 1 < kMemberCellCount;
+                                                   });
+            for (std::size_t c = cells; c < kMemberCellCount; ++c) {
+                member.Cells[c].clear();
+            }
+            return r + 1 < kMemberRowCount;
+        });
+    ClearMembers(record, count);
+}
+
+void RecordReader::ClearMembers(TProjectRecord& record, std::size_t first) {
+    for (std::size_t r = first; r < kMemberRowCount; ++r) {
+        for (std::string& cell : record.Members[r].Cells) {
+            cell.clear();
+        }
+    }
+}
 
 // ---- Captions ------------------------------------------------------------------------
 
@@ -777,6 +836,8 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
     keys.reserve(rows.size());
     std::unordered_set<std::string> seen;
     std::string content;
+    RecordReader reader;
+    TProjectRecord record;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::string id(Trim(rows[i][ListColumn::Id]));
         if (!seen.insert(id).second) {
@@ -786,7 +847,10 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
         project.id = std::move(id);
         project.listIndex = i;
         project.name = rows[i][ListColumn::ProjectName];
-        const FileState main = ReadProjectFile(listing, project.id, kMainFileExtension, content);
+        const std::optional<std::array<std::string, 2>> names =
+            ProjectFileNames(dataDir, project.id);
+        const FileState main =
+            names ? ReadNamedFile(listing, (*names)[0], content) : FileState::Missing;
         if (main != FileState::Read) {
             project.findings.push_back(
                 FileFinding(kProjectFiles, main == FileState::Missing
@@ -798,12 +862,12 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
         }
         project.hasMain = true;
         project.hash = std::hash<std::string>{}(content);
-        TProjectRecord record;
-        record.Fields = ParseMainText(DecodeStoredText(content));
-        const FileState member =
-            ReadProjectFile(listing, project.id, kMemberFileExtension, content);
+        reader.ReadMain(DecodeStoredText(content), record);
+        const FileState member = ReadNamedFile(listing, (*names)[1], content);
         if (member == FileState::Read) {
-            record.Members = ParseMemberText(DecodeStoredText(content));
+            reader.ReadMembers(DecodeStoredText(content), record);
+        } else {
+            RecordReader::ClearMembers(record);
         }
         project.findings = CheckRecord(record, options, member == FileState::Read);
         if (member != FileState::Read) {

@@ -122,6 +122,47 @@ struct CheckFinding {
 std::vector<CheckFinding> CheckRecord(const TProjectRecord& record, const CheckOptions& options,
                                       bool hasMemberFile = true);
 
+// Splits decoded texts into a record as the store's readers do (SplitFields,
+// ParseMainText, ParseMemberText), but into the strings of one record used
+// again for every project, so that reading tens of thousands of projects
+// does not make every field and cell anew.
+class RecordReader {
+  public:
+    // Fields 0..37 of the main data file's text; missing ones emptied.
+    void ReadMain(std::string_view text, TProjectRecord& record);
+    // The member table of the member file's text; missing rows and cells
+    // emptied.
+    void ReadMembers(std::string_view text, TProjectRecord& record);
+    // Empties the member rows from `first` (0-based) on.
+    static void ClearMembers(TProjectRecord& record, std::size_t first = 0);
+
+  private:
+    // Hands the pieces that SplitFields(text, separator) gives, in order, to
+    // `piece(index, piece)` until it answers false; returns how many it got.
+    template <class Piece>
+    static std::size_t ForEachPiece(std::string_view text, std::string_view separator,
+                                    std::string& work, Piece piece) {
+        work.assign(text);
+        work.append(separator);
+        std::string_view rest(work);
+        std::size_t count = 0;
+        for (;;) {
+            const std::size_t at = rest.find(separator);
+            if (at == std::string_view::npos) {
+                return count;
+            }
+            if (!piece(count++, rest.substr(0, at))) {
+                return count;
+            }
+            rest.remove_prefix(at + separator.size());
+        }
+    }
+
+    std::string main_;
+    std::string rows_;
+    std::string cells_;
+};
+
 // ---- Checking the listed projects ------------------------------------------------------
 
 struct CheckProblem {

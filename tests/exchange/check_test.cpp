@@ -242,6 +242,42 @@ TEST(CheckRules, FullWidthDigitsAreReadAsGbkCharactersAndRepairedInNumberFieldsO
     EXPECT_EQ(repaired, record);
 }
 
+TEST(CheckRules, RecordsAreReadAsTheStoreReadsThem) {
+    std::string manyFields;
+    std::string manyRows;
+    for (int i = 0; i < 40; ++i) {
+        manyFields += "f" + std::to_string(i) + "~@~";
+    }
+    for (int r = 0; r < 16; ++r) {
+        for (int c = 0; c < 7; ++c) {
+            manyRows += std::to_string(r * 10 + c) + "~@~";
+        }
+        manyRows += "^#^";
+    }
+    const std::string texts[] = {"",
+                                 "a",
+                                 "a~@",
+                                 "a~@~b",
+                                 "~@~@~",
+                                 "a~@~~@~@~b~@",
+                                 "x~@~y^#^",
+                                 "x^#~@~y^#^^#",
+                                 "^#^^#^~@~",
+                                 manyFields,
+                                 manyRows,
+                                 manyFields.substr(0, 50),
+                                 manyRows.substr(0, 70)};
+    // A record full of text: every field and cell is written or emptied.
+    RecordReader reader;
+    TProjectRecord record = SoundRecord();
+    for (const std::string& text : texts) {
+        reader.ReadMain(text, record);
+        EXPECT_EQ(record.Fields, ParseMainText(text)) << text;
+        reader.ReadMembers(text, record);
+        EXPECT_EQ(record.Members, ParseMemberText(text)) << text;
+    }
+}
+
 // ---- The store of the window test -------------------------------------------------
 
 // S0000001 sound; S0000002 a full-width total and a short post code;
