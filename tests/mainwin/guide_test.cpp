@@ -23,8 +23,8 @@ TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
     });
     Trigger(form.get(), "N17");
     EXPECT_TRUE(shown.contains(QString::fromStdString(store.dir().string())));
-    for (const char* topic :
-         {"添加", "查询", "导出", "引入", "打印", "汇总统计", "清空数据库", "软盘", "U盘"}) {
+    for (const char* topic : {"添加", "查询", "导出", "引入", "打印", "汇总统计", "检查项目",
+                              "清空数据库", "软盘", "U盘"}) {
         EXPECT_TRUE(shown.contains(QString::fromUtf8(topic))) << topic;
     }
 }
