@@ -249,7 +249,7 @@ fs::path FloppyImportDirectory(std::string* refusal) {
 // ---- Export ------------------------------------------------------------------------
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
-                         const fs::path& destination, const LogSink& sink) {
+                         const fs::path& destination, const LogSink& sink, const ExportNote& note) {
     platform::RequireDirectory(destination);
     std::error_code ec;
     if (fs::equivalent(destination, dataDir, ec)) {
@@ -293,6 +293,11 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
                 G("项目“") + name + G("”的成员文件未导出（") + RefusalText(member) + G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
+        if (note) {
+            if (std::string line = note(row); !line.empty()) {
+                Log(result, sink, line);
+            }
+        }
     }
     // Every file is on the disk before it takes its name. An earlier control
     // file goes before any name changes: until the new one is written last

@@ -75,6 +75,8 @@ std::filesystem::path FloppyImportDirectory(std::string* refusal = nullptr);
 
 // Receives each log line (GBK) as soon as the run writes it.
 using LogSink = std::function<void(const std::string&)>;
+// A further log line (GBK) for an exported project, or empty for none.
+using ExportNote = std::function<std::string(const ListRow&)>;
 // Returns one candidate project ID per call.
 using IdGenerator = std::function<std::string()>;
 
@@ -98,11 +100,13 @@ struct ExchangeResult {
 // A project without its main data file (or with a reserved ID) gets the 421
 // log line and is left out; one whose main data file is no regular file or
 // too large gets a 421 line saying so and is left out; a member file of that
-// kind is left out with a line of its own. Throws IoError when the
+// kind is left out with a line of its own. `note`, when given, may add one
+// line after the line of each exported project. Throws IoError when the
 // destination is no directory, is the data directory itself, or a file
 // cannot be read or written; files copied until then stay.
 ExchangeResult RunExport(const std::filesystem::path& dataDir, const std::vector<ListRow>& rows,
-                         const std::filesystem::path& destination, const LogSink& sink = {});
+                         const std::filesystem::path& destination, const LogSink& sink = {},
+                         const ExportNote& note = {});
 
 // The source IDs of an exchange directory: the trimmed non-empty lines of its
 // control file (in any letter case), or without one the stems of the visible

@@ -16,6 +16,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,12 @@ class TZPInfoForm : public QDialog {
     void Prepare(std::string id, EditorMode mode);
 
     const std::filesystem::path& dataDir() const { return dataDir_; }
+
+    // Opens on the tab of record field `field` (0..37) with the focus in its
+    // control; or on the member table in cell `cell` of member row `row`
+    // (1..15). Set before the editor is shown.
+    void FocusFieldOnOpen(std::size_t field);
+    void FocusMemberOnOpen(std::size_t row, std::size_t cell);
 
     // The record as the controls hold it (GBK), member row 15 included.
     TProjectRecord RecordFromControls() const;
@@ -115,6 +122,7 @@ class TZPInfoForm : public QDialog {
     std::string id_;
     EditorMode mode_ = EditorMode::Add;
     bool opened_ = false;
+    std::function<void()> focusOnOpen_;
     bool settingDepartmentName_ = false;
     bool departmentEditingEnds_ = false;
     std::vector<std::string> departmentTable_;

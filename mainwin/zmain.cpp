@@ -54,6 +54,8 @@ struct Menu {
 };
 
 constexpr MenuEntry kDataMenu[] = {
+    {"NCheck", "检查项目(&C)", &TZMainForm::NCheckClick},
+    {},
     {"N7", "导出所显数据到设定的路径(&1)", &TZMainForm::N7Click, QStyle::SP_ArrowRight},
     {"N31", "导出全部数据到设定的路径(&2)", &TZMainForm::N31Click, QStyle::SP_ArrowRight},
     {},

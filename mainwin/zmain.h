@@ -8,7 +8,8 @@
 //   zmain_query.cpp      the query panel and the eight query commands
 //   zmain_output.cpp     the printed project list, the text listing, the summary,
 //                        the application forms
-//   zmain_exchange.cpp   export and import on the progress panel, paths, clearing
+//   zmain_exchange.cpp   the check, export and import on the progress panel, paths,
+//                        clearing
 
 #include <QMainWindow>
 #include <QString>
@@ -126,6 +127,7 @@ class TZMainForm : public QMainWindow {
     void StringGrid1Click();
     void StringGrid1MouseDown();
     // Menu "数据(&1)".
+    void NCheckClick();
     void N7Click();
     void N31Click();
     void N32Click();
