@@ -1,6 +1,8 @@
 // Export, import, the exchange path dialogs and clearing the store, as
 // commands of the main window, with the progress panel they share.
 
+#include <QTableView>
+
 #include "core/transfer.h"
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
@@ -51,6 +53,7 @@ void TZMainForm::ShowProgressPanel() {
 void TZMainForm::HideProgressPanel() {
     progressPanel_->hide();
     SetCommandsAvailable(true);
+    StringGrid1->setFocus();
 }
 
 void TZMainForm::RunOnProgressPanel(const QString& doneText,
