@@ -387,6 +387,10 @@ void SetFloppyMountPoint(const fs::path& path);
 // mounted (the drive selector's choice when several are).
 void ChooseDriveA(const fs::path& mountPoint);
 
+// Whether A: is a drive without disk only because several media of the user
+// are mounted (and no floppy) and none of them has been chosen.
+bool SeveralMediaNoneChosen();
+
 // Tests read `mountinfo` (the form of /proc/self/mountinfo) as the mount table,
 // with every mount point in it taken as lying below `root`; nothing gives the
 // real table back. Either way the choice of ChooseDriveA is forgotten.
