@@ -329,6 +329,11 @@ void RequireDirectory(const fs::path& path);
 // Creates `path` with missing parents; true when it exists afterwards.
 bool CreateDirectories(const fs::path& path) noexcept;
 
+// Creates `path` with missing parents unless it is a directory already.
+// Throws IoError with the real reason (no access, a read-only file system, a
+// file in the way ...) when it cannot.
+void MakeDirectories(const fs::path& path);
+
 // ---- Free space --------------------------------------------------------------
 
 // Bytes available to the user on the file system holding `path`; -1 when it
