@@ -255,7 +255,7 @@ namespace {
 // The message that stops a floppy command while several media could be A:
 // and none has been chosen in the path dialog named `dialog` (UTF-8).
 std::string ChooseAMediumFirst(std::string_view dialog) {
-    return G("电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。请先在“设置”菜单的“") +
+    return G("电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“") +
            G(dialog) + G("”中，从驱动器列表里选择要用的那一个。");
 }
 

@@ -103,12 +103,18 @@ class ChineseInputFields : public QObject {
 
     bool FieldHasFocus() const { return IsField(QApplication::focusWidget()); }
 
-    // The focus is on a control of the fields' window that is none of them:
-    // the user has gone on in this window. (A box of its own or another
-    // program does not count: the focus comes back from there.)
+    // The focus is on a control of the fields' window outside their panel
+    // (the widget that holds them; its buttons are part of it): the user has
+    // gone on in this window. (A box of its own or another program does not
+    // count: the focus comes back from there.)
     bool FocusLeftForWindow() const {
         const QWidget* focus = QApplication::focusWidget();
-        return focus != nullptr && !IsField(focus) && focus->window() == fields_.front()->window();
+        const QWidget* field = fields_.front();
+        if (focus == nullptr || field == nullptr || focus->window() != field->window()) {
+            return false;
+        }
+        const QWidget* panel = field->parentWidget();
+        return !IsField(focus) && focus != panel && (panel == nullptr || !panel->isAncestorOf(focus));
     }
 
     void FocusChanged(QWidget* /*old*/, QWidget* now) {

@@ -62,8 +62,9 @@ void SetInputMethodSwitch(std::unique_ptr<InputMethodSwitch> inputSwitch);
 
 // Asks for Chinese input in `fields` (the fields of one panel) while one of
 // them has the focus, and gives the input method back what it had before
-// once the focus has left them for another control of their window, so that
-// the keys typed there (on a list, say) go in as they did before.
+// once the focus has left their panel (the widget that holds them) for
+// another control of their window, so that the keys typed there (on a list,
+// say) go in as they did before.
 //
 // On Windows a program may name the input method it wants ("中文 (简体) -
 // 微软拼音"). On Linux no program can choose a particular input method: the

@@ -208,12 +208,12 @@ TEST_F(Floppy, SeveralSticksAndNoneChosenAskForAChoiceInsteadOfNamingTheFloppy) 
     V problems = CheckFloppyForExport();
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(GbkToUtf8(problems[0]),
-              "电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。请先在“设置”菜单的“"
+              "电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“"
               "设置数据导出路径”中，从驱动器列表里选择要用的那一个。");
     problems = CheckFloppyForImport();
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(GbkToUtf8(problems[0]),
-              "电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。请先在“设置”菜单的“"
+              "电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“"
               "设置数据引入路径”中，从驱动器列表里选择要用的那一个。");
     // Nothing was made in the floppy's mount point meanwhile.
     EXPECT_FALSE(fs::exists(disk_.path("SEND")));

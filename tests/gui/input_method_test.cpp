@@ -111,10 +111,13 @@ TEST(QueryFields, LeavingThePanelGivesTheStateBeforeBack) {
         SetInputMethodSwitch(std::make_unique<RecordingSwitch>(calls, row.before, row.answerDelayMs));
         Trigger(form.get(), "N15");
         EXPECT_TRUE(WaitFor([&] { return calls.count(QStringLiteral("Chinese")) == 1; })) << row.how;
-        // Between the panel's own fields nothing is given back.
+        // Between the panel's own fields and buttons nothing is given back.
         edit2->setFocus();
         EXPECT_TRUE(WaitFor([&] { return calls.count(QStringLiteral("Chinese")) == 2; }))
             << row.how;
+        Find<QPushButton>(form.get(), "Button1")->setFocus();
+        QTest::qWait(row.answerDelayMs + 300);
+        EXPECT_EQ(calls, asked) << row.how;
         if (std::string(row.leave) == "Button1") {
             answerer.Ok();
         }
