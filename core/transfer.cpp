@@ -205,7 +205,21 @@ fs::path FloppySendDirectory() {
     return SubdirectoryIgnoringCase(send.parent_path(), send.filename().string());
 }
 
+namespace {
+
+// The message that stops a floppy command while several media could be A:
+// and none has been chosen in the path dialog named `dialog` (UTF-8).
+std::string ChooseAMediumFirst(std::string_view dialog) {
+    return G("电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“") +
+           G(dialog) + G("”中，从驱动器列表里选择要用的那一个。");
+}
+
+}  // namespace
+
 std::vector<std::string> CheckFloppyForExport() {
+    if (platform::SeveralMediaNoneChosen()) {
+        return {ChooseAMediumFirst("设置数据导出路径")};
+    }
     std::vector<std::string> problems;
     const fs::path drive = platform::MapDrivePath("A:\\");
     const std::int64_t free = platform::MediumFreeSpace(drive);
@@ -228,6 +242,9 @@ std::vector<std::string> CheckFloppyForExport() {
 }
 
 std::vector<std::string> CheckFloppyForImport() {
+    if (platform::SeveralMediaNoneChosen()) {
+        return {ChooseAMediumFirst("设置数据引入路径")};
+    }
     if (platform::MediumFreeSpace(platform::MapDrivePath("A:\\")) < 0) {
         return {G("驱动器A：中没有软盘，请插入数据盘后再引入！")};
     }

@@ -59,11 +59,13 @@ std::filesystem::path FloppySendDirectory();
 // The messages (GBK) that stop an export to the floppy: too little free
 // space on A:, and a SEND directory that is missing and cannot be created
 // (or is a link, which is never written through). Both may come. Empty: go
-// ahead; the SEND directory then exists.
+// ahead; the SEND directory then exists. While several removable media are
+// mounted and none is chosen, only the message that asks to choose one.
 std::vector<std::string> CheckFloppyForExport();
 
 // The message (GBK) that stops an import from the floppy: nothing is mounted
-// at the drive (no disk). Empty: go ahead.
+// at the drive (no disk), or several removable media are and none is
+// chosen. Empty: go ahead.
 std::vector<std::string> CheckFloppyForImport();
 
 // Where the floppy import reads: A:\SEND\ when it is a directory, otherwise

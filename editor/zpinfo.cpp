@@ -500,10 +500,10 @@ void TZPInfoForm::showEvent(QShowEvent* event) {
 }
 
 void TZPInfoForm::keyPressEvent(QKeyEvent* event) {
-    // Escape does not throw away what has been typed; the editor closes only
-    // by its buttons or its close box.
+    // Escape never throws away what has been typed without asking.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        EscapeKeyDown();
         return;
     }
     QDialog::keyPressEvent(event);

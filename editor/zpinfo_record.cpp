@@ -85,6 +85,7 @@ void TZPInfoForm::FormShow() {
     if (mode_ == EditorMode::View) {
         EnterViewMode();
     }
+    savedRecord_ = RecordFromControls();
 }
 
 bool TZPInfoForm::FillDepartmentList() {
@@ -300,7 +301,17 @@ bool TZPInfoForm::Save() {
         ShowMessage(this, ViolationMessage(*violation));
         return false;
     }
-    return RunGuarded(this, [&] { WriteProjectRecord(dataDir_, id_, record); });
+    if (!RunGuarded(this, [&] { WriteProjectRecord(dataDir_, id_, record); })) {
+        return false;
+    }
+    savedRecord_ = record;
+    return true;
+}
+
+bool TZPInfoForm::HasUnsavedChanges() const {
+    // An open member cell is read as the save would read it.
+    StringGrid1->CommitOpenEditor();
+    return RecordFromControls() != savedRecord_;
 }
 
 void TZPInfoForm::BitBtn8Click() {
@@ -318,6 +329,15 @@ void TZPInfoForm::BitBtn10Click() {
 
 void TZPInfoForm::BitBtn1Click() {
     reject();
+}
+
+void TZPInfoForm::EscapeKeyDown() {
+    // In view mode nothing can have been changed that could be saved.
+    if (mode_ != EditorMode::View && HasUnsavedChanges() &&
+        !AskYesNo(this, QStringLiteral("项目信息已经修改，要放弃修改并关闭吗?"), Preset::No)) {
+        return;
+    }
+    BitBtn1Click();
 }
 
 // The application form of what the fields hold, saved or not.

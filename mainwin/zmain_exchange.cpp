@@ -2,6 +2,8 @@
 // the store, as commands of the main window, with the progress panel that
 // export and import share.
 
+#include <QTableView>
+
 #include "core/project_check.h"
 #include "core/transfer.h"
 #include "exchange/checkform.h"
@@ -55,6 +57,7 @@ void TZMainForm::ShowProgressPanel() {
 void TZMainForm::HideProgressPanel() {
     progressPanel_->hide();
     SetCommandsAvailable(true);
+    StringGrid1->setFocus();
 }
 
 void TZMainForm::RunOnProgressPanel(const QString& doneText,
