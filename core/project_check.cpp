@@ -670,16 +670,7 @@ std::string MemberCellCaption(std::size_t row, std::size_t cell) {
 CheckOptions CheckOptionsFromCodeTable(std::string_view content) {
     CheckOptions options;
     options.found = true;
-    const std::pair<std::size_t, const std::string*> lists[] = {
-        {Field::PlanCategory, &CodeSection::PlanCategory},
-        {Field::ProjectField, &CodeSection::ProjectField},
-        {Field::ExpectedResultForm, &CodeSection::ExpectedResultForm},
-        {Field::ProjectSource, &CodeSection::ProjectSource},
-        {Field::ProjectLocation, &CodeSection::ProjectLocation},
-        {Field::UnitNature, &CodeSection::UnitNature},
-        {Field::RegistrationType, &CodeSection::RegistrationType},
-    };
-    for (const auto& [field, section] : lists) {
+    for (const auto& [field, section] : OptionFields()) {
         options.options[field] = ParseCodeSection(content, *section);
     }
     options.departments = ParseCodeSection(content, CodeSection::Department);
