@@ -135,25 +135,11 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     model_ = new CheckModel(this);
-    CheckGrid = Named(new QTableView(this), "CheckGrid");
+    CheckGrid = MakeResultTable(this, "CheckGrid", model_);
     CheckGrid->setGeometry(8, 30, 744, 444);
-    CheckGrid->setModel(model_);
-    CheckGrid->setFont(SongPointFont(9));
-    CheckGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    CheckGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    CheckGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    CheckGrid->setWordWrap(false);
-    CheckGrid->setCornerButtonEnabled(false);
-    CheckGrid->verticalHeader()->hide();
     CheckGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    CheckGrid->verticalHeader()->setDefaultSectionSize(20);
     QHeaderView* titles = CheckGrid->horizontalHeader();
-    titles->setFont(SongPointFont(9));
-    titles->setHighlightSections(false);
-    titles->setStretchLastSection(true);
     // In list order until a title is clicked.
-    titles->setSectionsClickable(true);
-    titles->setSortIndicatorShown(true);
     titles->setSortIndicator(-1, Qt::AscendingOrder);
     const int widths[] = {70, 150, 150};
     for (int c = 0; c < 3; ++c) {
