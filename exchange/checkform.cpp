@@ -276,31 +276,16 @@ void TCheckForm::FixDigitsClick() {
 // ---- Output -----------------------------------------------------------------------------
 
 report::ReportDefinition TCheckForm::definition() const {
-    report::ReportDefinition definition;
-    definition.name = QStringLiteral("澄川省计划项目检查结果");
-    definition.page = ListPage();
-    definition.title = ListTitleBand(definition.name);
-
-    report::Band header;
-    header.height = 6.35;
-    header.ruleTop = true;
-    header.ruleBottom = true;
-    report::Band detail;
-    detail.height = 5.56;
+    std::vector<PrintedColumn> columns;
     for (int c = 0; c < kColumnCount; ++c) {
         const double left = PrintLeft(c);
         const double width = kPrintWidths[static_cast<std::size_t>(c)];
-        header.fields.push_back(CellTextField(
-            PrintCaptionField(c + 1), Captions()[static_cast<std::size_t>(c)], left, width));
-        report::Field data = CellTextField(PrintDetailField(c + 1), QString(), left, width);
-        data.kind = report::FieldKind::Data;
-        data.data = c;
         // Names and problems wrap and make their row taller; nothing is cut.
-        data.grows = c != 0;
-        detail.fields.push_back(data);
+        columns.push_back(
+            {Captions()[static_cast<std::size_t>(c)], left, width, left, width, c != 0});
     }
-    definition.columnHeader = header;
-    definition.detail = detail;
+    report::ReportDefinition definition =
+        ListReport(QStringLiteral("澄川省计划项目检查结果"), columns);
 
     report::Band summary;
     summary.height = 8;
@@ -308,7 +293,6 @@ report::ReportDefinition TCheckForm::definition() const {
     summary.fields.push_back(
         FittedField(QStringLiteral("Total"), FromGbk(CheckSummaryText(result_)), 0, 1.5, 9));
     definition.summary = summary;
-    definition.pageFooter = ListPageFooter();
     return definition;
 }
 
