@@ -45,19 +45,10 @@ inline QTableWidget* Grid(const QWidget* form) {
 // content has line breaks, and the department code and name do not belong
 // together (so a rule that ran while loading would show).
 inline TProjectRecord FullRecord() {
-    TProjectRecord record;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        record.Fields[f] = Gbk("字段") + std::to_string(f);
-    }
+    TProjectRecord record = NumberedRecord();
     record.Fields[Field::DepartmentCode] = "204";
     record.Fields[Field::DepartmentName] = Gbk("省科学技术厅");
     record.Fields[Field::ResearchContent] = Gbk("第一段内容\r\n第二段 second\r\n\r\n末段");
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            record.Members[r].Cells[c] =
-                Gbk("成员") + std::to_string(r + 1) + "-" + std::to_string(c);
-        }
-    }
     return record;
 }
 
