@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,12 @@ inline std::unique_ptr<TZPInfoForm> ShowEditor(const TempStore& store, const std
 
 inline QTableWidget* Grid(const QWidget* form) {
     return Find<QTableWidget>(form, "StringGrid1");
+}
+
+// The box that says a project's file `path` is missing: error 405 for the
+// main file, 406 for the member file.
+inline QString MissingFileMessage(int error, const std::filesystem::path& path) {
+    return QStringLiteral("错误号%1   未找到数据文件“%2”").arg(QString::number(error), FromPath(path));
 }
 
 // Every field and every member cell holds a text of its own; the research

@@ -218,8 +218,7 @@ TEST(ModifyCommand, AProjectWhoseFilesAreGoneShows405AndThenItsIdAlone) {
     Button(form.get(), "BitBtn7")->click();
 
     EXPECT_EQ(answerer.messages(),
-              QStringList({QStringLiteral("错误号405   未找到数据文件“") +
-                           FromPath(store.path("P0000002.zzj")) + QStringLiteral("”")}));
+              QStringList({MissingFileMessage(405, store.path("P0000002.zzj"))}));
     EXPECT_TRUE(seen.savable);
     EXPECT_EQ(Cell(*form, 2, 0), QStringLiteral("P0000002"));
     EXPECT_TRUE(Cell(*form, 2, 2).isEmpty());
