@@ -34,14 +34,14 @@ void ReadPrintFeed(const std::filesystem::path& dataDir, std::vector<std::string
     std::string content;
     try {
         if (platform::ReadFileInto(dataDir / kPrintFeedName, content, platform::Links::Follow)) {
-            lines = SplitLines(content);
+            lines = SplitLines(content, LeadingMark::Keep);
         }
     } catch (const IoError&) {
         // Only the lines that came in whole, up to their line end.
         const std::size_t end = content.rfind('\n');
         if (end != std::string::npos) {
             content.resize(end + 1);
-            lines = SplitLines(content);
+            lines = SplitLines(content, LeadingMark::Keep);
         }
         throw;
     }

@@ -86,11 +86,12 @@ void CheckClearing(std::string_view content) {
     fuzz::WriteBytes(dir / "sub" / "x.zzj", "kept");
     // Files for the first lines, so that clearing has something to delete.
     std::set<std::string> named;
-    const std::vector<std::string> lines = SplitLines(content);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    // The IDs as every command reads them from the index.
+    const std::vector<std::string> ids = ParseIdList(content);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
         for (const char* extension : {".zzj", ".zj"}) {
-            const std::string name = std::string(Trim(lines[i])) + extension;
-            if (!IsReservedId(lines[i]) && !Trim(lines[i]).empty()) {
+            const std::string name = ids[i] + extension;
+            if (!IsReservedId(ids[i])) {
                 named.insert(name);  // a reserved line names no project's file
             }
             if (i < 8 && InsideName(name) && !fs::exists(fs::symlink_status(dir / name))) {

@@ -116,7 +116,7 @@ void CheckWrittenRows(FuzzedDataProvider& input) {
             cell = FeedCell(input.ConsumeRandomLengthString(24));
         }
     }
-    PrintFeedCursor feed(SplitLines(PrintFeedText(rows)));
+    PrintFeedCursor feed(SplitLines(PrintFeedText(rows), LeadingMark::Keep));
     FUZZ_CHECK(feed.lineCount() == rows.size() + 1);
     for (const ListRow& row : rows) {
         PrintedRow fields;
@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = fuzz::InputText(data, size);
     fuzz::WriteBytes(DataDir() / std::string(kPrintFeedName), text);
     const std::vector<std::string> lines = ReadPrintFeed(DataDir());
-    FUZZ_CHECK(lines == SplitLines(text));
+    FUZZ_CHECK(lines == SplitLines(text, LeadingMark::Keep));
     CheckCallbacks(lines);
     CheckFields(lines);
     CheckLayout(lines);

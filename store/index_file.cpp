@@ -10,7 +10,13 @@ namespace fs = std::filesystem;
 std::vector<std::string> ParseIdList(std::string_view content) {
     std::vector<std::string> ids;
     for (const std::string& line : SplitLines(content)) {
+        // A byte-order mark is never part of an ID, on any line: one at the
+        // start of a later line comes from files joined together, and an ID
+        // kept with it would lose it when it came first in the file.
         std::string_view id = Trim(line);
+        while (id.starts_with(kUtf8ByteOrderMark)) {
+            id = Trim(id.substr(kUtf8ByteOrderMark.size()));
+        }
         if (!id.empty()) {
             ids.emplace_back(id);
         }

@@ -118,8 +118,10 @@ std::string_view WithoutByteOrderMark(std::string_view content) {
     return content;
 }
 
-std::vector<std::string> SplitLines(std::string_view content) {
-    content = WithoutByteOrderMark(content);
+std::vector<std::string> SplitLines(std::string_view content, LeadingMark mark) {
+    if (mark == LeadingMark::Drop) {
+        content = WithoutByteOrderMark(content);
+    }
     std::vector<std::string> lines;
     std::size_t begin = 0;
     std::size_t i = 0;

@@ -53,10 +53,17 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // `content` without a leading byte-order mark.
 std::string_view WithoutByteOrderMark(std::string_view content);
 
+// Whether a reader drops a leading byte-order mark. Files that people may
+// have saved with another editor drop it; a file that only this program
+// writes and reads back keeps every byte, since in GBK the same three bytes
+// may begin a text ("锘" and the first byte of the next character).
+enum class LeadingMark { Drop, Keep };
+
 // Splits a file's content into lines; a line ends at CR LF, LF or a lone CR.
 // A final line end does not start another line. A leading byte-order mark is
-// no part of the first line.
-std::vector<std::string> SplitLines(std::string_view content);
+// no part of the first line unless `mark` keeps it.
+std::vector<std::string> SplitLines(std::string_view content,
+                                    LeadingMark mark = LeadingMark::Drop);
 
 // Joins the lines of a file without their line ends (removes every CR and LF
 // and a leading byte-order mark).

@@ -50,6 +50,18 @@ TEST(PrintFeed, NineFieldsEachWithATabPerRowThenTheClosingLine) {
     EXPECT_EQ(store.Read("tarvok07.zzj"), PrintFeedText({Project(2)}));
     EXPECT_EQ(ReadPrintFeed(store.dir()),
               (std::vector<std::string>{SplitLines(PrintFeedText({Project(2)}))}));
+
+    // The feed is read back byte for byte: a first serial number that begins
+    // with the bytes of a UTF-8 byte-order mark ("锘" and a character of lead
+    // byte BF in GBK) keeps them.
+    ListRow marked = Project(3);
+    marked[1] = Gbk("锘快") + "3";
+    ASSERT_TRUE(marked[1].starts_with(kUtf8ByteOrderMark));
+    WritePrintFeed(store.dir(), {marked});
+    PrintFeedCursor feed(ReadPrintFeed(store.dir()));
+    PrintedRow fields;
+    ASSERT_TRUE(feed.NeedData(fields));
+    EXPECT_EQ(fields[0], marked[1]);
 }
 
 TEST(PrintFeed, AMissingFeedReadsAsNoLines) {
