@@ -74,19 +74,6 @@ std::vector<FormGroup> MakeGroups() {
     return groups;
 }
 
-// The classification fields and the code table sections of their options.
-const std::array<std::pair<std::size_t, const std::string*>, 7>& OptionSections() {
-    static const std::array<std::pair<std::size_t, const std::string*>, 7> sections = {{
-        {Field::PlanCategory, &CodeSection::PlanCategory},
-        {Field::ProjectField, &CodeSection::ProjectField},
-        {Field::ExpectedResultForm, &CodeSection::ExpectedResultForm},
-        {Field::ProjectSource, &CodeSection::ProjectSource},
-        {Field::ProjectLocation, &CodeSection::ProjectLocation},
-        {Field::UnitNature, &CodeSection::UnitNature},
-        {Field::RegistrationType, &CodeSection::RegistrationType},
-    }};
-    return sections;
-}
 
 bool IsAsciiAlnum(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -233,7 +220,7 @@ FormCodes ReadFormCodes(const std::filesystem::path& dataDir) {
     }
     codes.departments =
         ReadCodeSection(dataDir, CodeSection::Department).value_or(std::vector<std::string>());
-    for (const auto& [field, section] : OptionSections()) {
+    for (const auto& [field, section] : OptionFields()) {
         codes.options.emplace_back(
             field, ReadCodeSection(dataDir, *section).value_or(std::vector<std::string>()));
     }

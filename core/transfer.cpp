@@ -203,7 +203,21 @@ fs::path FloppySendDirectory() {
     return SubdirectoryIgnoringCase(send.parent_path(), send.filename().string());
 }
 
+namespace {
+
+// The message that stops a floppy command while several media could be A:
+// and none has been chosen in the path dialog named `dialog` (UTF-8).
+std::string ChooseAMediumFirst(std::string_view dialog) {
+    return G("电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“") +
+           G(dialog) + G("”中，从驱动器列表里选择要用的那一个。");
+}
+
+}  // namespace
+
 std::vector<std::string> CheckFloppyForExport() {
+    if (platform::SeveralMediaNoneChosen()) {
+        return {ChooseAMediumFirst("设置数据导出路径")};
+    }
     std::vector<std::string> problems;
     const fs::path drive = platform::MapDrivePath("A:\\");
     const std::int64_t free = platform::MediumFreeSpace(drive);
@@ -226,6 +240,9 @@ std::vector<std::string> CheckFloppyForExport() {
 }
 
 std::vector<std::string> CheckFloppyForImport() {
+    if (platform::SeveralMediaNoneChosen()) {
+        return {ChooseAMediumFirst("设置数据引入路径")};
+    }
     if (platform::MediumFreeSpace(platform::MapDrivePath("A:\\")) < 0) {
         return {G("驱动器A：中没有软盘，请插入数据盘后再引入！")};
     }
@@ -303,7 +320,7 @@ void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const C
 }  // namespace
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
-                         const fs::path& destination, const LogSink& sink) {
+                         const fs::path& destination, const LogSink& sink, const ExportNote& note) {
     platform::RequireDirectory(destination);
     std::error_code ec;
     if (fs::equivalent(destination, dataDir, ec)) {
@@ -366,6 +383,11 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
                     G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
+        if (note) {
+            if (std::string line = note(rows[r]); !line.empty()) {
+                Log(result, sink, line);
+            }
+        }
     };
     CopyInRounds(rows.size(), copy, take,
                  [&](platform::FileBatch::Staged file) { batch.Adopt(std::move(file)); });

@@ -59,11 +59,13 @@ std::filesystem::path FloppySendDirectory();
 // The messages (GBK) that stop an export to the floppy: too little free
 // space on A:, and a SEND directory that is missing and cannot be created
 // (or is a link, which is never written through). Both may come. Empty: go
-// ahead; the SEND directory then exists.
+// ahead; the SEND directory then exists. While several removable media are
+// mounted and none is chosen, only the message that asks to choose one.
 std::vector<std::string> CheckFloppyForExport();
 
 // The message (GBK) that stops an import from the floppy: nothing is mounted
-// at the drive (no disk). Empty: go ahead.
+// at the drive (no disk), or several removable media are and none is
+// chosen. Empty: go ahead.
 std::vector<std::string> CheckFloppyForImport();
 
 // Where the floppy import reads: A:\SEND\ when it is a directory, otherwise
@@ -75,6 +77,8 @@ std::filesystem::path FloppyImportDirectory(std::string* refusal = nullptr);
 
 // Receives each log line (GBK) as soon as the run writes it.
 using LogSink = std::function<void(const std::string&)>;
+// A further log line (GBK) for an exported project, or empty for none.
+using ExportNote = std::function<std::string(const ListRow&)>;
 // Returns one candidate project ID per call.
 using IdGenerator = std::function<std::string()>;
 
@@ -98,11 +102,13 @@ struct ExchangeResult {
 // A project without its main data file (or with a reserved ID) gets the 421
 // log line and is left out; one whose main data file is no regular file or
 // too large gets a 421 line saying so and is left out; a member file of that
-// kind is left out with a line of its own. Throws IoError when the
+// kind is left out with a line of its own. `note`, when given, may add one
+// line after the line of each exported project. Throws IoError when the
 // destination is no directory, is the data directory itself, or a file
 // cannot be read or written; files copied until then stay.
 ExchangeResult RunExport(const std::filesystem::path& dataDir, const std::vector<ListRow>& rows,
-                         const std::filesystem::path& destination, const LogSink& sink = {});
+                         const std::filesystem::path& destination, const LogSink& sink = {},
+                         const ExportNote& note = {});
 
 // The source IDs of an exchange directory: the trimmed non-empty lines of its
 // control file (in any letter case), or without one the stems of the visible

@@ -328,6 +328,30 @@ void TZPInfoForm::Prepare(std::string id, EditorMode mode) {
     Label4->setText(access);
 }
 
+void TZPInfoForm::FocusFieldOnOpen(std::size_t field) {
+    focusOnOpen_ = [this, field] {
+        QWidget* control = fieldControls_.at(field);
+        for (QWidget* page = control; page != nullptr; page = page->parentWidget()) {
+            if (PageControl1->indexOf(page) >= 0) {
+                PageControl1->setCurrentWidget(page);
+                break;
+            }
+        }
+        control->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            edit->selectAll();
+        }
+    };
+}
+
+void TZPInfoForm::FocusMemberOnOpen(std::size_t row, std::size_t cell) {
+    focusOnOpen_ = [this, row, cell] {
+        PageControl1->setCurrentWidget(StringGrid1->parentWidget());
+        StringGrid1->setFocus(Qt::OtherFocusReason);
+        StringGrid1->setCurrentCell(static_cast<int>(row) - 1, static_cast<int>(cell));
+    };
+}
+
 // ---- The top panel and the last two tabs ------------------------------------------
 
 void TZPInfoForm::BuildTopPanel() {
@@ -469,14 +493,17 @@ void TZPInfoForm::showEvent(QShowEvent* event) {
     if (!opened_ && !event->spontaneous()) {
         opened_ = true;
         FormShow();
+        if (focusOnOpen_ && isVisible()) {
+            focusOnOpen_();
+        }
     }
 }
 
 void TZPInfoForm::keyPressEvent(QKeyEvent* event) {
-    // Escape does not throw away what has been typed; the editor closes only
-    // by its buttons or its close box.
+    // Escape never throws away what has been typed without asking.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        EscapeKeyDown();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -16,6 +16,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,8 +52,18 @@ class TZPInfoForm : public QDialog {
 
     const std::filesystem::path& dataDir() const { return dataDir_; }
 
+    // Opens on the tab of record field `field` (0..37) with the focus in its
+    // control; or on the member table in cell `cell` of member row `row`
+    // (1..15). Set before the editor is shown.
+    void FocusFieldOnOpen(std::size_t field);
+    void FocusMemberOnOpen(std::size_t row, std::size_t cell);
+
     // The record as the controls hold it (GBK), member row 15 included.
     TProjectRecord RecordFromControls() const;
+    // Whether the fields or members differ from what was read when the
+    // editor opened (from empty for a new project) or last saved; the text
+    // of an open member cell counts.
+    bool HasUnsavedChanges() const;
     // The department entries of the code table, in file order.
     const std::vector<std::string>& departmentTable() const { return departmentTable_; }
 
@@ -63,6 +74,9 @@ class TZPInfoForm : public QDialog {
     void BitBtn1Click();
     // "打印申报表": the application form of the fields' values.
     void BitBtnApplicationFormClick();
+    // Escape: leaves as "放弃并关闭" does; with changes that are not saved,
+    // only after asking.
+    void EscapeKeyDown();
 
     // Enter in the member grid.
     void StringGrid1KeyDown(int key, Qt::KeyboardModifiers shift);
@@ -115,6 +129,7 @@ class TZPInfoForm : public QDialog {
     std::string id_;
     EditorMode mode_ = EditorMode::Add;
     bool opened_ = false;
+    std::function<void()> focusOnOpen_;
     bool settingDepartmentName_ = false;
     bool departmentEditingEnds_ = false;
     std::vector<std::string> departmentTable_;
@@ -127,6 +142,8 @@ class TZPInfoForm : public QDialog {
     // it was put into its control: a text the user has left as it was is
     // saved with its stored bytes.
     TProjectRecord storedRecord_;
+    // The record the controls held once opened, and after each save.
+    TProjectRecord savedRecord_;
     std::array<QString, kFieldCount> shownFields_;
     std::array<std::array<QString, kMemberCellCount>, kMemberRowCount> shownMembers_;
 

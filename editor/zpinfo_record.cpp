@@ -59,24 +59,15 @@ void TZPInfoForm::FormShow() {
     }
     StringGrid1->setHorizontalHeaderLabels(headings);
 
-    // The lists after the department list: ComboBox1 to ComboBox4, ComboBox6,
-    // ComboBox7 and ComboBox8.
-    const std::pair<std::size_t, const std::string*> optionLists[] = {
-        {Field::PlanCategory, &CodeSection::PlanCategory},
-        {Field::ProjectField, &CodeSection::ProjectField},
-        {Field::ExpectedResultForm, &CodeSection::ExpectedResultForm},
-        {Field::ProjectSource, &CodeSection::ProjectSource},
-        {Field::ProjectLocation, &CodeSection::ProjectLocation},
-        {Field::UnitNature, &CodeSection::UnitNature},
-        {Field::RegistrationType, &CodeSection::RegistrationType},
-    };
-    // A failure leaves the lists as far as they were filled; the project
-    // itself can still be read and edited.
+    // The lists after the department list (ComboBox1 to ComboBox4, ComboBox6,
+    // ComboBox7 and ComboBox8) from the sections of the option fields. A
+    // failure leaves the lists as far as they were filled; the project itself
+    // can still be read and edited.
     bool codeTableFound = true;
     RunGuarded(this, [&] {
         codeTableFound = FillDepartmentList();
-        for (std::size_t i = 0; codeTableFound && i < std::size(optionLists); ++i) {
-            const auto [field, section] = optionLists[i];
+        for (std::size_t i = 0; codeTableFound && i < OptionFields().size(); ++i) {
+            const auto [field, section] = OptionFields()[i];
             codeTableFound =
                 FillOptionList(qobject_cast<QComboBox*>(fieldControls_[field]), *section);
         }
@@ -94,6 +85,7 @@ void TZPInfoForm::FormShow() {
     if (mode_ == EditorMode::View) {
         EnterViewMode();
     }
+    savedRecord_ = RecordFromControls();
 }
 
 bool TZPInfoForm::FillDepartmentList() {
@@ -309,7 +301,17 @@ bool TZPInfoForm::Save() {
         ShowMessage(this, ViolationMessage(*violation));
         return false;
     }
-    return RunGuarded(this, [&] { WriteProjectRecord(dataDir_, id_, record); });
+    if (!RunGuarded(this, [&] { WriteProjectRecord(dataDir_, id_, record); })) {
+        return false;
+    }
+    savedRecord_ = record;
+    return true;
+}
+
+bool TZPInfoForm::HasUnsavedChanges() const {
+    // An open member cell is read as the save would read it.
+    StringGrid1->CommitOpenEditor();
+    return RecordFromControls() != savedRecord_;
 }
 
 void TZPInfoForm::BitBtn8Click() {
@@ -327,6 +329,15 @@ void TZPInfoForm::BitBtn10Click() {
 
 void TZPInfoForm::BitBtn1Click() {
     reject();
+}
+
+void TZPInfoForm::EscapeKeyDown() {
+    // In view mode nothing can have been changed that could be saved.
+    if (mode_ != EditorMode::View && HasUnsavedChanges() &&
+        !AskYesNo(this, QStringLiteral("项目信息已经修改，要放弃修改并关闭吗?"), Preset::No)) {
+        return;
+    }
+    BitBtn1Click();
 }
 
 // The application form of what the fields hold, saved or not.

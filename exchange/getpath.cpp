@@ -322,11 +322,33 @@ void TGetPathForm::Button1Click() {
         Edit1->setFocus();
         return;
     }
+    if (settingFileName() == kExportPathFileName && !ExportFolderReady(pathText)) {
+        Edit1->setFocus();
+        return;
+    }
     if (RunGuarded(this, [this, &pathText] {
             WritePathSetting(dataDir_, settingFileName(), pathText);
         })) {
         accept();
     }
+}
+
+bool TGetPathForm::ExportFolderReady(const std::string& pathText) {
+    if (pathText.empty()) {
+        return true;  // stored as it is; an export then names the empty setting
+    }
+    const fs::path dir = ExchangeDirectory(pathText, dataDir_ / std::string(kExportPathFileName));
+    if (platform::DirectoryExists(dir) || !platform::DriveOf(dir).ready) {
+        return true;
+    }
+    if (platform::EntryKindOf(dir)) {
+        // Something else stands under the name: the box says what.
+        return RunGuarded(this, [&dir] { platform::RequireDirectory(dir); });
+    }
+    if (!AskYesNo(this, QStringLiteral("文件夹不存在，要创建吗?"))) {
+        return false;
+    }
+    return RunGuarded(this, [&dir] { platform::MakeDirectories(dir); });
 }
 
 void TGetPathForm::Button2Click() {

@@ -74,6 +74,10 @@ class TGetPathForm : public QDialog {
     void DriveComboBox1Change(int index);
     void Button1Click();
     void Button2Click();
+    // The export path names a folder that is there, or one the user has had
+    // made now, or one on a drive without disk (made when the disk is in);
+    // false, with the reason shown, when the dialog is to stay open.
+    bool ExportFolderReady(const std::string& pathText);
     // Puts the drive of the directory list into the drive selector.
     void ShowListDrive();
 

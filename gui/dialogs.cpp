@@ -44,9 +44,10 @@ void ShowInformation(QWidget* parent, const QString& text) {
          QMessageBox::Ok);
 }
 
-bool AskYesNo(QWidget* parent, const QString& text) {
+bool AskYesNo(QWidget* parent, const QString& text, Preset preset) {
     return Show(parent, QMessageBox::Question, QStringLiteral("确认"), text,
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+                QMessageBox::Yes | QMessageBox::No,
+                preset == Preset::Yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 QString ShortenedText(const QString& text, int limit) {

@@ -19,8 +19,12 @@ void ShowMessage(QWidget* parent, const QString& text);
 // Information box, OK only.
 void ShowInformation(QWidget* parent, const QString& text);
 
+// The button a confirmation box offers first (Enter presses it).
+enum class Preset { Yes, No };
+
 // Confirmation with a question icon; true only when the user answers Yes.
-bool AskYesNo(QWidget* parent, const QString& text);
+// Questions whose Yes throws something away offer No first.
+bool AskYesNo(QWidget* parent, const QString& text, Preset preset = Preset::Yes);
 
 // Error box for a failed file operation: names the file and the reason.
 void ShowIoError(QWidget* parent, const IoError& error);

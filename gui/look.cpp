@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gui/fonts.h"
 #include "gui/window.h"
 
 namespace shenbao {
@@ -151,6 +152,26 @@ class RowSizer : public QObject {
 void ShowGridWithoutRowHeaders(QTableView* grid) {
     grid->verticalHeader()->hide();
     new RowSizer(grid);
+}
+
+QTableView* MakeResultTable(QWidget* parent, const char* name, QAbstractItemModel* model) {
+    auto* table = Named(new QTableView(parent), name);
+    table->setModel(model);
+    table->setFont(SongPointFont(9));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setWordWrap(false);
+    table->setCornerButtonEnabled(false);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(20);
+    QHeaderView* titles = table->horizontalHeader();
+    titles->setFont(SongPointFont(9));
+    titles->setHighlightSections(false);
+    titles->setStretchLastSection(true);
+    titles->setSectionsClickable(true);
+    titles->setSortIndicatorShown(true);
+    return table;
 }
 
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {

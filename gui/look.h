@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QSize>
 
+class QAbstractItemModel;
 class QComboBox;
 class QTableView;
 class QWidget;
@@ -43,6 +44,13 @@ void FitDropDownList(QComboBox* combo);
 // with the mouse: dragging the line under a row (the pointer turns into the
 // row-sizing arrow there) makes the row taller or shorter.
 void ShowGridWithoutRowHeaders(QTableView* grid);
+
+// A read-only table named `name` showing `model`, as the windows that list
+// results show theirs: 宋体 at 9 points, one line a cell, rows 20 pixels high
+// without row headers, a click chooses one whole row; the column titles
+// sort the table when clicked and the last column takes the width left.
+// The sort indicator is set by the caller.
+QTableView* MakeResultTable(QWidget* parent, const char* name, QAbstractItemModel* model);
 
 // Gives the window `window` the outer size `outer`, its frame included,
 // centred on the screen: its client area is what the frame leaves, fitted

@@ -18,11 +18,8 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || static_cast<std::size_t>(index.row()) >= rows_.size()) {
         return {};
     }
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+    if (role == Qt::DisplayRole) {
         const std::string& cell = rows_[static_cast<std::size_t>(index.row())][index.column()];
-        if (role == Qt::ToolTipRole && cell.size() < 12) {
-            return {};  // short cells are shown whole
-        }
         // A cell of megabytes (a damaged index line) would take seconds to
         // lay out at every repaint; no column shows more than its start.
         constexpr std::size_t kShownBytes = 2048;

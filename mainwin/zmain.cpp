@@ -6,13 +6,18 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <span>
@@ -54,6 +59,8 @@ struct Menu {
 };
 
 constexpr MenuEntry kDataMenu[] = {
+    {"NCheck", "检查项目(&C)", &TZMainForm::NCheckClick},
+    {},
     {"N7", "导出所显数据到设定的路径(&1)", &TZMainForm::N7Click, QStyle::SP_ArrowRight},
     {"N31", "导出全部数据到设定的路径(&2)", &TZMainForm::N31Click, QStyle::SP_ArrowRight},
     {},
@@ -105,6 +112,38 @@ constexpr Menu kMenus[] = {{"N1", "数据(&1)", kDataMenu},
                            {"N4", "设置(&4)", kSettingsMenu},
                            {"N5", "帮助(&5)", kHelpMenu}};
 
+// The list's cells: one that its column cuts shows its whole text as a tip
+// when the mouse rests on it; one shown whole has none.
+class ListCellDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip) {
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (text.isEmpty() || !IsCut(text, view, option)) {
+            QToolTip::hideText();
+            return true;
+        }
+        QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+        return true;
+    }
+
+  private:
+    // Whether the cell shows less than `text`: the text with the margins the
+    // cell keeps on either side is wider than its column.
+    static bool IsCut(const QString& text, const QAbstractItemView* view,
+                      const QStyleOptionViewItem& option) {
+        const QStyle* style = view->style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const QFontMetrics metrics(option.font);
+        return metrics.horizontalAdvance(text) + 2 * margin > option.rect.width();
+    }
+};
+
 }  // namespace
 
 TZMainForm::TZMainForm(const QString& dataDir, QWidget* parent) : QMainWindow(parent) {
@@ -136,6 +175,7 @@ TZMainForm::TZMainForm(const QString& dataDir, QWidget* parent) : QMainWindow(pa
 
     BuildQueryPanel();
     BuildProgressPanel();
+    BuildShortcuts();
 
     resize(800, 524);
     CentreOnScreen(this);
@@ -292,9 +332,14 @@ void TZMainForm::BuildListArea() {
     rows->setDefaultSectionSize(18);
     ShowGridWithoutRowHeaders(StringGrid1);
     ApplyColumnWidths();
+    StringGrid1->setItemDelegate(new ListCellDelegate(StringGrid1));
+    StringGrid1->installEventFilter(this);
 
     connect(StringGrid1, &QTableView::clicked, this, &TZMainForm::StringGrid1Click);
     connect(StringGrid1, &QTableView::pressed, this, &TZMainForm::StringGrid1MouseDown);
+    // Not "activated": styles that activate on a single click would open the
+    // editor where the user only meant to choose a row.
+    connect(StringGrid1, &QTableView::doubleClicked, this, &TZMainForm::StringGrid1DblClick);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
                 if (current.row() != previous.row()) {
@@ -309,11 +354,55 @@ void TZMainForm::ApplyColumnWidths() {
     }
 }
 
+void TZMainForm::BuildShortcuts() {
+    // As their menu entries: nothing while the menus are closed to the user
+    // (an overlay panel is open).
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setObjectName(QStringLiteral("HelpKey"));
+    connect(help, &QShortcut::activated, this, [this] {
+        if (N5->isEnabled()) {
+            N17Click();
+        }
+    });
+    // As the exit button, which asks before leaving.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setObjectName(QStringLiteral("QuitKey"));
+    connect(quit, &QShortcut::activated, this, [this] { PressIfEnabled(BitBtn8); });
+}
+
+void TZMainForm::PressIfEnabled(QPushButton* button) {
+    if (button->isEnabled()) {
+        button->click();
+    }
+}
+
 bool TZMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListArea && event->type() == QEvent::Resize) {
         StringGrid1->setGeometry(ListArea->rect());
     }
+    if (watched == StringGrid1 && event->type() == QEvent::KeyPress &&
+        StringGrid1KeyDown(*static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TZMainForm::StringGrid1KeyDown(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier) {
+        return false;
+    }
+    switch (key.key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            PressIfEnabled(BitBtn7);
+            return true;
+        case Qt::Key_Delete:
+            PressIfEnabled(BitBtn2);
+            return true;
+        default:
+            return false;
+    }
 }
 
 // ---- The list -------------------------------------------------------------------
@@ -438,6 +527,14 @@ void TZMainForm::StringGrid1Click() {
 }
 void TZMainForm::StringGrid1MouseDown() {
     ShowPosition();
+}
+
+void TZMainForm::StringGrid1DblClick(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    setCurrentRow(index.row() + 1);
+    PressIfEnabled(BitBtn7);
 }
 
 // The sort key list holds the keys in the order of kSortKeys.

@@ -8,7 +8,8 @@
 //   zmain_query.cpp      the query panel and the eight query commands
 //   zmain_output.cpp     the printed project list, the text listing, the summary,
 //                        the application forms
-//   zmain_exchange.cpp   export and import on the progress panel, paths, clearing
+//   zmain_exchange.cpp   the check, export and import on the progress panel, paths,
+//                        clearing
 
 #include <QMainWindow>
 #include <QString>
@@ -22,8 +23,10 @@
 
 class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
+class QModelIndex;
 class QPushButton;
 class QTableView;
 
@@ -125,7 +128,10 @@ class TZMainForm : public QMainWindow {
     // Grid clicks.
     void StringGrid1Click();
     void StringGrid1MouseDown();
+    // A double-click on a cell modifies the project of its row.
+    void StringGrid1DblClick(const QModelIndex& index);
     // Menu "数据(&1)".
+    void NCheckClick();
     void N7Click();
     void N31Click();
     void N32Click();
@@ -170,6 +176,8 @@ class TZMainForm : public QMainWindow {
     void BuildMenus();
     void BuildToolRow();
     void BuildListArea();
+    // The keys users reach for: F1 for the usage guide, Ctrl+Q to leave.
+    void BuildShortcuts();
     void BuildQueryPanel();     // zmain_query.cpp
     void BuildProgressPanel();  // zmain_exchange.cpp
     void RunStartUp();
@@ -187,6 +195,12 @@ class TZMainForm : public QMainWindow {
     void ShowQueryButtons(bool query);
     // Centres `panel` over the grid (integer division, in the grid's parent).
     void CentreOverGrid(QWidget* panel);
+    // Presses `button` as a key that stands for it does: only while the
+    // button can be pressed.
+    static void PressIfEnabled(QPushButton* button);
+    // Keys on the list: Enter modifies the current project, Delete deletes
+    // it. True when `key` was one of them.
+    bool StringGrid1KeyDown(const QKeyEvent& key);
     // Sets up the query panel for one criterion and opens it.
     void OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt);
 

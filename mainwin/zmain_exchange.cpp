@@ -1,7 +1,12 @@
-// Export, import, the exchange path dialogs and clearing the store, as
-// commands of the main window, with the progress panel they share.
+// The formal check, export, import, the exchange path dialogs and clearing
+// the store, as commands of the main window, with the progress panel that
+// export and import share.
 
+#include <QTableView>
+
+#include "core/project_check.h"
 #include "core/transfer.h"
+#include "exchange/checkform.h"
 #include "exchange/clearall.h"
 #include "exchange/getpath.h"
 #include "exchange/progress_panel.h"
@@ -9,6 +14,7 @@
 #include "gui/text.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
+#include "store/text.h"
 
 namespace shenbao {
 
@@ -51,6 +57,7 @@ void TZMainForm::ShowProgressPanel() {
 void TZMainForm::HideProgressPanel() {
     progressPanel_->hide();
     SetCommandsAvailable(true);
+    StringGrid1->setFocus();
 }
 
 void TZMainForm::RunOnProgressPanel(const QString& doneText,
@@ -86,7 +93,9 @@ void TZMainForm::ExportProjects(bool all, const QString& target) {
         if (all) {
             ReloadList();
         }
-        return RunExport(dataDir_, model_->rows(), destination, sink).count;
+        // Each exported project with problems of the formal check gets a line.
+        const ExportNote note = ExportProblemNotes(dataDir_, model_->rows());
+        return RunExport(dataDir_, model_->rows(), destination, sink, note).count;
     });
 }
 
@@ -163,6 +172,31 @@ void TZMainForm::N21Click() {
         // would write them into the new index.
         RunGuarded([this] { ReloadList(); });
     }
+}
+
+// The formal check of the shown projects.
+void TZMainForm::NCheckClick() {
+    if (projectCount() == 0) {
+        return;
+    }
+    // Every shown project is read once here; the window opens only on a
+    // complete reading.
+    const std::vector<ListRow> rows = model_->rows();
+    CheckResult result;
+    if (!RunGuarded([&] { result = CheckProjects(dataDir_, rows); })) {
+        return;
+    }
+    TCheckForm form(dataDir_, rows, std::move(result), this);
+    form.exec();
+    // The projects changed in the window show their new values in the list.
+    RunGuarded([&] {
+        for (int r = 1; r <= projectCount(); ++r) {
+            const std::string id = model_->row(r - 1)[ListColumn::Id];
+            if (form.touchedIds().count(std::string(Trim(id))) > 0) {
+                LoadProjectRow(id, r);
+            }
+        }
+    });
 }
 
 }  // namespace shenbao

@@ -1,5 +1,7 @@
 // The query panel of the main window and the eight query commands.
 
+#include <QTableView>
+
 #include "core/query_filter.h"
 #include "gui/dialogs.h"
 #include "mainwin/list_model.h"
@@ -23,6 +25,8 @@ void TZMainForm::ShowQueryPanel() {
 void TZMainForm::HideQueryPanel() {
     queryPanel_->hide();
     SetCommandsAvailable(true);
+    // The keys go on to the list, which the panel lay over.
+    StringGrid1->setFocus();
 }
 
 void TZMainForm::OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt) {

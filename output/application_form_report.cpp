@@ -8,10 +8,11 @@
 #include <memory>
 #include <utility>
 
-#include "output/printa.h"
 #include "gui/fonts.h"
 #include "gui/text.h"
 #include "gui/window.h"
+#include "output/print_report.h"
+#include "output/printa.h"
 #include "platform/platform.h"
 #include "report/preview.h"
 #include "store/text.h"
@@ -53,34 +54,13 @@ constexpr int Unsaved = 3;
 constexpr int Count = 4;
 }  // namespace SectionValue
 
-report::Field TextField(const QString& name, const QString& text, double left, double top,
-                        double width, double height, const QFont& font) {
-    report::Field field;
-    field.name = name;
-    field.text = text;
-    field.left = left;
-    field.top = top;
-    field.width = width;
-    field.height = height;
-    field.font = font;
-    return field;
-}
-
 // A cell of a ruled row from `left` to `left + width`, showing value `data`;
 // it grows with its text, and the row with it.
 report::Field Cell(const QString& name, int data, double left, double width) {
-    report::Field field = TextField(name, QString(), left + kPad, kCellTop, width - 2 * kPad,
-                                    kCellHeight, SongPointFont(9));
-    field.kind = report::FieldKind::Data;
-    field.data = data;
+    report::Field field = DataField(TextField(name, QString(), left + kPad, kCellTop,
+                                              width - 2 * kPad, kCellHeight, SongPointFont(9)),
+                                    data);
     field.grows = true;
-    return field;
-}
-
-report::Field Fitted(const QString& name, const QString& text, double left, double top,
-                     const QFont& font) {
-    report::Field field = TextField(name, text, left, top, 0, 0, font);
-    field.autoSize = true;
     return field;
 }
 
@@ -96,14 +76,13 @@ report::Band TitleBand() {
     report::Band title;
     title.height = 38;
     report::Field heading =
-        Fitted(FormTitleField(), FromGbk(FormTitle()), 0, 10, SongPointFont(18, true));
+        FittedField(FormTitleField(), FromGbk(FormTitle()), 0, 10, SongPointFont(18, true));
     heading.centred = true;
     title.fields.push_back(heading);
 
-    report::Field unsaved = Fitted(FormUnsavedField(), QString(), 0, 2, SongPointFont(14, true));
-    unsaved.kind = report::FieldKind::Data;
-    unsaved.data = SectionValue::Unsaved;
-    title.fields.push_back(unsaved);
+    title.fields.push_back(
+        DataField(FittedField(FormUnsavedField(), QString(), 0, 2, SongPointFont(14, true)),
+                  SectionValue::Unsaved));
 
     report::Field code;
     code.name = FormQrField();
@@ -115,10 +94,9 @@ report::Band TitleBand() {
     code.height = kQrSize;
     title.fields.push_back(code);
 
-    report::Field caption = TextField(FormQrCaptionField(), QString(), kQrLeft + 2, kQrSize + 1,
-                                      kQrSize - 2, 2.5, SongPointFont(6));
-    caption.kind = report::FieldKind::Data;
-    caption.data = SectionValue::QrCaption;
+    report::Field caption = DataField(TextField(FormQrCaptionField(), QString(), kQrLeft + 2,
+                                                kQrSize + 1, kQrSize - 2, 2.5, SongPointFont(6)),
+                                      SectionValue::QrCaption);
     caption.grows = true;
     title.fields.push_back(caption);
     return title;
@@ -128,18 +106,18 @@ report::Band FooterBand() {
     report::Band footer;
     footer.height = 8;
     footer.ruleTop = true;
-    report::Field id = Fitted(FormFooterIdField(), QString(), 0, 2, SongPointFont(8));
-    id.kind = report::FieldKind::Data;
-    id.data = SectionValue::FooterId;
-    footer.fields.push_back(id);
+    footer.fields.push_back(
+        DataField(FittedField(FormFooterIdField(), QString(), 0, 2, SongPointFont(8)),
+                  SectionValue::FooterId));
     report::Field page =
-        Fitted(FormPageField(), QStringLiteral("第 %1 页 共 %2 页"), 0, 1.8, SongPointFont(9));
+        FittedField(FormPageField(), QStringLiteral("第 %1 页 共 %2 页"), 0, 1.8, SongPointFont(9));
     page.kind = report::FieldKind::PageNumber;
     page.centred = true;
     footer.fields.push_back(page);
-    footer.fields.push_back(Fitted(QStringLiteral("PrintedAtCaption"), QStringLiteral("打印时间："),
-                                   128, 2, SongPointFont(8)));
-    report::Field at = Fitted(QStringLiteral("PrintedAt"), QString(), 142, 2, SongPointFont(8));
+    footer.fields.push_back(FittedField(QStringLiteral("PrintedAtCaption"),
+                                        QStringLiteral("打印时间："), 128, 2, SongPointFont(8)));
+    report::Field at =
+        FittedField(QStringLiteral("PrintedAt"), QString(), 142, 2, SongPointFont(8));
     at.kind = report::FieldKind::DateTime;
     footer.fields.push_back(at);
     return footer;
@@ -231,9 +209,9 @@ report::Band SignatureBand() {
         box.frame = true;
         box.opaque = false;
         band.fields.push_back(box);
-        band.fields.push_back(Fitted(QStringLiteral("SignCaption%1").arg(i + 1),
-                                     captions[static_cast<std::size_t>(i)], left + 2.5, kTop + 2.5,
-                                     SongPointFont(10)));
+        band.fields.push_back(FittedField(QStringLiteral("SignCaption%1").arg(i + 1),
+                                          captions[static_cast<std::size_t>(i)], left + 2.5,
+                                          kTop + 2.5, SongPointFont(10)));
         report::Field date =
             TextField(QStringLiteral("SignDate%1").arg(i + 1), QStringLiteral("年　　月　　日"),
                       left + 2.5, kTop + kBoxHeight - 7.5, kBox - 6, 5, SongPointFont(10));

@@ -28,7 +28,7 @@ constexpr std::array<Column, 7> kColumns = {{
 }};
 
 // The column whose detail field grows with its text: the organisation.
-constexpr int kGrowingColumn = 3;
+constexpr std::size_t kGrowingColumn = 3;
 
 }  // namespace
 
@@ -76,33 +76,45 @@ report::Band ListPageFooter() {
     return footer;
 }
 
-report::Field FittedField(const QString& name, const QString& text, double left, double top,
-                          int points) {
+report::Field TextField(const QString& name, const QString& text, double left, double top,
+                        double width, double height, const QFont& font) {
     report::Field field;
     field.name = name;
     field.text = text;
     field.left = left;
     field.top = top;
-    field.font = SongPointFont(points);
+    field.width = width;
+    field.height = height;
+    field.font = font;
+    return field;
+}
+
+report::Field FittedField(const QString& name, const QString& text, double left, double top,
+                          const QFont& font) {
+    report::Field field = TextField(name, text, left, top, 0, 0, font);
     field.autoSize = true;
     return field;
 }
 
+report::Field FittedField(const QString& name, const QString& text, double left, double top,
+                          int points) {
+    return FittedField(name, text, left, top, SongPointFont(points));
+}
+
 report::Field CellTextField(const QString& name, const QString& text, double left, double width) {
-    report::Field field;
-    field.name = name;
-    field.text = text;
-    field.left = left;
-    field.top = 0.53;
-    field.width = width;
-    field.height = 4.50;
-    field.font = SongPointFont(9);
+    return TextField(name, text, left, 0.53, width, 4.50, SongPointFont(9));
+}
+
+report::Field DataField(report::Field field, int data) {
+    field.kind = report::FieldKind::Data;
+    field.data = data;
     return field;
 }
 
-report::ReportDefinition ProjectListReport() {
+report::ReportDefinition ListReport(const QString& name,
+                                    const std::vector<PrintedColumn>& columns) {
     report::ReportDefinition definition;
-    definition.name = QStringLiteral("澄川省计划项目清单");
+    definition.name = name;
     definition.page = ListPage();
     definition.title = ListTitleBand(definition.name);
 
@@ -112,16 +124,14 @@ report::ReportDefinition ProjectListReport() {
     header.ruleBottom = true;
     report::Band detail;
     detail.height = 5.56;
-    for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
-        const Column& column = kColumns[static_cast<std::size_t>(i)];
-        header.fields.push_back(CellTextField(PrintCaptionField(i + 1),
-                                              QString::fromUtf16(column.caption), column.headerLeft,
-                                              column.headerWidth));
-        report::Field data = CellTextField(PrintDetailField(i + 1), QString(), column.detailLeft,
-                                           column.detailWidth);
-        data.kind = report::FieldKind::Data;
-        data.data = i;
-        data.grows = i + 1 == kGrowingColumn;
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        const PrintedColumn& column = columns[static_cast<std::size_t>(i)];
+        header.fields.push_back(CellTextField(PrintCaptionField(i + 1), column.caption,
+                                              column.headerLeft, column.headerWidth));
+        report::Field data = DataField(CellTextField(PrintDetailField(i + 1), QString(),
+                                                     column.detailLeft, column.detailWidth),
+                                       i);
+        data.grows = column.grows;
         detail.fields.push_back(data);
     }
     definition.columnHeader = header;
@@ -129,6 +139,17 @@ report::ReportDefinition ProjectListReport() {
 
     definition.pageFooter = ListPageFooter();
     return definition;
+}
+
+report::ReportDefinition ProjectListReport() {
+    std::vector<PrintedColumn> columns;
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        const Column& column = kColumns[i];
+        columns.push_back({QString::fromUtf16(column.caption), column.headerLeft,
+                           column.headerWidth, column.detailLeft, column.detailWidth,
+                           i + 1 == kGrowingColumn});
+    }
+    return ListReport(QStringLiteral("澄川省计划项目清单"), columns);
 }
 
 }  // namespace shenbao

@@ -43,8 +43,13 @@ void PrintOrWritePdf(QWidget* parent, const report::ReportDefinition& definition
         if (result.status != report::PrintResult::Done) {
             return;
         }
-        ShowMessage(parent, QStringLiteral("系统中没有安装打印机，%1已输出为PDF文件“%2”")
-                                .arg(what, FromPath(pdfPath)));
+        // An empty list of printers: none installed, or the print service
+        // that would name them does not answer.
+        const QString why = report::PrintServiceState() == report::PrintService::Silent
+                                ? QStringLiteral("打印服务（CUPS）没有响应，暂时无法使用打印机")
+                                : QStringLiteral("系统中没有安装打印机");
+        ShowMessage(parent,
+                    QStringLiteral("%1，%2已输出为PDF文件“%3”").arg(why, what, FromPath(pdfPath)));
         return;
     }
     const report::PrintResult result = report::PrintReport(parent, definition, source, *printer);

@@ -163,24 +163,9 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setChildrenCollapsible(false);
     model_ = new SummaryModel(this);
-    StringGrid1 = new QTableView(Splitter1);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setModel(model_);
-    StringGrid1->setFont(SongPointFont(9));
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setCornerButtonEnabled(false);
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid1 = MakeResultTable(Splitter1, "StringGrid1", model_);
     QHeaderView* titles = StringGrid1->horizontalHeader();
-    titles->setFont(SongPointFont(9));
-    titles->setSectionsClickable(true);
-    titles->setSortIndicatorShown(true);
     titles->setSortIndicator(kSummaryGroupColumn, Qt::AscendingOrder);
-    titles->setHighlightSections(false);
-    titles->setStretchLastSection(true);
     // The chart fills its place; with many groups it grows taller than
     // that and scrolls, so that every bar keeps a readable label.
     ScrollBox1 = new QScrollArea(Splitter1);

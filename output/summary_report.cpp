@@ -95,9 +95,7 @@ report::ReportDefinition SummaryReport(const SummaryTable& table, int chartColum
     detail.height = kRowHeight;
     AddCells(header, SummaryCaptionField, SummaryHeader(table.grouping));
     for (int c = 0; c < kSummaryColumnCount; ++c) {
-        report::Field data = CellField(SummaryDetailField(c), c, QString());
-        data.kind = report::FieldKind::Data;
-        data.data = c;
+        report::Field data = DataField(CellField(SummaryDetailField(c), c, QString()), c);
         // A long group value wraps and makes its row taller; nothing is cut.
         data.grows = c == kSummaryGroupColumn;
         detail.fields.push_back(data);

@@ -1062,6 +1062,21 @@ bool CreateDirectories(const fs::path& path) noexcept {
     return DirectoryExists(path);
 }
 
+void MakeDirectories(const fs::path& path) {
+    if (DirectoryExists(path)) {
+        return;
+    }
+    if (const int fault = InjectedFault(FileOperation::CreateDirectory, path); fault != 0) {
+        IoError::ThrowCode(path, fault);
+    }
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    if (ec) {
+        IoError::ThrowCode(path, ec.value());
+    }
+    RequireDirectory(path);
+}
+
 std::int64_t FreeSpace(const fs::path& path) noexcept {
     if (gFreeSpaceOverridden.load()) {
         return gFreeSpaceValue.load();

@@ -197,6 +197,11 @@ fs::path DriveA(const Mounts& mounts) {
     return mounts.floppy;
 }
 
+// Whether `mounts` hold several media and no floppy, and none is chosen.
+bool Undecided(const Mounts& mounts) {
+    return !mounts.floppyMounted && mounts.media.size() > 1 && DriveA(mounts) == mounts.floppy;
+}
+
 // The selector's drives; `withBareFloppy` adds the floppy drive without disk
 // also when media stand for A:, so that a path into it is known as not ready.
 std::vector<Drive> MakeDrives(const Mounts& mounts, bool withBareFloppy) {
@@ -326,6 +331,10 @@ void SetFloppyMountPoint(const fs::path& path) {
 void ChooseDriveA(const fs::path& mountPoint) {
     std::lock_guard<std::mutex> lock(State().mutex);
     State().chosen = Plain(mountPoint);
+}
+
+bool SeveralMediaNoneChosen() {
+    return Undecided(ReadMounts());
 }
 
 void SetMountTable(std::optional<std::string> mountinfo, const fs::path& root) {

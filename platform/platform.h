@@ -377,6 +377,11 @@ void RequireDirectory(const fs::path& path);
 // Creates `path` with missing parents; true when it exists afterwards.
 bool CreateDirectories(const fs::path& path) noexcept;
 
+// Creates `path` with missing parents unless it is a directory already.
+// Throws IoError with the real reason (no access, a read-only file system, a
+// file in the way ...) when it cannot.
+void MakeDirectories(const fs::path& path);
+
 // ---- Free space --------------------------------------------------------------
 
 // Bytes available to the user on the file system holding `path`; -1 when it
@@ -438,6 +443,10 @@ void SetFloppyMountPoint(const fs::path& path);
 // Makes the medium mounted at `mountPoint` drive A: for as long as it stays
 // mounted (the drive selector's choice when several are).
 void ChooseDriveA(const fs::path& mountPoint);
+
+// Whether A: is a drive without disk only because several media of the user
+// are mounted (and no floppy) and none of them has been chosen.
+bool SeveralMediaNoneChosen();
 
 // Tests read `mountinfo` (the form of /proc/self/mountinfo) as the mount table,
 // with every mount point in it taken as lying below `root`; nothing gives the

@@ -42,8 +42,7 @@ TQueryPanel::TQueryPanel(QWidget* parent) : QFrame(parent) {
     Named(Label3, "Label3")->move(130, 64);
     Edit2 = new QLineEdit(this);
     Named(Edit2, "Edit2")->setGeometry(150, 58, 107, 20);
-    AskForChineseInput(Edit1);
-    AskForChineseInput(Edit2);
+    AskForChineseInput({Edit1, Edit2});
 
     Button1 = new QPushButton(QStringLiteral("确认"), this);
     Named(Button1, "Button1")->setGeometry(44, 120, 75, 25);

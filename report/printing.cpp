@@ -1,5 +1,7 @@
 #include "report/printing.h"
 
+#include <dlfcn.h>
+#include <sys/socket.h>
 
 #include <QApplication>
 #include <QFile>
@@ -22,6 +24,80 @@ std::function<std::unique_ptr<QPrinter>()>& PrinterOverride() {
     static std::function<std::unique_ptr<QPrinter>()> make;
     return make;
 }
+
+PrintService& ServiceOverride() {
+    static PrintService service = PrintService::Answers;
+    return service;
+}
+
+// The few calls of the CUPS library that ask whether its server answers,
+// taken from the library that Qt's printing already loads; the program is
+// not linked with it, so it runs (and says "unknown") where it is missing.
+class CupsLibrary {
+  public:
+    static const CupsLibrary& Get() {
+        static const CupsLibrary library;
+        return library;
+    }
+
+    bool loaded() const { return connect_ != nullptr; }
+
+    // Whether the server takes a connection within `timeoutMs`.
+    bool ServerAnswers(int timeoutMs) const {
+        // Defaults read again: the environment or client.conf may have
+        // changed since the library last read them.
+        setServer_(nullptr);
+        const char* server = server_();
+        if (server == nullptr || *server == '\0') {
+            return false;
+        }
+        void* connection = connect_(server, port_(), nullptr, AF_UNSPEC, encryption_(), 1,
+                                    timeoutMs, nullptr);
+        if (connection == nullptr) {
+            return false;
+        }
+        close_(connection);
+        return true;
+    }
+
+  private:
+    CupsLibrary() {
+        handle_ = ::dlopen("libcups.so.2", RTLD_LAZY | RTLD_LOCAL);
+        if (handle_ == nullptr) {
+            return;
+        }
+        const auto symbol = [this](const char* name) { return ::dlsym(handle_, name); };
+        setServer_ = reinterpret_cast<SetServer>(symbol("cupsSetServer"));
+        server_ = reinterpret_cast<Server>(symbol("cupsServer"));
+        port_ = reinterpret_cast<Port>(symbol("ippPort"));
+        encryption_ = reinterpret_cast<Encryption>(symbol("cupsEncryption"));
+        close_ = reinterpret_cast<Close>(symbol("httpClose"));
+        auto connect = reinterpret_cast<Connect>(symbol("httpConnect2"));
+        if (setServer_ != nullptr && server_ != nullptr && port_ != nullptr &&
+            encryption_ != nullptr && close_ != nullptr) {
+            connect_ = connect;
+        }
+    }
+
+    // The library stays loaded for the life of the process, as Qt's does.
+    using SetServer = void (*)(const char*);
+    using Server = const char* (*)();
+    using Port = int (*)();
+    using Encryption = int (*)();
+    // httpConnect2(host, port, addrlist, family, encryption, blocking, msec, cancel)
+    using Connect = void* (*)(const char*, int, void*, int, int, int, int, int*);
+    using Close = void (*)(void*);
+
+    void* handle_ = nullptr;
+    SetServer setServer_ = nullptr;
+    Server server_ = nullptr;
+    Port port_ = nullptr;
+    Encryption encryption_ = nullptr;
+    Connect connect_ = nullptr;
+    Close close_ = nullptr;
+};
+
+constexpr int kPrintServiceTimeoutMs = 2000;
 
 // The progress window of a print job. It is not modal: while the job runs
 // only its own painting is processed, never user input, so nothing else can
@@ -166,8 +242,22 @@ std::unique_ptr<QPrinter> DefaultPrinter() {
     return std::make_unique<QPrinter>(chosen, QPrinter::HighResolution);
 }
 
-void SetDefaultPrinterForTesting(std::function<std::unique_ptr<QPrinter>()> make) {
+PrintService PrintServiceState() {
+    if (PrinterOverride()) {
+        return ServiceOverride();
+    }
+    const CupsLibrary& cups = CupsLibrary::Get();
+    if (!cups.loaded()) {
+        return PrintService::Unknown;
+    }
+    return cups.ServerAnswers(kPrintServiceTimeoutMs) ? PrintService::Answers
+                                                      : PrintService::Silent;
+}
+
+void SetDefaultPrinterForTesting(std::function<std::unique_ptr<QPrinter>()> make,
+                                 PrintService service) {
     PrinterOverride() = std::move(make);
+    ServiceOverride() = service;
 }
 
 PrintResult PrintReport(QWidget* parent, const ReportDefinition& definition,

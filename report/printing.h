@@ -38,14 +38,29 @@ class SectionProgress {
 
 // The printer a report goes to: the system's default printer, or the first
 // installed one when none is marked as default; nothing when no printer is
-// installed. (QPrinter::isValid() cannot tell, it answers yes without any
-// printer.)
+// installed or none can be reached. (QPrinter::isValid() cannot tell, it
+// answers yes without any printer.)
 std::unique_ptr<QPrinter> DefaultPrinter();
 
-// Tests stand in for the installed printers: DefaultPrinter answers what
-// `make` gives (nullptr: no printer installed). An empty function gives the
-// system's answer back.
-void SetDefaultPrinterForTesting(std::function<std::unique_ptr<QPrinter>()> make);
+// Whether the printing system answers. Without a printer, that tells "no
+// printer installed" from "the print service (CUPS) is not running": the list
+// of printers is empty either way.
+enum class PrintService {
+    Answers,  // the CUPS server takes a connection
+    Silent,   // it does not: not running, or not reachable
+    Unknown,  // no CUPS library to ask with
+};
+
+// Asks the CUPS server that the CUPS library would use (CUPS_SERVER,
+// client.conf, the local socket, localhost) for a connection, waiting at
+// most two seconds.
+PrintService PrintServiceState();
+
+// Tests stand in for the printing system: DefaultPrinter answers what `make`
+// gives (nullptr: no printer installed) and PrintServiceState `service`. An
+// empty function gives the system's answers back.
+void SetDefaultPrinterForTesting(std::function<std::unique_ptr<QPrinter>()> make,
+                                 PrintService service = PrintService::Answers);
 
 struct PrintResult {
     enum Status {

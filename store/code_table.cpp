@@ -1,6 +1,7 @@
 #include "store/code_table.h"
 
 #include "platform/platform.h"
+#include "store/project_record.h"
 #include "store/text.h"
 
 namespace shenbao {
@@ -24,6 +25,19 @@ const std::string UnitNature = "\xb5\xa5\xce\xbb\xd0\xd4\xd6\xca\xb1\xe0\xc2\xeb
 const std::string RegistrationType =
     "\xc6\xf3\xd2\xb5\xb5\xc7\xbc\xc7\xd7\xa2\xb2\xe1\xc0\xe0\xd0\xcd\xb1\xe0\xc2\xeb";  // 企业登记注册类型编码
 }  // namespace CodeSection
+
+const std::array<OptionField, 7>& OptionFields() {
+    static const std::array<OptionField, 7> fields = {{
+        {Field::PlanCategory, &CodeSection::PlanCategory},
+        {Field::ProjectField, &CodeSection::ProjectField},
+        {Field::ExpectedResultForm, &CodeSection::ExpectedResultForm},
+        {Field::ProjectSource, &CodeSection::ProjectSource},
+        {Field::ProjectLocation, &CodeSection::ProjectLocation},
+        {Field::UnitNature, &CodeSection::UnitNature},
+        {Field::RegistrationType, &CodeSection::RegistrationType},
+    }};
+    return fields;
+}
 
 std::vector<std::string> ParseCodeSection(std::string_view content, std::string_view sectionName) {
     std::string header = "~~~";

@@ -5,6 +5,8 @@
 // the option lists of the project editor and the department table that
 // couples the department code with the department name.
 
+#include <array>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,6 +30,16 @@ extern const std::string ProjectLocation;     // 项目所在地编码
 extern const std::string UnitNature;          // 单位性质编码
 extern const std::string RegistrationType;    // 企业登记注册类型编码
 }  // namespace CodeSection
+
+// A field of the project record whose value is chosen from a code table
+// section, and that section (the department, a pair of two fields, apart).
+struct OptionField {
+    std::size_t field;
+    const std::string* section;
+};
+
+// The seven option fields, in the order the editor fills their lists.
+const std::array<OptionField, 7>& OptionFields();
 
 // The entries of the first section named `sectionName` in `content`: the
 // lines after its header (trimmed line beginning with "~~~" + name) up to the

@@ -104,14 +104,15 @@ fs::path RequireProjectFile(const fs::path& dataDir, std::string_view id,
         .value_or(*path);
 }
 
+}  // namespace
+
 std::string StoredLine(std::string_view joined) {
     std::string line = EncodeField(joined);
     line.append(kCrLf);
     return line;
 }
 
-// The text a stored file holds, decoded.
-std::string DecodeStored(const std::string& content) {
+std::string DecodeStoredText(const std::string& content) {
     // A stored file is one line; only a file broken into several lines needs
     // its lines joined first.
     std::string_view line = WithoutByteOrderMark(content);
@@ -124,6 +125,8 @@ std::string DecodeStored(const std::string& content) {
     }
     return DecodeField(JoinLines(content));
 }
+
+namespace {
 
 // The decoded text of the file `id` + `extension`, or nothing when it is
 // missing. The exact name is tried first; other letter cases only when it
@@ -145,7 +148,7 @@ std::optional<std::string> ReadStoredText(const fs::path& dataDir, std::string_v
     if (!content) {
         return std::nullopt;
     }
-    return DecodeStored(*content);
+    return DecodeStoredText(*content);
 }
 
 }  // namespace
@@ -196,7 +199,7 @@ platform::EntryRead ReadProjectEntry(const platform::DirectoryListing& listing,
 }
 
 std::array<std::string, kFieldCount> MainFieldsOf(const std::string& content) {
-    return ParseMainText(DecodeStored(content));
+    return ParseMainText(DecodeStoredText(content));
 }
 
 ProjectReadResult ReadProjectRecord(const fs::path& dataDir, std::string_view id) {

@@ -140,6 +140,14 @@ const platform::DirectoryEntry* FindProjectEntry(const platform::DirectoryListin
 platform::EntryRead ReadProjectEntry(const platform::DirectoryListing& listing,
                                      std::string_view id, std::string_view extension);
 
+// The line a stored file holds for a joined text: the text in the field
+// codec, CR LF after it.
+std::string StoredLine(std::string_view joined);
+
+// The joined text a stored file's content holds (its lines joined first
+// when it was broken into several; a leading byte-order mark dropped).
+std::string DecodeStoredText(const std::string& content);
+
 // The 38 fields of a main data file's content.
 std::array<std::string, kFieldCount> MainFieldsOf(const std::string& content);
 

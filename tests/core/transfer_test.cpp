@@ -2,6 +2,8 @@
 // new IDs, the floppy checks and hostile exchange media.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -94,6 +96,12 @@ TEST(ExchangePaths, DriveTextsMapAndAnEmptyPathNamesItsSettingFile) {
 }
 
 // ---- The floppy ----------------------------------------------------------------------
+
+// A line of /proc/self/mountinfo for `point`.
+std::string MountLine(int id, const std::string& point) {
+    return std::to_string(id) + " 29 8:17 / " + point +
+           " rw,nosuid,nodev,relatime shared:402 - vfat /dev/sdb1 rw,uid=1000\n";
+}
 
 class Floppy : public ::testing::Test {
   protected:
@@ -189,6 +197,36 @@ TEST_F(Floppy, SendIsFoundInAnyLetterCaseAndImportFallsBackToTheRoot) {
     EXPECT_EQ(FloppyImportDirectory(&refusal), disk_.dir());
     EXPECT_EQ(GbkToUtf8(refusal), "A:\\SEND是一个符号链接，不从中引入；改从A:\\引入。");
     EXPECT_TRUE(fs::is_empty(elsewhere.dir()));
+}
+
+TEST_F(Floppy, SeveralSticksAndNoneChosenAskForAChoiceInsteadOfNamingTheFloppy) {
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    TempStore root;
+    const std::string media = std::string("/media/") + user->pw_name + "/";
+    const fs::path stick = root.dir() / fs::path(media + "B2").relative_path();
+    fs::create_directories(stick);
+    platform::SetMountTable(MountLine(30, media + "A1") + MountLine(31, media + "B2"), root.dir());
+    platform::SetFreeSpaceOverride(5000000);
+    V problems = CheckFloppyForExport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]),
+              "电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“"
+              "设置数据导出路径”中，从驱动器列表里选择要用的那一个。");
+    problems = CheckFloppyForImport();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(GbkToUtf8(problems[0]),
+              "电脑上插着多个可移动磁盘，不知道用哪一个作为驱动器A：。\n请先在“设置”菜单的“"
+              "设置数据引入路径”中，从驱动器列表里选择要用的那一个。");
+    // Nothing was made in the floppy's mount point meanwhile.
+    EXPECT_FALSE(fs::exists(disk_.path("SEND")));
+
+    // Once one is chosen, it is drive A:.
+    platform::ChooseDriveA(stick);
+    EXPECT_EQ(CheckFloppyForExport(), V{});
+    EXPECT_TRUE(platform::DirectoryExists(stick / "SEND"));
+    EXPECT_EQ(CheckFloppyForImport(), V{});
+    platform::SetMountTable(std::string());
 }
 
 // ---- Export ------------------------------------------------------------------------

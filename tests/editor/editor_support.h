@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -41,23 +42,20 @@ inline QTableWidget* Grid(const QWidget* form) {
     return Find<QTableWidget>(form, "StringGrid1");
 }
 
+// The box that says a project's file `path` is missing: error 405 for the
+// main file, 406 for the member file.
+inline QString MissingFileMessage(int error, const std::filesystem::path& path) {
+    return QStringLiteral("错误号%1   未找到数据文件“%2”").arg(QString::number(error), FromPath(path));
+}
+
 // Every field and every member cell holds a text of its own; the research
 // content has line breaks, and the department code and name do not belong
 // together (so a rule that ran while loading would show).
 inline TProjectRecord FullRecord() {
-    TProjectRecord record;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        record.Fields[f] = Gbk("字段") + std::to_string(f);
-    }
+    TProjectRecord record = NumberedRecord();
     record.Fields[Field::DepartmentCode] = "204";
     record.Fields[Field::DepartmentName] = Gbk("省科学技术厅");
     record.Fields[Field::ResearchContent] = Gbk("第一段内容\r\n第二段 second\r\n\r\n末段");
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            record.Members[r].Cells[c] =
-                Gbk("成员") + std::to_string(r + 1) + "-" + std::to_string(c);
-        }
-    }
     return record;
 }
 

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <functional>
 
 #include "editor/zpinfo.h"
 #include "gui/text.h"
+#include "mainwin/guide.h"
 #include "mainwin/list_model.h"
 #include "mainwin/zmain.h"
 #include "tests/editor/editor_support.h"
@@ -214,8 +218,7 @@ TEST(ModifyCommand, AProjectWhoseFilesAreGoneShows405AndThenItsIdAlone) {
     Button(form.get(), "BitBtn7")->click();
 
     EXPECT_EQ(answerer.messages(),
-              QStringList({QStringLiteral("错误号405   未找到数据文件“") +
-                           FromPath(store.path("P0000002.zzj")) + QStringLiteral("”")}));
+              QStringList({MissingFileMessage(405, store.path("P0000002.zzj"))}));
     EXPECT_TRUE(seen.savable);
     EXPECT_EQ(Cell(*form, 2, 0), QStringLiteral("P0000002"));
     EXPECT_TRUE(Cell(*form, 2, 2).isEmpty());
@@ -375,6 +378,211 @@ TEST(AllProjectsCommand, BringsBackTheWholeListAndTheCommands) {
     EXPECT_EQ(form->projectCount(), 3);
     for (const char* name : {"BitBtn1", "BitBtn2", "BitBtn9", "BitBtn11", "BitBtn7", "BitBtn10"}) {
         EXPECT_TRUE(Button(form.get(), name)->isEnabled()) << name;
+    }
+}
+
+// ---- Keys and the mouse ---------------------------------------------------------------
+
+// What a modal window is, as the key tables name it: the editor with its ID
+// and access mode, the usage guide, or a box's text. Closes it: the editor
+// without saving, a box with No where it has one.
+QString DescribeAndClose(QWidget* window) {
+    if (auto* editor = qobject_cast<TZPInfoForm*>(window)) {
+        const QString seen = QStringLiteral("editor ") + Edit(editor, "Edit29")->text() +
+                             QStringLiteral(" ") + Find<QLabel>(editor, "Label4")->text();
+        Button(editor, "BitBtn1")->click();
+        return seen;
+    }
+    if (auto* guide = qobject_cast<TGuideForm*>(window)) {
+        guide->reject();
+        return QStringLiteral("guide");
+    }
+    if (auto* box = qobject_cast<QMessageBox*>(window)) {
+        const QString seen = box->text();
+        QAbstractButton* no = box->button(QMessageBox::No);
+        (no != nullptr ? no : box->button(QMessageBox::Ok))->click();
+        return seen;
+    }
+    ADD_FAILURE() << window->metaObject()->className();
+    window->close();
+    return QString();
+}
+
+// The keys users reach for on the list run the commands of the buttons they
+// stand for, on the row clicked or current, and nothing where the button
+// could not be pressed.
+TEST(Keys, OnTheListRunTheCommandsOfTheirButtons) {
+    const auto doubleClick = [](int r) {
+        return [r](TZMainForm& form) {
+            auto* grid = Find<QTableView>(&form, "StringGrid1");
+            const QPoint at = grid->visualRect(grid->model()->index(r - 1, 2)).center();
+            // As the window system reports a double-click: the second press
+            // comes with it.
+            QWidget* cells = grid->viewport();
+            QTest::mouseClick(cells, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mousePress(cells, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(cells, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(cells, Qt::LeftButton, Qt::NoModifier, at);
+        };
+    };
+    const auto onList = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        return [key, modifiers](TZMainForm& form) {
+            auto* grid = Find<QTableView>(&form, "StringGrid1");
+            grid->setFocus();
+            QTest::keyClick(grid, key, modifiers);
+        };
+    };
+    const auto inWindow = [](const QKeySequence& key) {
+        return [key](TZMainForm& form) { QTest::keySequence(&form, key); };
+    };
+    const QKeySequence f1(Qt::Key_F1);
+    const QKeySequence ctrlQ(Qt::CTRL | Qt::Key_Q);
+    struct Row {
+        const char* what;
+        int projects;  // stored projects: 甲项目, 乙项目, 丙项目 up to this number
+        std::function<void(TZMainForm&)> press;
+        QString expected;  // the window or question that comes; empty: nothing
+        bool query = false;        // the list shows a query's result (乙)
+        bool queryPanel = false;   // the query panel is open
+    };
+    const QString deleteSecond = QStringLiteral("您真的删除项目“乙项目”吗?");
+    const QString quit = QStringLiteral("您真的要退出本系统吗?");
+    const Row rows[] = {
+        {"double-click on row 3", 3, doubleClick(3), QStringLiteral("editor P0000003 edit")},
+        {"double-click on row 1", 3, doubleClick(1), QStringLiteral("editor P0000001 edit")},
+        {"double-click after a query", 3, doubleClick(1), QStringLiteral("editor P0000002 edit"),
+         true},
+        {"Enter on row 2", 3, onList(Qt::Key_Return), QStringLiteral("editor P0000002 edit")},
+        {"keypad Enter on row 2", 3, onList(Qt::Key_Enter, Qt::KeypadModifier),
+         QStringLiteral("editor P0000002 edit")},
+        {"Enter on an empty list", 0, onList(Qt::Key_Return), QString()},
+        {"Delete on row 2", 3, onList(Qt::Key_Delete), deleteSecond},
+        {"Delete on an empty list", 0, onList(Qt::Key_Delete), QString()},
+        // Delete is disabled after a query.
+        {"Delete after a query", 3, onList(Qt::Key_Delete), QString(), true},
+        {"F1", 3, inWindow(f1), QStringLiteral("guide")},
+        {"F1 on an empty list", 0, inWindow(f1), QStringLiteral("guide")},
+        {"Ctrl+Q", 3, inWindow(ctrlQ), quit},
+        {"Ctrl+Q after a query", 3, inWindow(ctrlQ), quit, true},
+        // The panel closes the menus and the tool row to the user.
+        {"F1 with the query panel open", 3, inWindow(f1), QString(), false,
+         true},
+        {"Ctrl+Q with the query panel open", 3, inWindow(ctrlQ), QString(), false,
+         true},
+    };
+    for (const Row& row : rows) {
+        EditorStore store;
+        const std::vector<std::string> names = {"甲项目", "乙项目", "丙项目"};
+        FillStore(store, std::vector<std::string>(names.begin(), names.begin() + row.projects));
+        const std::string index = store.Read(kIndexFileName);
+        ModalAnswerer answerer;
+        auto form = StartMainForm(store, answerer);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get())) << row.what;
+        if (row.query) {
+            form->RunQuery(ListColumn::ProjectName, Gbk("乙"), "");
+            ASSERT_EQ(form->projectCount(), 1) << row.what;
+        } else if (row.projects >= 2) {
+            form->setCurrentRow(2);
+        }
+        if (row.queryPanel) {
+            Trigger(form.get(), "N12");
+        }
+        QString seen;
+        if (!row.expected.isEmpty()) {
+            answerer.Then([&seen](QWidget* window) { seen = DescribeAndClose(window); });
+        }
+        row.press(*form);
+        QTest::qWait(50);
+        EXPECT_EQ(seen, row.expected) << row.what;
+        EXPECT_EQ(answerer.pending(), 0u) << row.what;
+        EXPECT_EQ(answerer.unexpected(), 0) << row.what;
+        // Answered No or left without saving: nothing changed.
+        EXPECT_TRUE(form->isVisible()) << row.what;
+        EXPECT_EQ(store.Read(kIndexFileName), index) << row.what;
+    }
+}
+
+// Escape in the editor leaves it as "放弃并关闭" does; what has been changed
+// and not saved is dropped only after a question whose preset answer is No.
+TEST(Keys, EscapeInTheEditorAsksOnlyWhenSomethingWouldBeLost) {
+    using Change = std::function<void(TZPInfoForm*, ModalAnswerer&)>;
+    const Change typeName = [](TZPInfoForm* editor, ModalAnswerer&) {
+        TypeText(Edit(editor, "Edit1"), QStringLiteral("（修订）"));
+    };
+    const Change typeMember = [](TZPInfoForm* editor, ModalAnswerer&) {
+        Grid(editor)->item(3, 0)->setText(QStringLiteral("张三"));
+    };
+    const Change typeAndUndo = [](TZPInfoForm* editor, ModalAnswerer&) {
+        QLineEdit* name = Edit(editor, "Edit1");
+        const QString before = name->text();
+        TypeText(name, QStringLiteral("x"));
+        name->setText(before);
+    };
+    const Change saveAfterTyping = [typeName](TZPInfoForm* editor, ModalAnswerer& answerer) {
+        typeName(editor, answerer);
+        answerer.Ok();  // "存盘" says so and keeps the editor open
+        Button(editor, "BitBtn8")->click();
+    };
+    struct Row {
+        const char* what;
+        EditorMode mode;
+        Change change;  // none: nothing is changed
+        QMessageBox::StandardButton answer;  // to the question; NoButton: none comes
+        bool closed;
+    };
+    const Row rows[] = {
+        {"modify, unchanged", EditorMode::Modify, {}, QMessageBox::NoButton, true},
+        {"modify, name typed, No", EditorMode::Modify, typeName, QMessageBox::No, false},
+        {"modify, name typed, Yes", EditorMode::Modify, typeName, QMessageBox::Yes, true},
+        {"modify, member typed, No", EditorMode::Modify, typeMember, QMessageBox::No, false},
+        {"modify, typed and undone", EditorMode::Modify, typeAndUndo, QMessageBox::NoButton, true},
+        {"modify, saved after typing", EditorMode::Modify, saveAfterTyping, QMessageBox::NoButton,
+         true},
+        {"add, unchanged", EditorMode::Add, {}, QMessageBox::NoButton, true},
+        {"add, name typed, No", EditorMode::Add, typeName, QMessageBox::No, false},
+        {"view", EditorMode::View, {}, QMessageBox::NoButton, true},
+    };
+    for (const Row& row : rows) {
+        EditorStore store;
+        FillStore(store, {"甲项目"});
+        const std::string stored = store.Read("P0000001.zzj");
+        ModalAnswerer answerer;
+        auto editor = ShowEditor(store, row.mode == EditorMode::Add ? "NEW00001" : "P0000001",
+                                 row.mode);
+        if (row.change) {
+            row.change(editor.get(), answerer);
+        }
+        const std::string before = store.Read("P0000001.zzj");
+        QString asked;
+        QMessageBox::StandardButton preset = QMessageBox::NoButton;
+        if (row.answer != QMessageBox::NoButton) {
+            answerer.Then([&](QWidget* window) {
+                auto* box = qobject_cast<QMessageBox*>(window);
+                ASSERT_NE(box, nullptr);
+                asked = box->text();
+                preset = box->standardButton(box->defaultButton());
+                box->button(row.answer)->click();
+            });
+        }
+        QTest::keyClick(Edit(editor.get(), "Edit1"), Qt::Key_Escape);
+        QTest::qWait(50);
+        EXPECT_EQ(answerer.pending(), 0u) << row.what;
+        EXPECT_EQ(answerer.unexpected(), 0) << row.what;
+        if (row.answer != QMessageBox::NoButton) {
+            EXPECT_EQ(asked, QStringLiteral("项目信息已经修改，要放弃修改并关闭吗?")) << row.what;
+            EXPECT_EQ(preset, QMessageBox::No) << row.what;
+        }
+        EXPECT_EQ(editor->isVisible(), !row.closed) << row.what;
+        if (row.closed) {
+            EXPECT_EQ(editor->result(), QDialog::Rejected) << row.what;
+        }
+        // Escape itself never saves.
+        EXPECT_EQ(store.Read("P0000001.zzj"), before) << row.what;
+        EXPECT_FALSE(store.Exists("NEW00001.zzj")) << row.what;
+        if (row.change == nullptr) {
+            EXPECT_EQ(store.Read("P0000001.zzj"), stored) << row.what;
+        }
     }
 }
 

@@ -423,9 +423,7 @@ TEST(EditorRecord, MissingMainFileGives405AndLeavesSavingPossible) {
     answerer.Ok();
     auto form = ShowEditor(store, kId, EditorMode::Modify);
 
-    EXPECT_EQ(answerer.messages(),
-              QStringList({QStringLiteral("错误号405   未找到数据文件“") +
-                           FromPath(store.path(MainFile())) + QStringLiteral("”")}));
+    EXPECT_EQ(answerer.messages(), QStringList({MissingFileMessage(405, store.path(MainFile()))}));
     EXPECT_TRUE(Edit(form.get(), "Edit1")->text().isEmpty());
     ASSERT_TRUE(Button(form.get(), "BitBtn8")->isEnabled());
     ASSERT_TRUE(Button(form.get(), "BitBtn10")->isEnabled());
@@ -449,8 +447,7 @@ TEST(EditorRecord, MissingMemberFileGives406ShowsTheFieldsAndForbidsSaving) {
     auto form = ShowEditor(store, kId, EditorMode::Modify);
 
     EXPECT_EQ(answerer.messages(),
-              QStringList({QStringLiteral("错误号406   未找到数据文件“") +
-                           FromPath(store.path(MemberFile())) + QStringLiteral("”")}));
+              QStringList({MissingFileMessage(406, store.path(MemberFile()))}));
     EXPECT_EQ(Edit(form.get(), "Edit1")->text(), QStringLiteral("字段0"));
     EXPECT_TRUE(Grid(form.get())->item(0, 0)->text().isEmpty());
     EXPECT_FALSE(Button(form.get(), "BitBtn8")->isEnabled());

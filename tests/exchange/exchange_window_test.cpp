@@ -83,8 +83,11 @@ TEST_F(ExchangeCommands, ProgressPanelLiesOverTheGridAndButton3GivesTheListBack)
     EXPECT_EQ(Panel()->pos(), QPoint((grid->width() - 549) / 2, (grid->height() - 273) / 2));
     EXPECT_FALSE(CommandsAvailable());
     EXPECT_EQ(Label(), QStringLiteral("成功导出3个项目的数据"));
-    EXPECT_EQ(Log().size(), 3);
+    // Each project's line, and the check's word on its problems (the
+    // sample records hold only a few fields).
+    EXPECT_EQ(Log().size(), 6);
     EXPECT_EQ(Log()[0], QStringLiteral("项目“科技项目甲”导出完毕。"));
+    EXPECT_EQ(Log()[1], QStringLiteral("项目“科技项目甲”有8处问题，请用“检查项目”查看"));
     auto* button = Find<QPushButton>("Button3");
     EXPECT_TRUE(button->isEnabled());
     QTest::mouseClick(button, Qt::LeftButton);

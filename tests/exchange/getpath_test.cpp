@@ -1,11 +1,13 @@
 // The path dialog: the default setting file, following the directory list,
-// confirming, cancelling, and a setting file that cannot be written.
+// confirming, cancelling, a missing export folder, and a setting file that
+// cannot be written.
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <cstdlib>
@@ -170,6 +172,69 @@ TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn)
     EXPECT_EQ(Edit(*again)->text(), QString::fromStdString(Plain(home_.path("here"))));
     Press(*again, "Button2");
     EXPECT_EQ(data_.Read("_DataIn.zzj"), Gbk("D:\\不存在的目录") + "\r\n");
+}
+
+// The export path dialog asks before it makes a folder that is not there,
+// instead of storing a path that an export would fail on.
+TEST_F(PathDialog, AMissingExportFolderIsMadeOnlyWhenTheUserSaysSo) {
+    const std::string home = Plain(home_.dir());
+    home_.Write("afile", "in the way");
+    fs::create_directory(home_.path("there"));
+    const QString question = QStringLiteral("文件夹不存在，要创建吗?");
+    struct Row {
+        const char* what;
+        std::string typed;
+        QMessageBox::StandardButton answer;  // to the question; NoButton: none comes
+        bool errorBox;                       // then the standard error box
+        bool stored;                         // the path is stored and the dialog closes
+        std::string made;                    // a folder that is there afterwards
+    };
+    const Row rows[] = {
+        {"missing, Yes", home + "/new/deeper", QMessageBox::Yes, false, true, home + "/new/deeper"},
+        {"missing, No", home + "/other", QMessageBox::No, false, false, ""},
+        {"missing, Yes, but a file is in the way of its parent", home + "/afile/sub",
+         QMessageBox::Yes, true, false, ""},
+        {"a file under the name", home + "/afile", QMessageBox::NoButton, true, false, ""},
+        {"there", home + "/there", QMessageBox::NoButton, false, true, home + "/there"},
+        {"the home drive, as old files write it", "c:\\there", QMessageBox::NoButton, false, true,
+         home + "/there"},
+        // A path on a drive without disk is made by the export when the disk is in.
+        {"on drive A: without disk", "A:\\OUT", QMessageBox::NoButton, false, true, ""},
+        {"empty", "", QMessageBox::NoButton, false, true, ""},
+    };
+    for (const Row& row : rows) {
+        data_.Write("_DataOut.zzj", "c:\\\r\n");
+        auto form = Open(QStringLiteral("数据导出路径"));
+        ModalAnswerer answers;
+        if (row.answer != QMessageBox::NoButton) {
+            answers.Press(row.answer);
+        }
+        if (row.errorBox) {
+            answers.Ok();
+        }
+        Edit(*form)->setText(QString::fromStdString(row.typed));
+        Press(*form, "Button1");
+        EXPECT_EQ(answers.pending(), 0u) << row.what;
+        EXPECT_EQ(answers.unexpected(), 0) << row.what;
+        int box = 0;
+        if (row.answer != QMessageBox::NoButton) {
+            EXPECT_EQ(answers.messages().value(box), question) << row.what;
+            EXPECT_EQ(answers.icons().value(box++), QMessageBox::Question) << row.what;
+        }
+        if (row.errorBox) {
+            EXPECT_EQ(answers.icons().value(box), QMessageBox::Critical) << row.what;
+            EXPECT_TRUE(answers.messages().value(box).contains(QStringLiteral("原因")))
+                << row.what;
+        }
+        EXPECT_EQ(form->isVisible(), !row.stored) << row.what;
+        EXPECT_EQ(data_.Read("_DataOut.zzj"), (row.stored ? row.typed : "c:\\") + "\r\n")
+            << row.what;
+        if (!row.made.empty()) {
+            EXPECT_TRUE(platform::DirectoryExists(row.made)) << row.what;
+        }
+    }
+    EXPECT_FALSE(fs::exists(home_.path("other")));
+    EXPECT_FALSE(fs::exists(platform::MapDrivePath("A:\\OUT")));
 }
 
 TEST_F(PathDialog, ADriveOfTheSelectorMovesTheList) {

@@ -1,6 +1,7 @@
-// The query fields' request for Chinese input: when they ask, the switch to
-// Chinese through fcitx5's controller (against a private session bus with a
-// stand-in for the controller), and the choice of the session's switch.
+// The query fields' request for Chinese input: when they ask, what they give
+// back when the focus leaves them, the switch through fcitx5's controller
+// (against a private session bus with a stand-in for the controller), and the
+// choice of the session's switch.
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,13 @@
 #include <QObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gui/input_method.h"
 #include "tests/support/main_form.h"
@@ -21,54 +25,131 @@
 namespace shenbao::testing {
 namespace {
 
-// Counts the requests for Chinese input that reach the input method.
-class CountingSwitch : public InputMethodSwitch {
+// Notes what is asked of the input method, and answers the question for the
+// state before from the event loop, after `answerDelayMs`, with `before`.
+class RecordingSwitch : public InputMethodSwitch {
   public:
-    explicit CountingSwitch(int& requests) : requests_(requests) {}
+    RecordingSwitch(QStringList& calls, std::optional<bool> before = false, int answerDelayMs = 0)
+        : calls_(calls), before_(before), answerDelayMs_(answerDelayMs) {}
     bool SwitchToChinese() override {
-        ++requests_;
+        calls_ << QStringLiteral("Chinese");
         return true;
+    }
+    bool SwitchToLatin() override {
+        calls_ << QStringLiteral("Latin");
+        return true;
+    }
+    void AskWhetherChinese(StateAnswer answer) override {
+        calls_ << QStringLiteral("Ask");
+        QTimer::singleShot(answerDelayMs_, [answer, before = before_] { answer(before); });
     }
 
   private:
-    int& requests_;
+    QStringList& calls_;
+    std::optional<bool> before_;
+    int answerDelayMs_;
 };
 
 TEST(QueryFields, EachAsksForChineseWhenItGetsTheFocus) {
     TempStore store;
     ModalAnswerer answerer;
     auto form = StartMainForm(store, answerer);
-    int requests = 0;
-    SetInputMethodSwitch(std::make_unique<CountingSwitch>(requests));
+    QStringList calls;
+    SetInputMethodSwitch(std::make_unique<RecordingSwitch>(calls, true));
+    const auto requests = [&calls] { return calls.count(QStringLiteral("Chinese")); };
     auto* edit1 = Find<QLineEdit>(form.get(), "Edit1");
     auto* edit2 = Find<QLineEdit>(form.get(), "Edit2");
     auto* button1 = Find<QPushButton>(form.get(), "Button1");
     auto* button2 = Find<QPushButton>(form.get(), "Button2");
     Trigger(form.get(), "N71");
     EXPECT_TRUE(edit1->hasFocus());
-    EXPECT_TRUE(WaitFor([&] { return requests == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return requests() == 1; }));
     edit2->setFocus();
-    EXPECT_TRUE(WaitFor([&] { return requests == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return requests() == 2; }));
     // A field that has lost the focus again before the input method heard of
     // it asks nothing, so the request never lands in another field.
     edit1->setFocus();
     button1->setFocus();
     QTest::qWait(300);
-    EXPECT_EQ(requests, 2);
+    EXPECT_EQ(requests(), 2);
     button2->click();
     QTest::qWait(300);
-    EXPECT_EQ(requests, 2);
+    EXPECT_EQ(requests(), 2);
+    // The state before is asked once, before the first request.
+    EXPECT_EQ(calls.count(QStringLiteral("Ask")), 1);
+    EXPECT_EQ(calls.value(0), QStringLiteral("Ask"));
     SetInputMethodSwitch(nullptr);
 }
 
-// Stands in for fcitx5's controller object.
+// Leaving the query panel gives the input method back what it had before the
+// panel asked for Chinese: typing on the list then opens no candidate bar.
+TEST(QueryFields, LeavingThePanelGivesTheStateBeforeBack) {
+    TempStore store;
+    ModalAnswerer answerer;
+    auto form = StartMainForm(store, answerer);
+    struct Row {
+        const char* how;
+        std::optional<bool> before;  // Chinese on before; nothing: the input method cannot tell
+        int answerDelayMs;
+        const char* leave;  // "Button2" gives up, "Button1" confirms empty fields
+        QStringList expected;
+    };
+    const QStringList asked = {"Ask", "Chinese", "Chinese"};
+    const Row rows[] = {
+        {"Latin before", false, 0, "Button2", asked + QStringList{"Latin"}},
+        {"Chinese before", true, 0, "Button2", asked},
+        {"no answer", std::nullopt, 0, "Button2", asked},
+        // The answer comes only after the focus has left: it still decides.
+        {"late answer", false, 700, "Button2", asked + QStringList{"Latin"}},
+        // Through the message box of an empty entry, back to the list.
+        {"after a box", false, 0, "Button1", asked + QStringList{"Latin"}},
+    };
+    auto* edit2 = Find<QLineEdit>(form.get(), "Edit2");
+    auto* grid = Find<QTableView>(form.get(), "StringGrid1");
+    for (const Row& row : rows) {
+        QStringList calls;
+        SetInputMethodSwitch(std::make_unique<RecordingSwitch>(calls, row.before, row.answerDelayMs));
+        Trigger(form.get(), "N15");
+        EXPECT_TRUE(WaitFor([&] { return calls.count(QStringLiteral("Chinese")) == 1; })) << row.how;
+        // Between the panel's own fields and buttons nothing is given back.
+        edit2->setFocus();
+        EXPECT_TRUE(WaitFor([&] { return calls.count(QStringLiteral("Chinese")) == 2; }))
+            << row.how;
+        Find<QPushButton>(form.get(), "Button1")->setFocus();
+        QTest::qWait(row.answerDelayMs + 300);
+        EXPECT_EQ(calls, asked) << row.how;
+        if (std::string(row.leave) == "Button1") {
+            answerer.Ok();
+        }
+        Find<QPushButton>(form.get(), row.leave)->click();
+        // After a box the window manager gives the window back its activation.
+        form->activateWindow();
+        EXPECT_TRUE(WaitFor([&] { return grid->hasFocus(); })) << row.how;
+        QTest::qWait(row.answerDelayMs + 300);
+        EXPECT_EQ(calls, row.expected) << row.how;
+    }
+    EXPECT_EQ(answerer.pending(), 0u);
+    SetInputMethodSwitch(nullptr);
+}
+
+// Stands in for fcitx5's controller object: Chinese off (state 1) or on (2).
 class FakeController : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.fcitx.Fcitx.Controller1")
   public:
     int activations = 0;
+    int deactivations = 0;
+    int state = 1;
   public slots:
-    void Activate() { ++activations; }
+    void Activate() {
+        ++activations;
+        state = 2;
+    }
+    void Deactivate() {
+        ++deactivations;
+        state = 1;
+    }
+    int State() { return state; }
 };
 
 // A session bus of the test's own.
@@ -117,11 +198,31 @@ TEST_F(PrivateBus, TheFcitx5SwitchActivatesTheControllerOnlyWhereItIsThere) {
     EXPECT_TRUE(inputSwitch.SwitchToChinese());
     EXPECT_TRUE(WaitFor([&] { return controller.activations == 2; }));
 
+    // Asked before a switch, the state is the one before it.
+    EXPECT_TRUE(inputSwitch.SwitchToLatin());
+    EXPECT_TRUE(WaitFor([&] { return controller.deactivations == 1; }));
+    std::vector<std::optional<bool>> answers;
+    inputSwitch.AskWhetherChinese([&](std::optional<bool> chinese) { answers.push_back(chinese); });
+    EXPECT_TRUE(inputSwitch.SwitchToChinese());
+    inputSwitch.AskWhetherChinese([&](std::optional<bool> chinese) { answers.push_back(chinese); });
+    EXPECT_TRUE(WaitFor([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers, (std::vector<std::optional<bool>>{false, true}));
+    // No field has the focus (state 0): it cannot tell.
+    controller.state = 0;
+    inputSwitch.AskWhetherChinese([&](std::optional<bool> chinese) { answers.push_back(chinese); });
+    EXPECT_TRUE(WaitFor([&] { return answers.size() == 3; }));
+    EXPECT_EQ(answers.back(), std::nullopt);
+
     // The input method quits: back to no switch.
     inputMethod.unregisterService(QStringLiteral("org.fcitx.Fcitx5"));
     EXPECT_FALSE(inputSwitch.SwitchToChinese());
+    EXPECT_FALSE(inputSwitch.SwitchToLatin());
+    inputSwitch.AskWhetherChinese([&](std::optional<bool> chinese) { answers.push_back(chinese); });
+    ASSERT_EQ(answers.size(), 4u);  // at once
+    EXPECT_EQ(answers.back(), std::nullopt);
     QTest::qWait(100);
-    EXPECT_EQ(controller.activations, 2);
+    EXPECT_EQ(controller.activations, 3);
+    EXPECT_EQ(controller.deactivations, 1);
 
     // No bus at all.
     EXPECT_FALSE(Fcitx5Switch(QStringLiteral("never-connected")).SwitchToChinese());

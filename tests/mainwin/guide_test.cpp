@@ -24,9 +24,9 @@ TEST(UsageGuide, OpensFromTheHelpMenuAndNamesThisInstallationsFolder) {
     });
     Trigger(form.get(), "N17");
     EXPECT_TRUE(shown.contains(QString::fromStdString(store.dir().string())));
-    for (const char* topic : {"添加", "查询", "导出", "引入", "打印", "汇总统计", "清空数据库", "软盘",
-                              "U盘", "备份", "恢复", "tarvok07.pdf", "tarvok07.txt", "GBK",
-                              "iconv -f GBK -t UTF-8 tarvok07.txt"}) {
+    for (const char* topic : {"添加", "查询", "导出", "引入", "打印", "汇总统计", "检查项目",
+                              "清空数据库", "软盘", "U盘", "备份", "恢复", "tarvok07.pdf",
+                              "tarvok07.txt", "GBK", "iconv -f GBK -t UTF-8 tarvok07.txt"}) {
         EXPECT_TRUE(shown.contains(QString::fromUtf8(topic))) << topic;
     }
 }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,6 +13,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "core/version.h"
 #include "gui/dialogs.h"
@@ -120,10 +122,10 @@ TEST(MainWindow, MenusInOrderWithTheirEntries) {
         return out;
     };
     EXPECT_EQ(entries(menus[0]),
-              (QStringList{"N7:导出所显数据到设定的路径(&1)", "N31:导出全部数据到设定的路径(&2)",
-                           "-", "N32:导出所显数据到软盘(&3)", "N41:导出全部数据到软盘(&4)", "-",
-                           "N8:从设定路径引入数据(&5)", "N61:从软盘引入数据(&6)", "-",
-                           "N9:退出系统(&4)"}));
+              (QStringList{"NCheck:检查项目(&C)", "-", "N7:导出所显数据到设定的路径(&1)",
+                           "N31:导出全部数据到设定的路径(&2)", "-", "N32:导出所显数据到软盘(&3)",
+                           "N41:导出全部数据到软盘(&4)", "-", "N8:从设定路径引入数据(&5)",
+                           "N61:从软盘引入数据(&6)", "-", "N9:退出系统(&4)"}));
     EXPECT_EQ(
         entries(menus[1]),
         (QStringList{"N12:按项目名称查询(&1)", "N13:按项目申请人查询(&2)", "N6:按主管部门查询(&3)",
@@ -213,6 +215,47 @@ TEST(MainWindow, ToolRowCaptionsHintsAndStates) {
     EXPECT_EQ(combo->itemText(0), QStringLiteral("按项目ID号排序"));
     EXPECT_EQ(combo->itemText(8), QStringLiteral("按项目领域排序"));
     EXPECT_EQ(Find<QLabel>(&form, "Label1")->text(), QStringLiteral("排序方式"));
+}
+
+TEST(MainWindow, ACellCutByItsColumnShowsItsWholeTextAsATip) {
+    TempStore store;
+    const std::string longName(60, 'N');
+    store.AddProject("P0000001", SampleRecord("短名称", "7", longName));
+    store.AddProject("P0000002", SampleRecord("长名称" + longName, "12345678901234"));
+    SaveIndex(store.dir(), {"P0000001", "P0000002"});
+    ModalAnswerer answerer;
+    auto form = StartMainForm(store, answerer);
+    auto* grid = Find<QTableView>(form.get(), "StringGrid1");
+    struct Row {
+        int r, c;
+        QString tip;  // empty: the cell is shown whole and has none
+    };
+    const QString longText = QString::fromStdString(longName);
+    const Row rows[] = {
+        {1, 2, QString()},
+        {2, 2, QStringLiteral("长名称") + longText},
+        {1, 3, longText},
+        {1, 1, QString()},
+        {2, 1, QStringLiteral("12345678901234")},
+        {2, 3, QString()},  // empty
+    };
+    for (const Row& row : rows) {
+        QToolTip::hideText();
+        ASSERT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint at = grid->visualRect(grid->model()->index(row.r - 1, row.c)).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &help);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), row.tip)
+            << row.r << "," << row.c;
+    }
+    // A column widened to hold the text shows it whole: no tip.
+    grid->setColumnWidth(2, 1200);
+    QToolTip::hideText();
+    ASSERT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }));
+    const QPoint at = grid->visualRect(grid->model()->index(1, 2)).center();
+    QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &help);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST(MainWindow, NavigationAndTheStatusLine) {

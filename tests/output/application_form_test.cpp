@@ -34,10 +34,7 @@ const std::string kLong = "LONG0001";
 // fields, which hold a bare code, a bare name or a whole entry of the code
 // table, and the department, which has its code only.
 TProjectRecord FullFormRecord() {
-    TProjectRecord record;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        record.Fields[f] = Gbk("字段") + std::to_string(f) + Gbk("号");
-    }
+    TProjectRecord record = NumberedRecord("号");
     record.Fields[Field::PlanCategory] = "03";
     record.Fields[Field::ProjectField] = Gbk("现代农业");
     record.Fields[Field::ExpectedResultForm] = Gbk("06 专利");
@@ -45,12 +42,6 @@ TProjectRecord FullFormRecord() {
     record.Fields[Field::DepartmentName].clear();
     record.Fields[Field::SerialNumber] = "2";
     record.Fields[Field::ResearchContent] = Gbk("第一段内容\r\n第二段 second\r\n\r\n末段");
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            record.Members[r].Cells[c] =
-                Gbk("成员") + std::to_string(r + 1) + "-" + std::to_string(c);
-        }
-    }
     return record;
 }
 

@@ -171,6 +171,36 @@ TEST_F(PrintCommand, WithoutAPrinterTheListBecomesAPdfBesideTheProgram) {
     }
 }
 
+TEST_F(PrintCommand, WithoutAPrinterTheBoxSaysWhetherThePrintServiceAnswers) {
+    const QString pdf = FromPath(store.path("tarvok07.pdf"));
+    struct Row {
+        report::PrintService service;
+        QString expected;
+    };
+    const Row rows[] = {
+        {report::PrintService::Answers,
+         QStringLiteral("系统中没有安装打印机，项目清单已输出为PDF文件“%1”").arg(pdf)},
+        {report::PrintService::Silent,
+         QStringLiteral("打印服务（CUPS）没有响应，暂时无法使用打印机，项目清单已输出为PDF文件“%1”")
+             .arg(pdf)},
+        // Without the CUPS library nothing tells: the old words.
+        {report::PrintService::Unknown,
+         QStringLiteral("系统中没有安装打印机，项目清单已输出为PDF文件“%1”").arg(pdf)},
+    };
+    for (const Row& row : rows) {
+        report::SetDefaultPrinterForTesting([] { return std::unique_ptr<QPrinter>(); },
+                                            row.service);
+        answerer.Then(OnReportWindow(
+            [](TPrintAForm* window) { QTest::mouseClick(Button(window, "Button2"), Qt::LeftButton); }));
+        answerer.Ok();
+        Print();
+        EXPECT_EQ(answerer.messages().value(answerer.messages().size() - 1), row.expected);
+        EXPECT_TRUE(store.Exists("tarvok07.pdf"));
+    }
+    EXPECT_EQ(answerer.messages().size(), 3);
+    EXPECT_EQ(answerer.unexpected(), 0);
+}
+
 TEST_F(PrintCommand, APdfThatCannotBeWrittenShowsTheErrorBox) {
     std::filesystem::create_directory(store.path("tarvok07.pdf"));
     answerer.Then(OnReportWindow(

@@ -648,6 +648,7 @@ TEST(DrivePaths, DriveAIsTheMountedFloppyOrTheUsersRemovableMedium) {
         std::vector<std::string> labels;  // the selector's A: entries
         bool ready;                       // whether those have a medium
         bool driveAReady;                 // whether A: itself has one
+        bool noneChosen = false;          // several media and none chosen
     };
     const Row rows[] = {
         {"nothing mounted", {}, "", "", {floppy.string()}, false, false},
@@ -679,7 +680,23 @@ TEST(DrivePaths, DriveAIsTheMountedFloppyOrTheUsersRemovableMedium) {
          "",
          {"A1", "B2"},
          true,
-         false},
+         false,
+         true},
+        {"a stick chosen that is gone, two others",
+         {media + "A1", media + "C3"},
+         media + "B2",
+         "",
+         {"A1", "C3"},
+         true,
+         false,
+         true},
+        {"two sticks and the floppy",
+         {media + "A1", media + "B2", "/media/floppy"},
+         "",
+         "",
+         {floppy.string()},
+         true,
+         true},
         {"two sticks, the second chosen",
          {media + "A1", media + "B2"},
          media + "B2",
@@ -728,6 +745,7 @@ TEST(DrivePaths, DriveAIsTheMountedFloppyOrTheUsersRemovableMedium) {
         EXPECT_EQ(labels, row.labels) << row.what;
         EXPECT_EQ(DriveOf(driveA / "SEND").ready, row.driveAReady) << row.what;
         EXPECT_EQ(DriveOf(driveA / "SEND").root, driveA) << row.what;
+        EXPECT_EQ(SeveralMediaNoneChosen(), row.noneChosen) << row.what;
     }
 
     // The floppy mount point may be a link to the folder that the table names.

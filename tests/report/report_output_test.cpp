@@ -1,7 +1,10 @@
 // Drawing laid-out pages on images, PDF writers and printers, the preview
-// window and the choice of printer.
+// window, the choice of printer and whether the print service answers.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QFile>
@@ -18,6 +21,7 @@
 #include "report/render.h"
 #include "tests/report/report_support.h"
 #include "tests/support/modal.h"
+#include "tests/support/temp_store.h"
 #include "tests/support/widgets.h"
 
 namespace shenbao::testing {
@@ -209,6 +213,79 @@ TEST_F(Printing, APdfFileIsReplacedWholeOrNotAtAll) {
         EXPECT_EQ(error.path(), blocked);
     }
     EXPECT_TRUE(std::filesystem::is_directory(blocked));
+}
+
+// A Unix socket that takes connections (without answering them) while the
+// object lives, as a CUPS server's local socket does.
+class ListeningSocket {
+  public:
+    explicit ListeningSocket(const QByteArray& path) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (fd_ < 0 || path.size() >= static_cast<qsizetype>(sizeof(address.sun_path))) {
+            return;
+        }
+        std::copy(path.begin(), path.end(), address.sun_path);
+        listening_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                     ::listen(fd_, 4) == 0;
+    }
+    ~ListeningSocket() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    ListeningSocket(const ListeningSocket&) = delete;
+    ListeningSocket& operator=(const ListeningSocket&) = delete;
+    bool listening() const { return listening_; }
+
+  private:
+    int fd_ = -1;
+    bool listening_ = false;
+};
+
+// Without a printer the box tells "none installed" from "the print service
+// does not answer" by a connection to the CUPS server, here one named by
+// CUPS_SERVER as libcups reads it.
+TEST(PrintService, AnswersOnlyWhereTheCupsServerTakesAConnection) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString socket = dir.filePath(QStringLiteral("cups.sock"));
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    ListeningSocket server(QFile::encodeName(socket));
+    ASSERT_TRUE(server.listening());
+    ScopedEnv cupsServer("CUPS_SERVER", nullptr);
+    struct Row {
+        const char* what;
+        QString server;
+        report::PrintService expected;
+    };
+    const Row rows[] = {
+        {"a socket that is listened to", socket, report::PrintService::Answers},
+        {"no socket there", dir.filePath(QStringLiteral("gone.sock")),
+         report::PrintService::Silent},
+        {"a file that is no socket", plain.fileName(), report::PrintService::Silent},
+        // Nothing listens on port 1 of this machine.
+        {"a port nobody listens on", QStringLiteral("127.0.0.1:1"), report::PrintService::Silent},
+    };
+    for (const Row& row : rows) {
+        const QByteArray value = row.server.toLocal8Bit();
+        cupsServer.Set(value.constData());
+        const report::PrintService state = report::PrintServiceState();
+        if (state == report::PrintService::Unknown) {
+            GTEST_SKIP() << "libcups.so.2 is not installed";
+        }
+        EXPECT_EQ(state, row.expected) << row.what;
+    }
+    // A test's stand-in printing system answers as it is told.
+    report::SetDefaultPrinterForTesting([] { return std::unique_ptr<QPrinter>(); },
+                                        report::PrintService::Silent);
+    cupsServer.Set(socket.toLocal8Bit().constData());
+    EXPECT_EQ(report::PrintServiceState(), report::PrintService::Silent);
+    report::SetDefaultPrinterForTesting({});
+    EXPECT_EQ(report::PrintServiceState(), report::PrintService::Answers);
 }
 
 TEST(ReportPreviewWindow, ShowsThePagesMovesAndRunsAgainFromTheFirstRow) {

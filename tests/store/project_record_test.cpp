@@ -9,20 +9,12 @@ namespace shenbao {
 namespace {
 
 using testing::Gbk;
+using testing::NumberedRecord;
 using testing::TempStore;
 
 TProjectRecord FullRecord() {
-    TProjectRecord record;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        record.Fields[f] = Gbk("字段") + std::to_string(f);
-    }
+    TProjectRecord record = NumberedRecord();
     record.Fields[Field::ResearchContent] = Gbk("第一行\r\n第二行\r\n");
-    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
-        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
-            record.Members[r].Cells[c] =
-                Gbk("成员") + std::to_string(r + 1) + "-" + std::to_string(c);
-        }
-    }
     return record;
 }
 

@@ -95,6 +95,20 @@ TProjectRecord SampleRecord(std::string_view name, std::string_view serial, std:
     return record;
 }
 
+TProjectRecord NumberedRecord(std::string_view fieldSuffix) {
+    TProjectRecord record;
+    for (std::size_t f = 0; f < kFieldCount; ++f) {
+        record.Fields[f] = Gbk("字段") + std::to_string(f) + Gbk(fieldSuffix);
+    }
+    for (std::size_t r = 0; r < kMemberRowCount; ++r) {
+        for (std::size_t c = 0; c < kMemberCellCount; ++c) {
+            record.Members[r].Cells[c] =
+                Gbk("成员") + std::to_string(r + 1) + "-" + std::to_string(c);
+        }
+    }
+    return record;
+}
+
 std::string ListedText(std::string_view header, const std::vector<std::string>& ids) {
     std::string listed(header);
     listed.append("\r\n");

@@ -68,4 +68,8 @@ TProjectRecord SampleRecord(std::string_view name, std::string_view serial = "",
                             std::string_view unit = "", std::string_view funds = "",
                             std::string_view date = "");
 
+// A record with a text of its own in every place: field f holds
+// "字段<f><fieldSuffix>", cell c of member row r (1..) "成员<r>-<c>" (GBK).
+TProjectRecord NumberedRecord(std::string_view fieldSuffix = "");
+
 }  // namespace shenbao::testing
