@@ -7,8 +7,11 @@
 #include <utility>
 
 #include "platform/gbk.h"
+#include "store/codec.h"
 #include "store/index_file.h"
+#include "store/journal.h"
 #include "store/project_id.h"
+#include "store/text.h"
 
 namespace shenbao::sample {
 
@@ -172,8 +175,24 @@ std::vector<std::string> SampleIds(int count, std::uint32_t seed) {
 std::vector<std::string> WriteSampleStore(const std::filesystem::path& dataDir, int count,
                                           std::uint32_t seed) {
     const std::vector<std::string> ids = SampleIds(count, seed);
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        WriteProjectRecord(dataDir, ids[i], MakeRecord(seed, static_cast<int>(i) + 1));
+    // The projects go in as changes of a few thousand files each, as an
+    // import writes them: one flush per change rather than one per file.
+    constexpr std::size_t kProjectsPerChange = 2500;
+    const auto line = [](const std::string& joined) {
+        std::string text = EncodeField(joined);
+        text.append(kCrLf);
+        return text;
+    };
+    for (std::size_t first = 0; first < ids.size(); first += kProjectsPerChange) {
+        StoreChange change(dataDir);
+        for (std::size_t i = first; i < ids.size() && i < first + kProjectsPerChange; ++i) {
+            const TProjectRecord record = MakeRecord(seed, static_cast<int>(i) + 1);
+            change.Write(*ProjectFilePath(dataDir, ids[i], kMainFileExtension),
+                         line(JoinMainText(record)));
+            change.Write(*ProjectFilePath(dataDir, ids[i], kMemberFileExtension),
+                         line(JoinMemberText(record)));
+        }
+        change.Commit();
     }
     SaveIndex(dataDir, ids);
     return ids;

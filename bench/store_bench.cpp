@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -47,6 +48,7 @@ void BM_ReadMainFields(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ReadMainFields)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+SHENBAO_REGISTER_LARGE(BM_ReadMainFields);
 
 // The floor: the same files read whole with plain C++ streams, nothing decoded.
 void BM_PlainReadMainFiles(benchmark::State& state) {
@@ -59,6 +61,7 @@ void BM_PlainReadMainFiles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_PlainReadMainFiles)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
+SHENBAO_REGISTER_LARGE(BM_PlainReadMainFiles);
 
 void BM_WriteProjectRecord(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(2000);
@@ -68,6 +71,33 @@ void BM_WriteProjectRecord(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WriteProjectRecord)->Unit(benchmark::kMicrosecond);
+
+// Saving a new project (files not there yet) into stores of every size: the
+// save must not cost more in a larger store. The new files go afterwards.
+void BM_WriteNewProjectRecord(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    const TProjectRecord record = sample::MakeRecord(1, 1);
+    int n = 0;
+    for (auto _ : state) {
+        char id[16];
+        std::snprintf(id, sizeof id, "NEW%05d", n++);
+        WriteProjectRecord(store.dir(), id, record);
+    }
+    for (int i = 0; i < n; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "NEW%05d", i);
+        std::filesystem::remove(store.dir() / (std::string(id) + ".zzj"));
+        std::filesystem::remove(store.dir() / (std::string(id) + ".zj"));
+    }
+}
+BENCHMARK(BM_WriteNewProjectRecord)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+SHENBAO_REGISTER_LARGE(BM_WriteNewProjectRecord, {{100000}}, 50);
 
 }  // namespace
 }  // namespace shenbao

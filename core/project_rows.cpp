@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <utility>
 
 #include "core/row_sort.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"
+#include "platform/workers.h"
 #include "store/index_file.h"
 #include "store/text.h"
 
@@ -62,7 +65,9 @@ ListRow LoadRow(const platform::DirectoryListing& listing, std::string_view id,
 
 ListRow LoadProjectRow(const fs::path& dataDir, std::string_view id,
                        std::vector<DamagedEntry>* damaged) {
-    return LoadRow(StoreListing(dataDir, platform::Listing::OnDemand), id, damaged);
+    // One name: a file missing under it costs a look-up of its spellings,
+    // not a listing of a store of any size.
+    return LoadRow(StoreListing(dataDir, platform::Listing::Never), id, damaged);
 }
 
 std::vector<ListRow> IdRows(const std::vector<std::string>& ids) {
@@ -95,10 +100,46 @@ void FillRows(const fs::path& dataDir, std::vector<ListRow>& rows,
     }
     // Files under their own names are read straight away; the directory is
     // listed once, at the first name that is missing or stands in another
-    // letter case.
+    // letter case. The files are read on every core, each row by one
+    // thread; the damaged entries are put in row order afterwards.
     const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
-    for (ListRow& row : rows) {
-        row = LoadRow(listing, row[ListColumn::Id], damaged);
+    std::mutex damagedMutex;
+    std::vector<std::pair<std::size_t, DamagedEntry>> met;
+    const auto load = [&](std::size_t r) {
+        std::vector<DamagedEntry> here;
+        ListRow row = LoadRow(listing, rows[r][ListColumn::Id], damaged ? &here : nullptr);
+        rows[r] = std::move(row);
+        if (!here.empty()) {
+            std::lock_guard<std::mutex> lock(damagedMutex);
+            for (DamagedEntry& entry : here) {
+                met.emplace_back(r, std::move(entry));
+            }
+        }
+    };
+    std::size_t failedAt = rows.size();
+    std::exception_ptr failure;
+    try {
+        platform::ForEachIndex(rows.size(), load, &failedAt);
+    } catch (...) {
+        failure = std::current_exception();
+        // As if read one after the other: the rows before the failing one
+        // are loaded, the others hold their IDs alone.
+        for (std::size_t r = failedAt + 1; r < rows.size(); ++r) {
+            ListRow idOnly;
+            idOnly[ListColumn::Id] = std::move(rows[r][ListColumn::Id]);
+            rows[r] = std::move(idOnly);
+        }
+        std::erase_if(met, [failedAt](const auto& entry) { return entry.first > failedAt; });
+    }
+    if (damaged != nullptr) {
+        std::sort(met.begin(), met.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& entry : met) {
+            damaged->push_back(std::move(entry.second));
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 }
 

@@ -92,8 +92,10 @@ std::vector<std::string> RowIds(const std::vector<ListRow>& rows);
 std::vector<std::string> StoredProjectIds(const std::filesystem::path& dataDir);
 
 // Loads every row of `rows` from its ID in column 0, as LoadProjectRow does,
-// with the data directory listed once for all of them. Throws IoError; the
-// rows loaded until then keep their new contents.
+// with the data directory listed once for all of them (if at all), reading
+// on every core. Damaged entries are added in row order. Throws IoError for
+// the first row (in row order) whose file cannot be read: the rows before it
+// are loaded then, it and the rows after it hold their IDs alone.
 void FillRows(const std::filesystem::path& dataDir, std::vector<ListRow>& rows,
               std::vector<DamagedEntry>* damaged = nullptr);
 

@@ -5,6 +5,7 @@
 
 #include "platform/gbk.h"
 #include "platform/platform.h"
+#include "platform/workers.h"
 #include "store/text.h"
 
 namespace shenbao {
@@ -73,22 +74,24 @@ SummaryProject SummaryProjectOf(const std::array<std::string, kFieldCount>& fiel
 
 std::vector<SummaryProject> ReadSummaryProjects(const std::filesystem::path& dataDir,
                                                 const std::vector<ListRow>& rows) {
-    std::vector<SummaryProject> projects;
-    projects.reserve(rows.size());
+    std::vector<SummaryProject> projects(rows.size());
     if (rows.empty()) {
         return projects;
     }
     // At most one listing for all projects, made at the first missing file:
-    // a missing file costs a look-up, not a scan of the directory.
+    // a missing file costs a look-up, not a scan of the directory. The
+    // files are read on every core, each project by one thread.
     const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
-    for (const ListRow& row : rows) {
+    platform::ForEachIndex(rows.size(), [&](std::size_t r) {
         // A damaged entry under the project's name (a directory, a link, a
         // FIFO, a file far too large) counts as no data file, as the list
         // shows it: the ID alone.
         const std::optional<std::array<std::string, kFieldCount>> fields =
-            ReadListedFields(listing, row[ListColumn::Id]);
-        projects.push_back(fields ? SummaryProjectOf(*fields) : SummaryProject());
-    }
+            ReadListedFields(listing, rows[r][ListColumn::Id]);
+        if (fields) {
+            projects[r] = SummaryProjectOf(*fields);
+        }
+    });
     return projects;
 }
 

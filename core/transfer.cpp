@@ -1,5 +1,6 @@
 #include "core/transfer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <system_error>
@@ -8,6 +9,7 @@
 #include "platform/gbk.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
+#include "platform/workers.h"
 #include "store/journal.h"
 #include "store/index_file.h"
 #include "store/project_id.h"
@@ -109,10 +111,6 @@ const platform::DirectoryEntry* SourceEntry(const platform::DirectoryListing& li
     return nullptr;
 }
 
-// Why an entry was refused, for a log line (GBK).
-std::string RefusalText(const platform::EntryRead& read) {
-    return Utf8ToGbk(read.refusal ? read.refusal->reason() : std::string());
-}
 
 // The list's ID column as text, answering whether a candidate ID occurs in it
 // as a run of bytes. Candidates of the usual ID length are looked up among
@@ -265,6 +263,62 @@ fs::path FloppyImportDirectory(std::string* refusal) {
 
 // ---- Export ------------------------------------------------------------------------
 
+namespace {
+
+// Projects copied at a time: their files are read and staged on every core,
+// then logged in list order before the next ones are read. The contents of
+// no more than these are held in memory at once.
+constexpr std::size_t kProjectsPerRound = 2048;
+
+// What copying the files of one project gave: its main data file read (or
+// missing, or refused), the staged copies, and the member file's refusal.
+struct ProjectCopy {
+    platform::EntryRead::Outcome main = platform::EntryRead::Outcome::Missing;
+    std::optional<IoError> mainRefusal;
+    std::optional<IoError> memberRefusal;
+    std::vector<platform::FileBatch::Staged> staged;
+};
+
+// Why an entry was refused, for a log line (GBK).
+std::string RefusalText(const std::optional<IoError>& refusal) {
+    return Utf8ToGbk(refusal ? refusal->reason() : std::string());
+}
+
+// Copies the projects [first, end) of a run with `copy` (which reads the
+// source files and stages their copies into the slot it gets) on every core,
+// then hands each copied slot, in order, to `take`. On a failure the files
+// staged by every slot go to `cleanup` (so that none is left) and the
+// failure is thrown; the slots before the failing one have been taken.
+template <typename Copy, typename Take, typename Cleanup>
+void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const Cleanup& cleanup) {
+    std::vector<ProjectCopy> round;
+    for (std::size_t first = 0; first < count; first += kProjectsPerRound) {
+        const std::size_t size = std::min(kProjectsPerRound, count - first);
+        round.assign(size, ProjectCopy());
+        std::size_t failedAt = size;
+        try {
+            platform::ForEachIndex(
+                size, [&](std::size_t i) { copy(first + i, round[i]); }, &failedAt);
+        } catch (...) {
+            for (std::size_t i = 0; i < failedAt; ++i) {
+                take(first + i, round[i]);
+            }
+            for (ProjectCopy& slot : round) {
+                for (platform::FileBatch::Staged& file : slot.staged) {
+                    cleanup(std::move(file));
+                }
+                slot.staged.clear();
+            }
+            throw;
+        }
+        for (std::size_t i = 0; i < size; ++i) {
+            take(first + i, round[i]);
+        }
+    }
+}
+
+}  // namespace
+
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
                          const fs::path& destination, const LogSink& sink, const ExportNote& note) {
     platform::RequireDirectory(destination);
@@ -277,45 +331,66 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     // Temporaries of an export that was killed here earlier go (a young one
     // may belong to an export of another copy of the program still running).
     platform::RemoveStaleTemporaries(destination, std::chrono::minutes(1));
-    const platform::DirectoryListing store = StoreListing(dataDir);
+    // Files under their own names are read without listing the store.
+    const platform::DirectoryListing store = StoreListing(dataDir, platform::Listing::OnDemand);
     ExchangeResult result;
     platform::FileBatch batch;
-    for (const ListRow& row : rows) {
-        const std::string id(Trim(row[ListColumn::Id]));
-        // A row whose fields could not be read names its project by its ID.
-        const std::string name = row[ListColumn::ProjectName].empty()
-                                     ? ShortenedId(id)
-                                     : row[ListColumn::ProjectName];
-        const platform::EntryRead main = IsReservedId(id)
-                                             ? platform::EntryRead{}
-                                             : ReadProjectEntry(store, id, kMainFileExtension);
-        if (main.outcome == platform::EntryRead::Outcome::Missing) {
-            Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
-            continue;
+    const auto copy = [&](std::size_t r, ProjectCopy& slot) {
+        const std::string id(Trim(rows[r][ListColumn::Id]));
+        if (IsReservedId(id)) {
+            return;
         }
-        if (main.outcome == platform::EntryRead::Outcome::Refused) {
+        platform::EntryRead main = ReadProjectEntry(store, id, kMainFileExtension);
+        slot.main = main.outcome;
+        if (!main.read()) {
+            slot.mainRefusal = std::move(main.refusal);
+            return;
+        }
+        slot.staged.push_back(platform::StageFile(destination / main.name, main.content));
+        main.content = std::string();
+        const platform::EntryRead member = ReadProjectEntry(store, id, kMemberFileExtension);
+        if (member.read()) {
+            slot.staged.push_back(platform::StageFile(destination / member.name, member.content));
+        } else {
+            slot.memberRefusal = member.refusal;
+        }
+    };
+    const auto take = [&](std::size_t r, ProjectCopy& slot) {
+        const std::string id(Trim(rows[r][ListColumn::Id]));
+        // A row whose fields could not be read names its project by its ID.
+        const std::string name = rows[r][ListColumn::ProjectName].empty()
+                                     ? ShortenedId(id)
+                                     : rows[r][ListColumn::ProjectName];
+        if (slot.main == platform::EntryRead::Outcome::Missing) {
+            Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
+            return;
+        }
+        if (slot.main == platform::EntryRead::Outcome::Refused) {
             Log(result, sink,
-                G("错误号:421  项目“") + name + G("”的数据文件未导出（") + RefusalText(main) +
-                    G("）！"));
-            continue;
+                G("错误号:421  项目“") + name + G("”的数据文件未导出（") +
+                    RefusalText(slot.mainRefusal) + G("）！"));
+            return;
         }
         result.ids.push_back(id);
         ++result.count;
-        batch.Stage(destination / main.name, main.content);
-        const platform::EntryRead member = ReadProjectEntry(store, id, kMemberFileExtension);
-        if (member.read()) {
-            batch.Stage(destination / member.name, member.content);
-        } else if (member.refusal) {
+        for (platform::FileBatch::Staged& file : slot.staged) {
+            batch.Adopt(std::move(file));
+        }
+        slot.staged.clear();
+        if (slot.memberRefusal) {
             Log(result, sink,
-                G("项目“") + name + G("”的成员文件未导出（") + RefusalText(member) + G("）。"));
+                G("项目“") + name + G("”的成员文件未导出（") + RefusalText(slot.memberRefusal) +
+                    G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
         if (note) {
-            if (std::string line = note(row); !line.empty()) {
+            if (std::string line = note(rows[r]); !line.empty()) {
                 Log(result, sink, line);
             }
         }
-    }
+    };
+    CopyInRounds(rows.size(), copy, take,
+                 [&](platform::FileBatch::Staged file) { batch.Adopt(std::move(file)); });
     // Every file is on the disk before it takes its name. An earlier control
     // file goes before any name changes: until the new one is written last
     // (under the name the old one had), the directory has none, so no
@@ -419,55 +494,76 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
     // The files and the index lines of the new projects are one change of the
     // store: a run killed half-way leaves the store as before, or (once its
     // journal is on the disk) is finished at the next start.
+    // The files are read and staged on every core, a round of projects at a
+    // time, and logged in order.
     ExchangeResult result;
     StoreChange change(dataDir);
-    {
-        for (std::size_t i = 0; i < sourceIds.size(); ++i) {
-            const std::string& sourceId = sourceIds[i];
-            if (repeated[i]) {
-                Log(result, sink,
-                    G("项目“") + sourceId + G("”在引入的目录中重复出现，只引入一次。"));
-                continue;
-            }
-            if (!newIds[i]) {
-                Log(result, sink,
-                    G("错误号:408   未能为项目“") + sourceId + G("”产生一个唯一的ID号，未引入！"));
-                continue;
-            }
-            const std::string& newId = *newIds[i];
-            const platform::EntryRead main =
-                IsReservedId(sourceId)
-                    ? platform::EntryRead{}
-                    : platform::ReadEntry(media, SourceEntry(media, sourceId, kMainFileExtension));
-            if (main.outcome == platform::EntryRead::Outcome::Missing) {
-                Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
-                continue;
-            }
-            if (main.outcome == platform::EntryRead::Outcome::Refused) {
-                Log(result, sink,
-                    G("错误号:432  项目“") + sourceId + G("”的数据文件未引入（") +
-                        RefusalText(main) + G("）！"));
-                continue;
-            }
-            result.ids.push_back(newId);
-            ++result.count;
-            change.Write(*ProjectFilePath(dataDir, newId, kMainFileExtension), main.content);
-            const platform::EntryRead member =
-                platform::ReadEntry(media, SourceEntry(media, sourceId, kMemberFileExtension));
-            if (member.read()) {
-                change.Write(*ProjectFilePath(dataDir, newId, kMemberFileExtension),
-                             member.content);
-            } else if (member.refusal) {
-                Log(result, sink,
-                    G("项目“") + sourceId + G("”的成员文件未引入（") + RefusalText(member) +
-                        G("）。"));
-            }
-            Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
+    const auto copy = [&](std::size_t i, ProjectCopy& slot) {
+        const std::string& sourceId = sourceIds[i];
+        if (repeated[i] || !newIds[i] || IsReservedId(sourceId)) {
+            return;
         }
-        if (result.count > 0) {
-            change.Write(IndexFilePath(dataDir), AppendedIndexText(dataDir, result.ids));
-            change.Commit();
+        platform::EntryRead main =
+            platform::ReadEntry(media, SourceEntry(media, sourceId, kMainFileExtension));
+        slot.main = main.outcome;
+        if (!main.read()) {
+            slot.mainRefusal = std::move(main.refusal);
+            return;
         }
+        slot.staged.push_back(
+            platform::StageFile(*ProjectFilePath(dataDir, *newIds[i], kMainFileExtension),
+                                main.content, platform::Links::Follow));
+        main.content = std::string();
+        const platform::EntryRead member =
+            platform::ReadEntry(media, SourceEntry(media, sourceId, kMemberFileExtension));
+        if (member.read()) {
+            slot.staged.push_back(
+                platform::StageFile(*ProjectFilePath(dataDir, *newIds[i], kMemberFileExtension),
+                                    member.content, platform::Links::Follow));
+        } else {
+            slot.memberRefusal = member.refusal;
+        }
+    };
+    const auto take = [&](std::size_t i, ProjectCopy& slot) {
+        const std::string& sourceId = sourceIds[i];
+        if (repeated[i]) {
+            Log(result, sink, G("项目“") + sourceId + G("”在引入的目录中重复出现，只引入一次。"));
+            return;
+        }
+        if (!newIds[i]) {
+            Log(result, sink,
+                G("错误号:408   未能为项目“") + sourceId + G("”产生一个唯一的ID号，未引入！"));
+            return;
+        }
+        if (slot.main == platform::EntryRead::Outcome::Missing) {
+            Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
+            return;
+        }
+        if (slot.main == platform::EntryRead::Outcome::Refused) {
+            Log(result, sink,
+                G("错误号:432  项目“") + sourceId + G("”的数据文件未引入（") +
+                    RefusalText(slot.mainRefusal) + G("）！"));
+            return;
+        }
+        const std::string& newId = *newIds[i];
+        result.ids.push_back(newId);
+        ++result.count;
+        for (platform::FileBatch::Staged& file : slot.staged) {
+            change.Adopt(std::move(file));
+        }
+        slot.staged.clear();
+        if (slot.memberRefusal) {
+            Log(result, sink,
+                G("项目“") + sourceId + G("”的成员文件未引入（") + RefusalText(slot.memberRefusal) +
+                    G("）。"));
+        }
+        Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
+    };
+    CopyInRounds(sourceIds.size(), copy, take,
+                 [&](platform::FileBatch::Staged file) { change.Adopt(std::move(file)); });
+    if (result.count > 0) {
+        change.Write(IndexFilePath(dataDir), AppendedIndexText(dataDir, result.ids));
+        change.Commit();
     }
     // A failure before the commit leaves nothing: the staged files are
     // removed with the change.

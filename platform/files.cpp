@@ -7,12 +7,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <memory>
+#include <mutex>
 
 #include "platform/io_error.h"
 #include "platform/platform.h"
@@ -73,8 +78,22 @@ FaultInjector& Injector() {
     return injector;
 }
 
+// The injector is asked by one thread at a time, whichever thread does the
+// work (ForEachIndex); an injector may itself touch files through this
+// layer.
+std::recursive_mutex& InjectorMutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+std::atomic<bool> gHasInjector{false};
+
 // The errno an installed fault injector chooses for this operation, or 0.
 int InjectedFault(FileOperation operation, const fs::path& path) {
+    if (!gHasInjector.load(std::memory_order_acquire)) {
+        return 0;
+    }
+    std::lock_guard<std::recursive_mutex> lock(InjectorMutex());
     const FaultInjector& injector = Injector();
     return injector ? injector(operation, path) : 0;
 }
@@ -124,7 +143,13 @@ int InjectedFaultFor(FileOperation operation, const fs::path& path) {
 }
 
 void SetFaultInjector(FaultInjector injector) {
+    std::lock_guard<std::recursive_mutex> lock(InjectorMutex());
     Injector() = std::move(injector);
+    gHasInjector.store(static_cast<bool>(Injector()), std::memory_order_release);
+}
+
+bool HasFaultInjector() noexcept {
+    return gHasInjector.load(std::memory_order_acquire);
 }
 
 std::optional<EntryKind> EntryKindOf(const fs::path& path) noexcept {
@@ -325,8 +350,33 @@ fs::path WriteTarget(const fs::path& path, Links links) {
 
 namespace {
 
+// Six letters and digits for the name of a temporary file, different at
+// every call and in every thread.
+std::string TemporarySuffix() {
+    static constexpr char kDigits[] =
+        "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static std::atomic<std::uint64_t> counter{0};
+    thread_local std::uint64_t state =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<std::uint64_t>(::getpid()) << 32);
+    // splitmix64 of a sequence no two calls share.
+    state += 0x9E3779B97F4A7C15ull + counter.fetch_add(1, std::memory_order_relaxed);
+    std::uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    std::string suffix(6, '0');
+    for (char& c : suffix) {
+        c = kDigits[z % 62];
+        z /= 62;
+    }
+    return suffix;
+}
+
 // A new temporary file beside the file a write of `path` lands on (see
-// WriteTarget), open for writing, with the mode the final file is to have.
+// WriteTarget), open for writing. A new file gets the mode the user's umask
+// gives it (the system applies it as it creates the file); a replaced file
+// keeps its mode.
 FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd) {
     if (int fault = InjectedFault(FileOperation::Write, path)) {
         IoError::ThrowCode(path, fault);
@@ -338,31 +388,28 @@ FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd)
     }
     std::string hidden(1, '.');
     hidden.append(target.filename().string());
-    hidden.append(".XXXXXX");
-    std::string pattern = (dir / hidden).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        IoError::ThrowErrno(path);
+    hidden.push_back('.');
+    for (int attempt = 0;; ++attempt) {
+        fs::path temporary = dir / (hidden + TemporarySuffix());
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            struct stat old {};
+            if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+                ::fchmod(fd, old.st_mode & 07777);
+            }
+            return {std::move(temporary), target};
+        }
+        if (errno != EEXIST || attempt >= 100) {
+            IoError::ThrowErrno(path);
+        }
     }
-    // mkstemp creates the file for the owner only; a replaced file keeps its
-    // mode, a new one follows the user's umask.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat old {};
-    const mode_t mode = (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-                            ? (old.st_mode & 07777)
-                            : (0666 & ~mask);
-    ::fchmod(fd, mode);
-    return {fs::path(name.data()), target};
 }
 
 }  // namespace
 
-void FileBatch::Stage(const fs::path& path, std::string_view content, Links links) {
+FileBatch::Staged StageFile(const fs::path& path, std::string_view content, Links links) {
     int fd = -1;
-    const Staged file = CreateTemporaryFor(path, links, fd);
+    FileBatch::Staged file = CreateTemporaryFor(path, links, fd);
     try {
         FileDescriptor handle(fd);
         WriteAll(fd, content, path);
@@ -373,7 +420,11 @@ void FileBatch::Stage(const fs::path& path, std::string_view content, Links link
         ::unlink(file.temporary.c_str());
         throw;
     }
-    staged_.push_back(file);
+    return file;
+}
+
+void FileBatch::Stage(const fs::path& path, std::string_view content, Links links) {
+    staged_.push_back(StageFile(path, content, links));
 }
 
 StreamedFile::StreamedFile(const fs::path& path, Links links) : path_(path) {
@@ -403,33 +454,50 @@ void FileBatch::Flush() {
     // each file system it wrote to, which costs about as much as one file.
     constexpr std::size_t kFlushEachUpTo = 16;
     const std::size_t pending = staged_.size() - renamed_;
+    if (pending <= kFlushEachUpTo) {
+        for (std::size_t i = renamed_; i < staged_.size(); ++i) {
+            const Staged& file = staged_[i];
+            if (int fault = InjectedFault(FileOperation::Sync, file.temporary)) {
+                IoError::ThrowCode(file.target, fault);
+            }
+            const int fd = ::open(file.temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0) {
+                IoError::ThrowErrno(file.target);
+            }
+            FileDescriptor handle(fd);
+            if (::fsync(fd) != 0) {
+                IoError::ThrowErrno(file.target);
+            }
+        }
+        return;
+    }
+    // Every file is looked at on its own (none may have gone missing); the
+    // first of each file system flushes it.
     std::vector<dev_t> devices;
     for (std::size_t i = renamed_; i < staged_.size(); ++i) {
         const Staged& file = staged_[i];
         if (int fault = InjectedFault(FileOperation::Sync, file.temporary)) {
             IoError::ThrowCode(file.target, fault);
         }
+        struct stat st {};
+        if (::lstat(file.temporary.c_str(), &st) != 0) {
+            IoError::ThrowErrno(file.target);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            IoError::ThrowCode(file.target, ENXIO);
+        }
+        if (std::find(devices.begin(), devices.end(), st.st_dev) != devices.end()) {
+            continue;
+        }
         const int fd = ::open(file.temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0) {
             IoError::ThrowErrno(file.target);
         }
         FileDescriptor handle(fd);
-        if (pending <= kFlushEachUpTo) {
-            if (::fsync(fd) != 0) {
-                IoError::ThrowErrno(file.target);
-            }
-            continue;
-        }
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
+        if (::syncfs(fd) != 0) {
             IoError::ThrowErrno(file.target);
         }
-        if (std::find(devices.begin(), devices.end(), st.st_dev) == devices.end()) {
-            devices.push_back(st.st_dev);
-            if (::syncfs(fd) != 0) {
-                IoError::ThrowErrno(file.target);
-            }
-        }
+        devices.push_back(st.st_dev);
     }
 }
 
@@ -639,28 +707,182 @@ EntryKind KindOfDirent(const fs::path& dir, const dirent& entry) {
     }
 }
 
+// The most ASCII letters a name may have for a look-up to try its
+// spellings one by one (4096 names at most) rather than list the directory.
+constexpr std::size_t kMaxProbedLetters = 12;
+
+// What a look-up meets under `path`: the entry itself; with Links::Follow a
+// link counts as what it leads to (one that leads nowhere stays a link).
+// Nothing when there is nothing.
+std::optional<EntryKind> ProbedKind(const char* path, Links links) {
+    struct stat st {};
+    if (::lstat(path, &st) != 0) {
+        return std::nullopt;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::Regular;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return EntryKind::Directory;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return links == Links::Follow ? KindLeadTo(path).value_or(EntryKind::Link)
+                                      : EntryKind::Link;
+    }
+    return EntryKind::Special;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Of two spellings `a` and `b` of `name` (the same but for the letter case
+// of ASCII letters), whether `a` comes first: the one with fewer letters in
+// another case; of as many, the one that keeps the case of the later letter
+// where they part. Whether the directory is listed or each spelling looked
+// up, a name with several spellings on the disk finds the same file.
+bool CloserSpelling(std::string_view name, std::string_view a, std::string_view b) {
+    std::size_t changedA = 0;
+    std::size_t changedB = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        changedA += a[i] != name[i] ? 1 : 0;
+        changedB += b[i] != name[i] ? 1 : 0;
+    }
+    if (changedA != changedB) {
+        return changedA < changedB;
+    }
+    for (std::size_t i = name.size(); i-- > 0;) {
+        const bool inA = a[i] != name[i];
+        const bool inB = b[i] != name[i];
+        if (inA != inB) {
+            return !inA;
+        }
+    }
+    return false;
+}
+
+// The ways of changing the letter case of some of `letters` letters, as
+// bit masks (bit b: the b-th letter changed), all but "none", in the order
+// CloserSpelling ranks the spellings they give.
+const std::vector<std::uint32_t>& SpellingsByCloseness(std::size_t letters) {
+    static const std::vector<std::vector<std::uint32_t>> byCount = [] {
+        std::vector<std::vector<std::uint32_t>> all(kMaxProbedLetters + 1);
+        for (std::size_t n = 0; n <= kMaxProbedLetters; ++n) {
+            for (std::uint32_t mask = 1; mask < (std::uint32_t{1} << n); ++mask) {
+                all[n].push_back(mask);
+            }
+            std::stable_sort(all[n].begin(), all[n].end(), [](std::uint32_t a, std::uint32_t b) {
+                return std::popcount(a) < std::popcount(b);
+            });
+        }
+        return all;
+    }();
+    return byCount[letters];
+}
+
+// The entry that DirectoryListing::Find finds for `name` in `dir`, found
+// without listing the directory: the exact name, then every spelling that
+// differs from it in the letter case of ASCII letters, one look-up each.
+// Nothing when there is none; `tooManyLetters` is set, and nothing looked
+// up beyond the exact name, for a name of more than kMaxProbedLetters
+// letters, whose spellings are too many to try.
+std::optional<DirectoryEntry> ProbeEntry(const fs::path& dir, std::string_view name, Links links,
+                                         bool& tooManyLetters) {
+    tooManyLetters = false;
+    std::string path = dir.native();
+    if (!path.empty() && path.back() != '/') {
+        path.push_back('/');
+    }
+    const std::size_t start = path.size();
+    path.append(name);
+    const std::optional<EntryKind> exact = ProbedKind(path.c_str(), links);
+    if (exact == EntryKind::Regular) {
+        return DirectoryEntry{std::string(name), EntryKind::Regular};
+    }
+    std::vector<std::size_t> letters;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (IsAsciiLetter(name[i])) {
+            letters.push_back(start + i);
+        }
+    }
+    if (letters.size() > kMaxProbedLetters) {
+        tooManyLetters = true;
+        return std::nullopt;
+    }
+    std::optional<DirectoryEntry> other;
+    for (const std::uint32_t flipped : SpellingsByCloseness(letters.size())) {
+        for (std::size_t b = 0; b < letters.size(); ++b) {
+            const char original = name[letters[b] - start];
+            path[letters[b]] = ((flipped >> b) & 1u) != 0
+                                   ? static_cast<char>(original ^ 0x20)  // the other case
+                                   : original;
+        }
+        const std::optional<EntryKind> kind = ProbedKind(path.c_str(), links);
+        if (!kind) {
+            continue;
+        }
+        if (*kind == EntryKind::Regular) {
+            return DirectoryEntry{path.substr(start), EntryKind::Regular};
+        }
+        if (!other) {
+            other = DirectoryEntry{path.substr(start), *kind};
+        }
+    }
+    if (exact) {
+        return DirectoryEntry{std::string(name), *exact};
+    }
+    return other;
+}
+
 }  // namespace
 
+// The listing of a directory, made once, and the entries found without one;
+// shared by the threads that look names up.
+struct DirectoryListing::State {
+    std::mutex mutex;
+    std::atomic<bool> listed{false};
+    std::vector<DirectoryEntry> entries;
+    std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName;
+    // Entries found one by one (Listing::Never); a deque keeps them in place.
+    std::deque<DirectoryEntry> probed;
+};
+
+DirectoryListing::DirectoryListing() : state_(std::make_unique<State>()) {
+    state_->listed.store(true);
+}
+
 DirectoryListing::DirectoryListing(const fs::path& dir, Listing when, Links links)
-    : dir_(dir), links_(links) {
-    listed_ = false;
+    : dir_(dir), when_(when), links_(links), state_(std::make_unique<State>()) {
     if (when == Listing::Now) {
         List();
     }
 }
 
+DirectoryListing::DirectoryListing(DirectoryListing&&) noexcept = default;
+DirectoryListing& DirectoryListing::operator=(DirectoryListing&&) noexcept = default;
+DirectoryListing::~DirectoryListing() = default;
+
+bool DirectoryListing::listed() const {
+    return state_->listed.load(std::memory_order_acquire);
+}
+
 const std::vector<DirectoryEntry>& DirectoryListing::entries() const {
     List();
-    return entries_;
+    return state_->entries;
 }
 
 void DirectoryListing::List() const {
-    if (listed_) {
+    if (listed()) {
         return;
     }
+    State& state = *state_;
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (state.listed.load(std::memory_order_relaxed)) {
+        return;  // another thread listed it meanwhile
+    }
     const fs::path& dir = dir_;
-    entries_.clear();
-    byFoldedName_.clear();
+    state.entries.clear();
+    state.byFoldedName.clear();
     if (int fault = InjectedFault(FileOperation::List, dir)) {
         IoError::ThrowCode(dir, fault);
     }
@@ -684,40 +906,60 @@ void DirectoryListing::List() const {
         if (kind == EntryKind::Link && links_ == Links::Follow) {
             kind = KindLeadTo(dir / entry->d_name).value_or(EntryKind::Link);
         }
-        byFoldedName_[FoldCase(name)].push_back(entries_.size());
-        entries_.push_back({std::string(name), kind});
+        state.byFoldedName[FoldCase(name)].push_back(state.entries.size());
+        state.entries.push_back({std::string(name), kind});
     }
     ::closedir(d);
     if (readError != 0) {
+        state.entries.clear();
+        state.byFoldedName.clear();
         IoError::ThrowCode(dir, readError);
     }
-    listed_ = true;
+    state.listed.store(true, std::memory_order_release);
 }
 
 const DirectoryEntry* DirectoryListing::Find(std::string_view name) const {
+    if (when_ == Listing::Never && !listed()) {
+        bool tooManyLetters = false;
+        std::optional<DirectoryEntry> entry = ProbeEntry(dir_, name, links_, tooManyLetters);
+        if (!tooManyLetters) {
+            if (!entry) {
+                return nullptr;
+            }
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            state_->probed.push_back(std::move(*entry));
+            return &state_->probed.back();
+        }
+    }
     List();
-    auto it = byFoldedName_.find(FoldCase(name));
-    if (it == byFoldedName_.end()) {
+    const State& state = *state_;
+    auto it = state.byFoldedName.find(FoldCase(name));
+    if (it == state.byFoldedName.end()) {
         return nullptr;
     }
     const DirectoryEntry* exact = nullptr;
     const DirectoryEntry* regular = nullptr;
+    const DirectoryEntry* other = nullptr;
     for (std::size_t i : it->second) {
-        const DirectoryEntry& entry = entries_[i];
+        const DirectoryEntry& entry = state.entries[i];
         const bool same = entry.name == name;
         if (same && entry.kind == EntryKind::Regular) {
             return &entry;
         }
         if (same) {
             exact = &entry;
-        } else if (regular == nullptr && entry.kind == EntryKind::Regular) {
-            regular = &entry;
+        } else if (entry.kind == EntryKind::Regular) {
+            if (regular == nullptr || CloserSpelling(name, entry.name, regular->name)) {
+                regular = &entry;
+            }
+        } else if (other == nullptr || CloserSpelling(name, entry.name, other->name)) {
+            other = &entry;
         }
     }
     if (regular != nullptr) {
         return regular;
     }
-    return exact != nullptr ? exact : &entries_[it->second.front()];
+    return exact != nullptr ? exact : other;
 }
 
 EntryRead ReadEntry(const DirectoryListing& listing, const DirectoryEntry* entry) {
@@ -791,40 +1033,24 @@ std::optional<fs::path> FileIn(const fs::path& dir, std::string_view stem, std::
 }
 
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name, Links links) {
+    bool tooManyLetters = false;
+    if (std::optional<DirectoryEntry> entry = ProbeEntry(dir, name, links, tooManyLetters)) {
+        return dir / entry->name;
+    }
+    if (!tooManyLetters) {
+        return std::nullopt;
+    }
+    // A name of many letters: one pass over the directory instead.
     fs::path exact = dir / fs::path(std::string(name));
-    const std::optional<EntryKind> kind = EntryKindOf(exact);
-    if (kind == EntryKind::Regular ||
-        (kind == EntryKind::Link && links == Links::Follow && FileExists(exact))) {
-        return exact;
-    }
-    // One pass over the directory, keeping nothing but the candidates.
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (d == nullptr) {
-        return kind ? std::optional<fs::path>(exact) : std::nullopt;
-    }
-    std::optional<fs::path> regular;
-    std::optional<fs::path> other;
-    while (dirent* entry = ::readdir(d)) {
-        const std::string_view entryName(entry->d_name);
-        if (entryName == name || !EqualIgnoringAsciiCase(entryName, name)) {
-            continue;
+    try {
+        const DirectoryListing listing(dir, Listing::Now, links);
+        if (const DirectoryEntry* entry = listing.Find(name)) {
+            return listing.PathOf(*entry);
         }
-        if (KindOfDirent(dir, *entry) == EntryKind::Regular) {
-            regular = dir / entry->d_name;
-            break;
-        }
-        if (!other) {
-            other = dir / entry->d_name;
-        }
+        return std::nullopt;
+    } catch (const IoError&) {
+        return EntryKindOf(exact) ? std::optional<fs::path>(exact) : std::nullopt;
     }
-    ::closedir(d);
-    if (regular) {
-        return regular;
-    }
-    if (kind) {
-        return exact;
-    }
-    return other;
 }
 
 bool CreateDirectories(const fs::path& path) noexcept {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -151,8 +152,9 @@ class FileBatch {
     FileBatch& operator=(const FileBatch&) = delete;
     ~FileBatch();
 
-    // Writes `content` under a temporary name for `path`. Throws IoError
-    // (the temporary is then removed; files staged before stay staged).
+    // Writes `content` under a temporary name for `path` (StageFile).
+    // Throws IoError (the temporary is then removed; files staged before
+    // stay staged).
     void Stage(const fs::path& path, std::string_view content, Links links = Links::Refuse);
     // Flushes the data of every staged file. Throws IoError.
     void Flush();
@@ -175,6 +177,12 @@ class FileBatch {
     std::vector<Staged> staged_;
     std::size_t renamed_ = 0;
 };
+
+// Writes `content` into a new temporary file beside the file a write of
+// `path` lands on, for a batch to take (FileBatch::Adopt); any thread may
+// stage files at once. Throws IoError (no temporary is left then).
+FileBatch::Staged StageFile(const fs::path& path, std::string_view content,
+                            Links links = Links::Refuse);
 
 // A file written in pieces (a PDF as its pages are drawn) and then put in
 // place whole, as WriteFileAtomically puts a file written at once: until
@@ -248,10 +256,13 @@ class FileLock {
 // that exact name, otherwise one whose name differs only in ASCII letter
 // case (media written on systems that ignore case), otherwise an entry of
 // another kind under the name (which a read then refuses). Nothing when
-// there is none or the directory is unreadable. For one name; a command that
-// looks up many names lists the directory once instead.
-// With Links::Follow a link under the exact name that leads to a regular file
-// counts as one.
+// there is none or the directory is unreadable. With Links::Follow a link
+// that leads to a regular file counts as one.
+// The directory is not listed: the exact name is looked up, then each of
+// its spellings in other letter cases (a name of 8 letters has 255), so a
+// look-up costs the same in a directory of ten files or of 200000. Only a
+// name of more than 12 letters lists the directory. A command that looks
+// up many names lists the directory once instead (DirectoryListing).
 std::optional<fs::path> FindFile(const fs::path& dir, std::string_view name,
                                  Links links = Links::Refuse);
 
@@ -265,9 +276,12 @@ struct DirectoryEntry {
     EntryKind kind;
 };
 
-// When a listing reads the directory: at once, or at the first look-up that
-// needs it (see ReadNamed).
-enum class Listing { Now, OnDemand };
+// When a listing reads the directory: at once; at the first look-up that
+// needs it (see ReadNamed), for a command that looks up many names; or
+// never for a look-up, which then tries the name's spellings one by one as
+// FindFile does, for a command that looks up one or two names in a
+// directory that may hold 200000.
+enum class Listing { Now, OnDemand, Never };
 
 // The entries of a directory, listed once and then looked up by name with
 // ASCII letter case ignored. A command that looks up many names (every
@@ -275,14 +289,18 @@ enum class Listing { Now, OnDemand };
 // directory once, so a missing name costs a look-up, not another listing.
 class DirectoryListing {
   public:
-    DirectoryListing() = default;
+    // Nothing listed: no entries.
+    DirectoryListing();
     // Lists `dir` ("." and ".." left out). Throws IoError when it cannot be
     // read: at once, or with `Listing::OnDemand` at the first call of
-    // entries() or Find(). With Links::Follow an entry that is a link counts
-    // as what it leads to (a link that leads nowhere stays a link) and is
-    // read through.
+    // entries() or Find() (with `Listing::Never`, of entries()). With
+    // Links::Follow an entry that is a link counts as what it leads to (a
+    // link that leads nowhere stays a link) and is read through.
     explicit DirectoryListing(const fs::path& dir, Listing when = Listing::Now,
                               Links links = Links::Refuse);
+    DirectoryListing(DirectoryListing&&) noexcept;
+    DirectoryListing& operator=(DirectoryListing&&) noexcept;
+    ~DirectoryListing();
 
     const fs::path& directory() const { return dir_; }
     // In the order of the system's listing.
@@ -290,21 +308,26 @@ class DirectoryListing {
     // The entry that stands for `name`: a regular file of exactly that name,
     // else a regular file whose name differs only in ASCII letter case, else
     // an entry of another kind under the name or a variant of it. Nothing
-    // when there is none.
+    // when there is none. Of several variants, the one with the fewest
+    // letters in another case (of as many, the one whose last such letter
+    // comes first), with or without a listing, as FindFile.
     const DirectoryEntry* Find(std::string_view name) const;
     fs::path PathOf(const DirectoryEntry& entry) const { return dir_ / entry.name; }
     // Whether the directory has been read.
-    bool listed() const { return listed_; }
+    bool listed() const;
     Links links() const { return links_; }
 
+    // Several threads may look names up in one listing at once (the reading
+    // of a list on every core); the directory is then listed once.
+
   private:
+    struct State;
     void List() const;
 
     fs::path dir_;
+    Listing when_ = Listing::Now;
     Links links_ = Links::Refuse;
-    mutable bool listed_ = true;
-    mutable std::vector<DirectoryEntry> entries_;
-    mutable std::unordered_map<std::string, std::vector<std::size_t>> byFoldedName_;
+    std::unique_ptr<State> state_;
 };
 
 // What reading one entry of a listing gave: its bytes; nothing, when no file
@@ -390,8 +413,12 @@ enum class FileOperation { Read, ReadOn, Write, Sync, Rename, Remove, List, Crea
 // to touch; returns an errno value to fail the operation with, or 0 to let it
 // run. Tests use it to act out a read-only directory, a full disk or a file
 // that vanishes; the program never sets one.
+// The injector is called by one thread at a time, also when a command reads
+// or copies on several threads (see ForEachIndex, which then uses one).
 using FaultInjector = std::function<int(FileOperation, const fs::path&)>;
 void SetFaultInjector(FaultInjector injector);
+// Whether a fault injector is installed.
+bool HasFaultInjector() noexcept;
 // What the installed injector says of `operation` on `path` (0 without one),
 // for file operations made outside this layer.
 int InjectedFaultFor(FileOperation operation, const fs::path& path);

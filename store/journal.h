@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -38,6 +39,9 @@ class StoreChange {
     // Stages `content` to become the store file `path`; a link there is
     // written through (the file it leads to is replaced). Throws IoError.
     void Write(const std::filesystem::path& path, std::string_view content);
+    // Takes a file staged elsewhere for a store file (platform::StageFile
+    // with Links::Follow, on any thread), as Write stages it.
+    void Adopt(platform::FileBatch::Staged file) { batch_.Adopt(std::move(file)); }
     // Removes the store file `path` (a link there itself) when the change
     // is made.
     void Remove(const std::filesystem::path& path);

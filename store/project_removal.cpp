@@ -41,7 +41,8 @@ void DeleteProject(const fs::path& dataDir, const std::vector<std::string>& rema
                    std::string_view id) {
     StoreChange change(dataDir);
     change.Write(IndexFilePath(dataDir), FormatIdList(remainingIds));
-    RemoveFilesOf(change, StoreListing(dataDir), id);
+    // Two names: looked up one by one, not by a listing of the whole store.
+    RemoveFilesOf(change, StoreListing(dataDir, platform::Listing::Never), id);
     change.Commit();
 }
 

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <map>
 #include <set>
 
 #include "core/transfer.h"
 #include "platform/gbk.h"
 #include "platform/platform.h"
+#include "platform/workers.h"
 #include "store/store.h"
 #include "tests/support/temp_store.h"
 
@@ -626,6 +629,134 @@ TEST(RoundTrip, AnIdInChineseCharactersTravelsWithOrWithoutTheControlFile) {
     in = RunImport(second.dir(), Listed({}), converted.dir());
     ASSERT_EQ(in.count, 1);
     EXPECT_EQ(second.Read(in.ids[0] + ".zzj"), first.Read(id + ".zzj"));
+}
+
+// Export and import copy on several threads at once. Whatever the number
+// of threads, a run gives the same files, log and IDs as one thread, also
+// across the rounds in which the copies are made; and a run that fails
+// half-way leaves neither temporaries nor files under final names, with the
+// log of the projects before the failing one.
+TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
+    TempStore store;
+    V ids;
+    std::vector<ListRow> rows;
+    int withFiles = 0;
+    for (int i = 0; i < 2200; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "PAR%05d", i);
+        ids.emplace_back(id);
+        rows.push_back(Row(id, "并行" + std::to_string(i)));
+        if (i % 97 == 5) {
+            continue;  // no files: 421
+        }
+        if (i % 101 == 7) {
+            fs::create_directory(store.path(ids.back() + ".zzj"));  // refused: 421
+            continue;
+        }
+        ++withFiles;
+        store.Write(ids.back() + ".zzj", "main " + ids.back());
+        if (i % 3 != 0) {
+            store.Write(ids.back() + ".zj", "members " + ids.back());
+        }
+    }
+    SaveIndex(store.dir(), ids);
+    const auto contents = [](const fs::path& dir) {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.is_regular_file()) {
+                files[entry.path().filename().string()] = platform::ReadFile(entry.path());
+            }
+        }
+        return files;
+    };
+    // New IDs drawn in the same order every run.
+    const auto counter = [] {
+        return [n = 0]() mutable {
+            char id[16];
+            std::snprintf(id, sizeof id, "NEW%05d", n++);
+            return std::string(id);
+        };
+    };
+
+    struct Run {
+        ExchangeResult exported, imported;
+        std::map<std::string, std::string> exchange, imports;
+    };
+    std::map<unsigned, Run> runs;
+    for (const unsigned threads : {1u, 2u, 4u}) {
+        SCOPED_TRACE(threads);
+        platform::SetWorkerThreads(threads);
+        TempStore exchange, into;
+        Run& run = runs[threads];
+        run.exported = RunExport(store.dir(), rows, exchange.dir());
+        run.imported = RunImport(into.dir(), Listed({}), exchange.dir(), {}, counter());
+        run.exchange = contents(exchange.dir());
+        run.imports = contents(into.dir());
+    }
+    const Run& one = runs[1];
+    EXPECT_EQ(one.exported.count, withFiles);
+    EXPECT_EQ(one.imported.count, one.exported.count);
+    EXPECT_EQ(one.exchange.size(), one.imports.size());
+    for (const unsigned threads : {2u, 4u}) {
+        SCOPED_TRACE(threads);
+        const Run& run = runs[threads];
+        EXPECT_EQ(run.exported.log, one.exported.log);
+        EXPECT_EQ(run.exported.ids, one.exported.ids);
+        EXPECT_EQ(run.exchange, one.exchange);
+        EXPECT_EQ(run.imported.log, one.imported.log);
+        EXPECT_EQ(run.imported.ids, one.imported.ids);
+        EXPECT_EQ(run.imports, one.imports);
+    }
+
+    // A file that cannot be written half-way through (in the second round).
+    platform::SetWorkerThreads(4);
+    TempStore exchange, into;
+    RunExport(store.dir(), {rows[0]}, exchange.dir());  // an earlier export
+    const std::map<std::string, std::string> earlier = contents(exchange.dir());
+    const V failing = {"PAR02101.zj", "NEW02054.zzj"};
+    platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
+        const std::string name = path.filename().string();
+        return operation == platform::FileOperation::Write &&
+                       std::find(failing.begin(), failing.end(), name) != failing.end()
+                   ? ENOSPC
+                   : 0;
+    });
+    V lines;
+    EXPECT_THROW(RunExport(store.dir(), rows, exchange.dir(),
+                           [&lines](const std::string& line) { lines.push_back(line); }),
+                 IoError);
+    EXPECT_EQ(contents(exchange.dir()), earlier);
+    EXPECT_EQ(Names(exchange.dir()).size(), earlier.size()) << "no temporaries are left";
+    const auto before = [&](const V& log, const std::string& id) {
+        V kept;
+        for (const std::string& line : log) {
+            if (line.find(id) != std::string::npos) {
+                break;
+            }
+            kept.push_back(line);
+        }
+        return kept;
+    };
+    EXPECT_EQ(lines, before(one.exported.log, Gbk("并行2101")));
+    lines.clear();
+    TempStore fullExchange;
+    platform::SetFaultInjector({});
+    RunExport(store.dir(), rows, fullExchange.dir());
+    platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
+        const std::string name = path.filename().string();
+        return operation == platform::FileOperation::Write &&
+                       std::find(failing.begin(), failing.end(), name) != failing.end()
+                   ? ENOSPC
+                   : 0;
+    });
+    EXPECT_THROW(RunImport(into.dir(), Listed({}), fullExchange.dir(),
+                           [&lines](const std::string& line) { lines.push_back(line); },
+                           counter()),
+                 IoError);
+    platform::SetFaultInjector({});
+    platform::SetWorkerThreads(std::nullopt);
+    EXPECT_TRUE(Names(into.dir()).empty()) << "the store is as it was";
+    EXPECT_EQ(lines, before(one.imported.log, "NEW02054"));
 }
 
 }  // namespace

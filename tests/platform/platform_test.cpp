@@ -164,6 +164,19 @@ TEST(WriteFileAtomically, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
     EXPECT_EQ(ReadFile(store.path("a.txt")), std::string("second\0with nul", 15));
     const int entries = EntryCount(store.dir());
     EXPECT_EQ(entries, 1);
+
+    // A new file takes the mode the user's umask gives; a replaced file keeps
+    // its own.
+    const mode_t mask = ::umask(027);
+    WriteFileAtomically(store.path("new.txt"), "new");
+    fs::permissions(store.path("a.txt"), fs::perms::owner_read | fs::perms::owner_write |
+                                             fs::perms::others_read);
+    WriteFileAtomically(store.path("a.txt"), "replaced");
+    ::umask(mask);
+    EXPECT_EQ(fs::status(store.path("new.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(store.path("a.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
 }
 
 // A write that fails part-way (here: the file size limit of the process is
@@ -449,11 +462,18 @@ TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
     WriteFileAtomically(store.path("ABCD.ZZJ"), "file");
     fs::create_directory(store.path("DIRONLY.zzj"));
     ASSERT_EQ(::mkfifo(store.path("fifo.zj").c_str(), 0644), 0);
+    // Several spellings of one name: the closest to the name looked up
+    // wins, the same one whether the directory is listed or not.
+    for (const char* name : {"mixed.ZZJ", "MIXED.zzj", "Pq.zj", "pQ.zj"}) {
+        WriteFileAtomically(store.path(name), name);
+    }
     const DirectoryListing listing(store.dir());
-    EXPECT_EQ(listing.entries().size(), 6u);
+    EXPECT_EQ(listing.entries().size(), 10u);
     const std::map<std::string, std::optional<std::string>> lookups = {
         {"vemra.zzj", "vemra.zzj"},     {"VEMRA.ZZJ", "VEMRA.ZZJ"}, {"abcd.zzj", "ABCD.ZZJ"},
         {"dironly.ZZJ", "DIRONLY.zzj"}, {"FIFO.ZJ", "fifo.zj"},     {"none.zzj", std::nullopt},
+        {"mixed.zzj", "mixed.ZZJ"},     {"MIXED.ZZJ", "MIXED.zzj"}, {"Mixed.zzj", "MIXED.zzj"},
+        {"pq.zj", "Pq.zj"},             {"PQ.ZJ", "pQ.zj"},         {"pq.ZJ", "Pq.zj"},
     };
     for (const auto& [name, expected] : lookups) {
         const DirectoryEntry* entry = listing.Find(name);
@@ -462,6 +482,28 @@ TEST(Files, FindFileAcceptsOtherLetterCaseOnlyWhenTheExactNameIsAbsent) {
         EXPECT_EQ(path ? std::optional<std::string>(path->filename()) : std::nullopt, expected)
             << name;
     }
+    // FindFile and a listing that never lists find the same without reading
+    // the directory: each spelling of the name is looked up.
+    SetFaultInjector([](FileOperation operation, const fs::path&) {
+        return operation == FileOperation::List ? EIO : 0;
+    });
+    const DirectoryListing probing(store.dir(), Listing::Never);
+    for (const auto& [name, expected] : lookups) {
+        const std::optional<fs::path> path = FindFile(store.dir(), name);
+        EXPECT_EQ(path ? std::optional<std::string>(path->filename()) : std::nullopt, expected)
+            << name;
+        const DirectoryEntry* entry = probing.Find(name);
+        EXPECT_EQ(entry ? std::optional<std::string>(entry->name) : std::nullopt, expected) << name;
+    }
+    EXPECT_FALSE(probing.listed());
+    SetFaultInjector({});
+    // A name of more letters than are worth trying one by one is looked for
+    // in a listing.
+    WriteFileAtomically(store.path("ABCDEFGHIJKLMN.ZZJ"), "long");
+    EXPECT_EQ(FindFile(store.dir(), "abcdefghijklmn.zzj")->filename(), "ABCDEFGHIJKLMN.ZZJ");
+    EXPECT_EQ(probing.Find("abcdefghijklmn.zzj")->name, "ABCDEFGHIJKLMN.ZZJ");
+    EXPECT_TRUE(probing.listed());
+    fs::remove(store.path("ABCDEFGHIJKLMN.ZZJ"));
     EXPECT_EQ(listing.Find("FIFO.ZJ")->kind, EntryKind::Special);
     EXPECT_EQ(Outcome(ReadEntry(listing, listing.Find("FIFO.ZJ"))), "refused " + std::to_string(ENXIO));
     EXPECT_EQ(Outcome(ReadEntry(listing, listing.Find("abcd.zzj"))), "file");

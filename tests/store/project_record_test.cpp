@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "store/store.h"
 #include "tests/support/temp_store.h"
 
@@ -165,12 +167,26 @@ TEST(ProjectFiles, FilesAreFoundAndReplacedUnderAnotherLetterCase) {
     EXPECT_EQ(read.status, ProjectReadStatus::Complete);
     EXPECT_EQ(read.record.Members, record.Members);
 
-    // Saving replaces the stored files instead of adding a second pair.
+    // Saving replaces the stored files instead of adding a second pair,
+    // under any spelling, and neither saving nor reading one project lists
+    // the data directory (a store of 100000 projects holds 200000 files):
+    // the spellings of the name are looked up one by one.
+    platform::SetFaultInjector([](platform::FileOperation operation, const std::filesystem::path&) {
+        return operation == platform::FileOperation::List ? EIO : 0;
+    });
     record.Fields[Field::ProjectName] = Gbk("改过的名称");
     WriteProjectRecord(store.dir(), "case0001", record);
     EXPECT_FALSE(store.Exists("case0001.zzj"));
     EXPECT_FALSE(store.Exists("case0001.zj"));
     EXPECT_EQ(ReadMainFields(store.dir(), "case0001"), record.Fields);
+    WriteProjectRecord(store.dir(), "MIXD0002", record);
+    std::filesystem::rename(store.path("MIXD0002.zzj"), store.path("mIxD0002.ZzJ"));
+    WriteProjectRecord(store.dir(), "MIXD0002", FullRecord());
+    EXPECT_FALSE(store.Exists("MIXD0002.zzj"));
+    EXPECT_EQ(ReadMainFields(store.dir(), "MIXD0002"), FullRecord().Fields);
+    EXPECT_EQ(ReadProjectRecord(store.dir(), "NONE0003").status,
+              ProjectReadStatus::MainFileMissing);
+    platform::SetFaultInjector({});
 
     // The exact name wins where both stand.
     TProjectRecord other = FullRecord();
