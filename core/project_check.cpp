@@ -10,6 +10,7 @@
 #include "platform/gbk.h"
 #include "platform/io_error.h"
 #include "platform/platform.h"
+#include "platform/workers.h"
 #include "store/amount.h"
 #include "store/code_table.h"
 #include "store/codec.h"
@@ -764,14 +765,10 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
         return result;
     }
     const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
+    // Each listed ID once, in list order.
     std::vector<Checked> checked;
-    std::vector<std::array<std::string, 2>> keys;  // trimmed name and unit name
     checked.reserve(rows.size());
-    keys.reserve(rows.size());
     std::unordered_set<std::string> seen;
-    std::string content;
-    RecordReader reader;
-    TProjectRecord record;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::string id(Trim(rows[i][ListColumn::Id]));
         if (!seen.insert(id).second) {
@@ -781,14 +778,20 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
         project.id = std::move(id);
         project.listIndex = i;
         project.name = rows[i][ListColumn::ProjectName];
+        checked.push_back(std::move(project));
+    }
+    // The projects are read and checked on every core; each keeps its place.
+    std::vector<std::array<std::string, 2>> keys(checked.size());  // trimmed name and unit name
+    platform::ForEachIndex(checked.size(), [&](std::size_t k) {
+        thread_local RecordReader reader;
+        thread_local TProjectRecord record;
+        Checked& project = checked[k];
         const platform::EntryRead main = ReadProjectFile(listing, project.id, kMainFileExtension);
         if (!main.read()) {
             project.findings.push_back(FileFinding(
                 kProjectFiles, main.refusal ? "数据文件不能读取（不是普通文件或过大）"
                                             : "未找到数据文件"));
-            checked.push_back(std::move(project));
-            keys.emplace_back();
-            continue;
+            return;
         }
         project.hasMain = true;
         project.hash = std::hash<std::string>{}(main.content);
@@ -808,10 +811,9 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
                                   : "未找到成员文件（主要参加人表），项目不能在编辑窗口中存盘"));
         }
         project.name = record.Fields[Field::ProjectName];
-        keys.push_back({std::string(Trim(record.Fields[Field::ProjectName])),
-                        std::string(Trim(record.Fields[Field::UnitName]))});
-        checked.push_back(std::move(project));
-    }
+        keys[k] = {std::string(Trim(record.Fields[Field::ProjectName])),
+                   std::string(Trim(record.Fields[Field::UnitName]))};
+    });
     FindRepeats(listing, checked, keys);
 
     result.projects = checked.size();
