@@ -65,6 +65,19 @@ inline void RegisterLarge(const char* name, void (*run)(benchmark::State&),
         return true;                                                           \
     }()
 
+// A command through the window at 2000 and 20000 projects, and at 100000
+// when LargeStoresWanted(): `iterations` runs at each size, wall time and the
+// CPU time of every thread.
+#define SHENBAO_BENCH_COMMAND(name, iterations)                                       \
+    BENCHMARK(name)                                                                   \
+        ->Arg(2000)                                                                   \
+        ->Arg(20000)                                                                  \
+        ->Iterations(iterations)                                                      \
+        ->Unit(benchmark::kMillisecond)                                               \
+        ->UseRealTime()                                                               \
+        ->MeasureProcessCPUTime();                                                    \
+    SHENBAO_REGISTER_LARGE(name, {{100000}}, iterations)
+
 // The resident memory of this process, in megabytes.
 inline double ResidentMegabytes() {
     std::ifstream statm("/proc/self/statm");

@@ -205,14 +205,7 @@ void BM_PlainCopyAllSynced(benchmark::State& state) {
         bench::SyncFileSystemOf(out);
     });
 }
-BENCHMARK(BM_PlainCopyAllSynced)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
-SHENBAO_REGISTER_LARGE(BM_PlainCopyAllSynced);
+SHENBAO_BENCH_COMMAND(BM_PlainCopyAllSynced, 1);
 
 // "导出全部数据到设定的路径" in the shown window, into a new directory each
 // time: the reload, the copies, the control file, the log on the panel.
@@ -235,14 +228,7 @@ void BM_ExportAllThroughWindow(benchmark::State& state) {
     }
     state.counters["projects"] = static_cast<double>(exported);
 }
-BENCHMARK(BM_ExportAllThroughWindow)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
-SHENBAO_REGISTER_LARGE(BM_ExportAllThroughWindow);
+SHENBAO_BENCH_COMMAND(BM_ExportAllThroughWindow, 1);
 
 // "从设定路径引入数据" in the window of a new, empty store each time, from an
 // export of the whole sample store: the copies under new IDs, the index,
@@ -269,14 +255,7 @@ void BM_ImportAllThroughWindow(benchmark::State& state) {
     }
     state.counters["projects"] = imported;
 }
-BENCHMARK(BM_ImportAllThroughWindow)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
-SHENBAO_REGISTER_LARGE(BM_ImportAllThroughWindow);
+SHENBAO_BENCH_COMMAND(BM_ImportAllThroughWindow, 1);
 
 // ---- Saving one project -------------------------------------------------------------
 
@@ -311,14 +290,7 @@ void BM_AddAndSave(benchmark::State& state) {
         state.SkipWithError("a saved project did not come back into its row");
     }
 }
-BENCHMARK(BM_AddAndSave)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
-SHENBAO_REGISTER_LARGE(BM_AddAndSave, {{100000}}, 20);
+SHENBAO_BENCH_COMMAND(BM_AddAndSave, 20);
 
 // "修改" of the project in the middle of the list, "存盘退出" at once: the
 // editor reads the project, saves both files and the row is read back.
@@ -334,14 +306,7 @@ void BM_ModifyAndSave(benchmark::State& state) {
         QCoreApplication::processEvents();
     }
 }
-BENCHMARK(BM_ModifyAndSave)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->Iterations(20)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
-SHENBAO_REGISTER_LARGE(BM_ModifyAndSave, {{100000}}, 20);
+SHENBAO_BENCH_COMMAND(BM_ModifyAndSave, 20);
 
 }  // namespace
 }  // namespace shenbao

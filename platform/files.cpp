@@ -152,21 +152,27 @@ bool HasFaultInjector() noexcept {
     return gHasInjector.load(std::memory_order_acquire);
 }
 
+namespace {
+
+// The kind of an entry from the mode that stat or lstat gave.
+EntryKind KindOfMode(mode_t mode) noexcept {
+    if (S_ISREG(mode)) {
+        return EntryKind::Regular;
+    }
+    if (S_ISDIR(mode)) {
+        return EntryKind::Directory;
+    }
+    return S_ISLNK(mode) ? EntryKind::Link : EntryKind::Special;
+}
+
+}  // namespace
+
 std::optional<EntryKind> EntryKindOf(const fs::path& path) noexcept {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         return std::nullopt;
     }
-    if (S_ISREG(st.st_mode)) {
-        return EntryKind::Regular;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return EntryKind::Directory;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return EntryKind::Link;
-    }
-    return EntryKind::Special;
+    return KindOfMode(st.st_mode);
 }
 
 bool IsUnreadableEntry(int errorCode) noexcept {
@@ -204,13 +210,7 @@ std::optional<EntryKind> KindForReading(const fs::path& path, Links links) {
         }
         IoError::ThrowErrno(path);
     }
-    if (S_ISREG(st.st_mode)) {
-        return EntryKind::Regular;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return EntryKind::Directory;
-    }
-    return S_ISLNK(st.st_mode) ? EntryKind::Link : EntryKind::Special;
+    return KindOfMode(st.st_mode);
 }
 
 }  // namespace
@@ -685,10 +685,7 @@ std::optional<EntryKind> KindLeadTo(const fs::path& path) {
     if (::stat(path.c_str(), &st) != 0) {
         return std::nullopt;
     }
-    if (S_ISREG(st.st_mode)) {
-        return EntryKind::Regular;
-    }
-    return S_ISDIR(st.st_mode) ? EntryKind::Directory : EntryKind::Special;
+    return KindOfMode(st.st_mode);  // stat has followed every link
 }
 
 EntryKind KindOfDirent(const fs::path& dir, const dirent& entry) {
@@ -719,17 +716,11 @@ std::optional<EntryKind> ProbedKind(const char* path, Links links) {
     if (::lstat(path, &st) != 0) {
         return std::nullopt;
     }
-    if (S_ISREG(st.st_mode)) {
-        return EntryKind::Regular;
+    const EntryKind kind = KindOfMode(st.st_mode);
+    if (kind == EntryKind::Link && links == Links::Follow) {
+        return KindLeadTo(path).value_or(EntryKind::Link);
     }
-    if (S_ISDIR(st.st_mode)) {
-        return EntryKind::Directory;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return links == Links::Follow ? KindLeadTo(path).value_or(EntryKind::Link)
-                                      : EntryKind::Link;
-    }
-    return EntryKind::Special;
+    return kind;
 }
 
 bool IsAsciiLetter(char c) {

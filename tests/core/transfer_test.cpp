@@ -714,13 +714,17 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
     RunExport(store.dir(), {rows[0]}, exchange.dir());  // an earlier export
     const std::map<std::string, std::string> earlier = contents(exchange.dir());
     const V failing = {"PAR02101.zj", "NEW02054.zzj"};
-    platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
-        const std::string name = path.filename().string();
-        return operation == platform::FileOperation::Write &&
-                       std::find(failing.begin(), failing.end(), name) != failing.end()
-                   ? ENOSPC
-                   : 0;
-    });
+    const auto failWrites = [&failing] {
+        platform::SetFaultInjector([&failing](platform::FileOperation operation,
+                                              const fs::path& path) {
+            const std::string name = path.filename().string();
+            return operation == platform::FileOperation::Write &&
+                           std::find(failing.begin(), failing.end(), name) != failing.end()
+                       ? ENOSPC
+                       : 0;
+        });
+    };
+    failWrites();
     V lines;
     EXPECT_THROW(RunExport(store.dir(), rows, exchange.dir(),
                            [&lines](const std::string& line) { lines.push_back(line); }),
@@ -742,13 +746,7 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
     TempStore fullExchange;
     platform::SetFaultInjector({});
     RunExport(store.dir(), rows, fullExchange.dir());
-    platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
-        const std::string name = path.filename().string();
-        return operation == platform::FileOperation::Write &&
-                       std::find(failing.begin(), failing.end(), name) != failing.end()
-                   ? ENOSPC
-                   : 0;
-    });
+    failWrites();
     EXPECT_THROW(RunImport(into.dir(), Listed({}), fullExchange.dir(),
                            [&lines](const std::string& line) { lines.push_back(line); },
                            counter()),
