@@ -70,8 +70,11 @@ elseif(CASE STREQUAL "refused-x11")
     return()
   endif()
   # xvfb-run starts the server with a cookie and names it in XAUTHORITY; the
-  # program is started without it.
-  set(command "${XVFB_RUN}" -a -s "-nolisten tcp" env "XAUTHORITY=${WORK}/home/no-such-file"
+  # program is started without it. The program's own exit status is written
+  # after its output: xvfb-run replaces it with its own when it fails to
+  # clean up after the server (which happens on a busy machine).
+  set(command "${XVFB_RUN}" -a -s "-nolisten tcp" sh -c
+              "XAUTHORITY='${WORK}/home/no-such-file' \"$0\"\n echo \"program-exit-status=$?\" >&2"
               "${program}")
   set(err_pattern "^${no_display_chinese}无法连接 X 显示 :[0-9]+（[^\n]*Authorization required[^\n]*），WAYLAND_DISPLAY 没有设置。\n${no_display_english}cannot connect to the X display :[0-9]+ \\([^\n]*Authorization required[^\n]*\\); WAYLAND_DISPLAY is not set\\.\n$")
 else()
@@ -80,6 +83,13 @@ endif()
 
 execute_process(COMMAND ${command} ${args} WORKING_DIRECTORY "${WORK}/home"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+if(CASE STREQUAL "refused-x11")
+  if(err MATCHES "program-exit-status=([0-9]+)\n")
+    set(result "${CMAKE_MATCH_1}")
+  endif()
+  string(REGEX REPLACE "program-exit-status=[0-9]+\n" "" err "${err}")
+  string(REGEX REPLACE "xvfb-run: [^\n]*\n" "" err "${err}")
+endif()
 message(STATUS "shenbao ${args}: exit status ${result}\n--- standard output:\n${out}--- standard error:\n${err}---")
 
 set(faults)
