@@ -188,8 +188,8 @@ std::vector<Line> ClassifyLines(const std::vector<std::string>& sourceIds,
             ++j;
             continue;
         }
-        if (log[j].starts_with(Utf8ToGbk("项目“") + id + Utf8ToGbk("”的成员文件")) &&
-            log[j].ends_with(Utf8ToGbk("，未引入该文件。")) && j + 1 < log.size() &&
+        if (log[j].starts_with(Utf8ToGbk("项目“") + id + Utf8ToGbk("”的成员文件未引入（")) &&
+            log[j].ends_with(Utf8ToGbk("）。")) && j + 1 < log.size() &&
             log[j + 1].starts_with(Utf8ToGbk("ID号为“"))) {
             lines.push_back(Line::Member);
             ++j;
