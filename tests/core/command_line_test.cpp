@@ -156,10 +156,9 @@ TEST(DisplayCheck, SaysInTwoLinesWhyThereIsNoDesktop) {
          "cannot connect to the Wayland display /w"},
         // What the X server said when it refused the connection.
         {{true, true, ":5", false, ""},
-         "无法连接 X 显示 :5（Authorization required, but no authorization protocol specified）",
-         "cannot connect to the X display :5 (Authorization required, but no authorization "
-         "protocol specified)",
-         "Authorization required, but no authorization protocol specified"},
+         "无法连接 X 显示 :5（Maximum number of clients reached）",
+         "cannot connect to the X display :5 (Maximum number of clients reached)",
+         "Maximum number of clients reached"},
         // Without a display named there is nothing the server could have said.
         {{true, true, "", false, ""}, "DISPLAY 没有设置", "DISPLAY is not set", "ignored"},
     };
