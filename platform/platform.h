@@ -77,6 +77,8 @@ inline constexpr std::int64_t kMaxFileSize = std::int64_t{64} << 20;
 // followed).
 enum class EntryKind { Regular, Directory, Link, Special /* FIFO, device, socket */ };
 
+// The kind of an entry from the mode that stat or lstat gave.
+EntryKind KindOfMode(unsigned mode) noexcept;
 // The kind of the entry `path`, or nothing when there is none.
 std::optional<EntryKind> EntryKindOf(const fs::path& path) noexcept;
 
