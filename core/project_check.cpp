@@ -272,21 +272,47 @@ CheckOptions ReadCheckOptions(const fs::path& dataDir) {
 
 // ---- Checking the list --------------------------------------------------------------------
 
-CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& rows,
-                          const CheckOptions& options) {
-    CheckResult result;
-    result.codeTableFound = options.found;
-    if (rows.empty()) {
-        return result;
+namespace {
+
+// Checks one project from the bytes of its main data file and what reading
+// its member file gave; `key` gets its trimmed name and unit name.
+void CheckFiles(Checked& project, std::array<std::string, 2>& key, const std::string& main,
+                const platform::EntryRead& member, const CheckOptions& options) {
+    thread_local RecordReader reader;
+    thread_local TProjectRecord record;
+    project.hasMain = true;
+    project.hash = std::hash<std::string>{}(main);
+    reader.ReadMain(DecodeStoredText(main), record);
+    if (member.read()) {
+        reader.ReadMembers(DecodeStoredText(member.content), record);
+    } else {
+        RecordReader::ClearMembers(record);
     }
-    const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
-    // Each listed ID once, in list order.
+    project.findings = CheckRecord(record, options, member.read());
+    if (!member.read()) {
+        project.findings.push_back(FileFinding(
+            kMemberTable, member.refusal
+                              ? "成员文件不能读取（不是普通文件或过大）"
+                              : "未找到成员文件（主要参加人表），项目不能在编辑窗口中存盘"));
+    }
+    project.name = record.Fields[Field::ProjectName];
+    key = {std::string(Trim(record.Fields[Field::ProjectName])),
+           std::string(Trim(record.Fields[Field::UnitName]))};
+}
+
+// Each listed ID once, in list order; `firstRow` gets the position of each
+// row's project among them.
+std::vector<Checked> ListedProjects(const std::vector<ListRow>& rows,
+                                    std::vector<std::size_t>& firstRow) {
     std::vector<Checked> checked;
     checked.reserve(rows.size());
-    std::unordered_set<std::string> seen;
+    firstRow.assign(rows.size(), 0);
+    std::unordered_map<std::string, std::size_t> seen;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::string id(Trim(rows[i][ListColumn::Id]));
-        if (!seen.insert(id).second) {
+        const auto [at, added] = seen.try_emplace(id, checked.size());
+        firstRow[i] = at->second;
+        if (!added) {
             continue;
         }
         Checked project;
@@ -295,11 +321,25 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
         project.name = rows[i][ListColumn::ProjectName];
         checked.push_back(std::move(project));
     }
+    return checked;
+}
+
+}  // namespace
+
+
+CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& rows,
+                          const CheckOptions& options) {
+    CheckResult result;
+    result.codeTableFound = options.found;
+    if (rows.empty()) {
+        return result;
+    }
+    const platform::DirectoryListing listing = StoreListing(dataDir, platform::Listing::OnDemand);
+    std::vector<std::size_t> firstRow;
+    std::vector<Checked> checked = ListedProjects(rows, firstRow);
     // The projects are read and checked on every core; each keeps its place.
     std::vector<std::array<std::string, 2>> keys(checked.size());  // trimmed name and unit name
     platform::ForEachIndex(checked.size(), [&](std::size_t k) {
-        thread_local RecordReader reader;
-        thread_local TProjectRecord record;
         Checked& project = checked[k];
         const platform::EntryRead main = ReadProjectFile(listing, project.id, kMainFileExtension);
         if (!main.read()) {
@@ -308,26 +348,8 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
                                             : "未找到数据文件"));
             return;
         }
-        project.hasMain = true;
-        project.hash = std::hash<std::string>{}(main.content);
-        reader.ReadMain(DecodeStoredText(main.content), record);
-        const platform::EntryRead member =
-            ReadProjectFile(listing, project.id, kMemberFileExtension);
-        if (member.read()) {
-            reader.ReadMembers(DecodeStoredText(member.content), record);
-        } else {
-            RecordReader::ClearMembers(record);
-        }
-        project.findings = CheckRecord(record, options, member.read());
-        if (!member.read()) {
-            project.findings.push_back(FileFinding(
-                kMemberTable, member.refusal
-                                  ? "成员文件不能读取（不是普通文件或过大）"
-                                  : "未找到成员文件（主要参加人表），项目不能在编辑窗口中存盘"));
-        }
-        project.name = record.Fields[Field::ProjectName];
-        keys[k] = {std::string(Trim(record.Fields[Field::ProjectName])),
-                   std::string(Trim(record.Fields[Field::UnitName]))};
+        CheckFiles(project, keys[k], main.content,
+                   ReadProjectFile(listing, project.id, kMemberFileExtension), options);
     });
     FindRepeats(listing, checked, keys);
 
@@ -384,20 +406,52 @@ std::string CheckSummaryText(const CheckResult& result) {
            std::to_string(result.problems.size()) + Gbk("处");
 }
 
-std::function<std::string(const ListRow&)> ExportProblemNotes(const fs::path& dataDir,
-                                                              const std::vector<ListRow>& rows) {
-    std::unordered_map<std::string, std::size_t> counts;
-    for (const CheckProblem& problem : CheckProjects(dataDir, rows).problems) {
-        ++counts[problem.id];
+ExportReview ExportProblemReview(const fs::path& dataDir, const std::vector<ListRow>& rows) {
+    // What the review keeps between the looks (from the copying threads) and
+    // the notes: each listed project once, as CheckProjects has them.
+    struct Review {
+        CheckOptions options;
+        platform::DirectoryListing listing;
+        std::vector<std::string> names;  // of each row, for the note
+        std::vector<std::size_t> firstRow;
+        std::vector<Checked> checked;
+        std::vector<std::array<std::string, 2>> keys;
+        std::vector<std::size_t> counts;  // problems of each project, once all are looked at
+    };
+    auto review = std::make_shared<Review>();
+    review->options = ReadCheckOptions(dataDir);
+    review->listing = StoreListing(dataDir, platform::Listing::OnDemand);
+    review->names.reserve(rows.size());
+    for (const ListRow& row : rows) {
+        review->names.push_back(row[ListColumn::ProjectName]);
     }
-    return [counts = std::move(counts)](const ListRow& row) {
-        const auto found = counts.find(std::string(Trim(row[ListColumn::Id])));
-        if (found == counts.end()) {
+    review->checked = ListedProjects(rows, review->firstRow);
+    review->keys.resize(review->checked.size());
+    ExportReview result;
+    result.look = [review](std::size_t row, const std::string& main,
+                           const platform::EntryRead& member) {
+        const std::size_t k = review->firstRow.at(row);
+        // A project listed twice is checked at its first row.
+        if (review->checked[k].listIndex == row) {
+            CheckFiles(review->checked[k], review->keys[k], main, member, review->options);
+        }
+    };
+    result.note = [review](std::size_t row) {
+        if (review->counts.empty()) {
+            FindRepeats(review->listing, review->checked, review->keys);
+            for (Checked& project : review->checked) {
+                review->counts.push_back(project.findings.size());
+                project.findings = std::vector<CheckFinding>();
+            }
+        }
+        const std::size_t count = review->counts[review->firstRow.at(row)];
+        if (count == 0) {
             return std::string();
         }
-        return Gbk("项目“") + row[ListColumn::ProjectName] + Gbk("”有") +
-               std::to_string(found->second) + Gbk("处问题，请用“检查项目”查看");
+        return Gbk("项目“") + review->names.at(row) + Gbk("”有") +
+               std::to_string(count) + Gbk("处问题，请用“检查项目”查看");
     };
+    return result;
 }
 
 // ---- Text file -------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/project_rows.h"
+#include "core/transfer.h"
 #include "store/project_record.h"
 
 namespace shenbao {
@@ -204,11 +205,12 @@ std::vector<std::size_t> SortedProblems(const std::vector<CheckProblem>& problem
 // "共检查N个项目，M个项目有问题，共K处" (GBK).
 std::string CheckSummaryText(const CheckResult& result);
 
-// Export's word on a project: "项目“名称”有K处问题，请用“检查项目”查看" (GBK) for
-// a listed row with problems, nothing (empty) for one without. Checks the
-// projects of `rows` once, when made. Throws IoError.
-std::function<std::string(const ListRow&)> ExportProblemNotes(const std::filesystem::path& dataDir,
-                                                              const std::vector<ListRow>& rows);
+// Export's word on the projects it copies: "项目“名称”有K处问题，请用“检查项目”查看"
+// (GBK) after a copied project with K problems, counted as CheckProjects
+// counts them but from the very bytes the export copies, so that no file is
+// read twice. For one export of `rows`; throws IoError.
+ExportReview ExportProblemReview(const std::filesystem::path& dataDir,
+                                 const std::vector<ListRow>& rows);
 
 // ---- The text file ----------------------------------------------------------------
 

@@ -284,26 +284,41 @@ std::string RefusalText(const std::optional<IoError>& refusal) {
     return Utf8ToGbk(refusal ? refusal->reason() : std::string());
 }
 
-// Copies the projects [first, end) of a run with `copy` (which reads the
+// When the copied slots are handed on: after each round (their contents
+// are gone by then; only outcomes and staged names stay), or all of them
+// once every round has been copied.
+enum class Taking { EachRound, AtEnd };
+
+// Copies the projects [0, count) of a run with `copy` (which reads the
 // source files and stages their copies into the slot it gets) on every core,
-// then hands each copied slot, in order, to `take`. On a failure the files
-// staged by every slot go to `cleanup` (so that none is left) and the
-// failure is thrown; the slots before the failing one have been taken.
+// a round at a time, and hands each copied slot, in order, to `take`. On a
+// failure the files staged by every slot not taken go to `cleanup` (so that
+// none is left) and the failure is thrown; the slots before the failing one
+// have been taken.
 template <typename Copy, typename Take, typename Cleanup>
-void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const Cleanup& cleanup) {
-    std::vector<ProjectCopy> round;
+void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const Cleanup& cleanup,
+                  Taking taking = Taking::EachRound) {
+    std::vector<ProjectCopy> slots;  // slots[i] is project `base + i`
+    std::size_t base = 0;
+    const auto takeAll = [&](std::size_t end) {
+        for (std::size_t p = base; p < end; ++p) {
+            take(p, slots[p - base]);
+        }
+    };
     for (std::size_t first = 0; first < count; first += kProjectsPerRound) {
         const std::size_t size = std::min(kProjectsPerRound, count - first);
-        round.assign(size, ProjectCopy());
+        if (taking == Taking::EachRound) {
+            slots.clear();
+            base = first;
+        }
+        slots.resize(first + size - base);
         std::size_t failedAt = size;
         try {
             platform::ForEachIndex(
-                size, [&](std::size_t i) { copy(first + i, round[i]); }, &failedAt);
+                size, [&](std::size_t i) { copy(first + i, slots[first - base + i]); }, &failedAt);
         } catch (...) {
-            for (std::size_t i = 0; i < failedAt; ++i) {
-                take(first + i, round[i]);
-            }
-            for (ProjectCopy& slot : round) {
+            takeAll(first + failedAt);
+            for (ProjectCopy& slot : slots) {
                 for (platform::FileBatch::Staged& file : slot.staged) {
                     cleanup(std::move(file));
                 }
@@ -311,16 +326,19 @@ void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const C
             }
             throw;
         }
-        for (std::size_t i = 0; i < size; ++i) {
-            take(first + i, round[i]);
+        if (taking == Taking::EachRound) {
+            takeAll(first + size);
         }
+    }
+    if (taking == Taking::AtEnd) {
+        takeAll(count);
     }
 }
 
 }  // namespace
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
-                         const fs::path& destination, const LogSink& sink, const ExportNote& note) {
+                         const fs::path& destination, const LogSink& sink, const ExportReview& review) {
     platform::RequireDirectory(destination);
     std::error_code ec;
     if (fs::equivalent(destination, dataDir, ec)) {
@@ -347,12 +365,14 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
             return;
         }
         slot.staged.push_back(platform::StageFile(destination / main.name, main.content));
-        main.content = std::string();
         const platform::EntryRead member = ReadProjectEntry(store, id, kMemberFileExtension);
         if (member.read()) {
             slot.staged.push_back(platform::StageFile(destination / member.name, member.content));
         } else {
             slot.memberRefusal = member.refusal;
+        }
+        if (review.look) {
+            review.look(r, main.content, member);
         }
     };
     const auto take = [&](std::size_t r, ProjectCopy& slot) {
@@ -383,14 +403,17 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
                     G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
-        if (note) {
-            if (std::string line = note(rows[r]); !line.empty()) {
+        if (review.note) {
+            if (std::string line = review.note(r); !line.empty()) {
                 Log(result, sink, line);
             }
         }
     };
-    CopyInRounds(rows.size(), copy, take,
-                 [&](platform::FileBatch::Staged file) { batch.Adopt(std::move(file)); });
+    // With a review every project is looked at before the first line.
+    CopyInRounds(
+        rows.size(), copy, take,
+        [&](platform::FileBatch::Staged file) { batch.Adopt(std::move(file)); },
+        review.note ? Taking::AtEnd : Taking::EachRound);
     // Every file is on the disk before it takes its name. An earlier control
     // file goes before any name changes: until the new one is written last
     // (under the name the old one had), the directory has none, so no

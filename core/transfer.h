@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/project_rows.h"
+#include "platform/platform.h"
 
 namespace shenbao {
 
@@ -77,8 +78,19 @@ std::filesystem::path FloppyImportDirectory(std::string* refusal = nullptr);
 
 // Receives each log line (GBK) as soon as the run writes it.
 using LogSink = std::function<void(const std::string&)>;
-// A further log line (GBK) for an exported project, or empty for none.
-using ExportNote = std::function<std::string(const ListRow&)>;
+// A look at what an export copies, for a further log line after each copied
+// project. `look` gets the position of a copied row, the bytes of its main
+// data file and what reading its member file gave, from any thread, once for
+// each copied row; `note` is then asked in list order for the line that
+// follows a copied project's own (empty for none). The lines of a run are
+// written once every project has been copied and looked at (the notes of a
+// run that fails half-way may miss what the projects not copied would have
+// told).
+struct ExportReview {
+    std::function<void(std::size_t row, const std::string& main, const platform::EntryRead& member)>
+        look;
+    std::function<std::string(std::size_t row)> note;
+};
 // Returns one candidate project ID per call.
 using IdGenerator = std::function<std::string()>;
 
@@ -102,13 +114,13 @@ struct ExchangeResult {
 // A project without its main data file (or with a reserved ID) gets the 421
 // log line and is left out; one whose main data file is no regular file or
 // too large gets a 421 line saying so and is left out; a member file of that
-// kind is left out with a line of its own. `note`, when given, may add one
+// kind is left out with a line of its own. `review`, when given, may add one
 // line after the line of each exported project. Throws IoError when the
 // destination is no directory, is the data directory itself, or a file
 // cannot be read or written; files copied until then stay.
 ExchangeResult RunExport(const std::filesystem::path& dataDir, const std::vector<ListRow>& rows,
                          const std::filesystem::path& destination, const LogSink& sink = {},
-                         const ExportNote& note = {});
+                         const ExportReview& review = {});
 
 // The source IDs of an exchange directory: the trimmed non-empty lines of its
 // control file (in any letter case), or without one the stems of the visible

@@ -94,8 +94,8 @@ void TZMainForm::ExportProjects(bool all, const QString& target) {
             ReloadList();
         }
         // Each exported project with problems of the formal check gets a line.
-        const ExportNote note = ExportProblemNotes(dataDir_, model_->rows());
-        return RunExport(dataDir_, model_->rows(), destination, sink, note).count;
+        const ExportReview review = ExportProblemReview(dataDir_, model_->rows());
+        return RunExport(dataDir_, model_->rows(), destination, sink, review).count;
     });
 }
 

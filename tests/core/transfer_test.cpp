@@ -678,29 +678,62 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
         };
     };
 
+    // A review that notes, after each copied project, whether its member
+    // file came with it.
+    const auto memberNotes = [&rows] {
+        auto members = std::make_shared<std::vector<char>>(rows.size(), 'x');
+        ExportReview review;
+        review.look = [members](std::size_t r, const std::string& main,
+                                const platform::EntryRead& member) {
+            (*members)[r] = main.empty() ? '?' : member.read() ? 'M' : '-';
+        };
+        review.note = [members, &rows](std::size_t r) {
+            return "note " + rows[r][0] + " " + (*members)[r];
+        };
+        return review;
+    };
+
     struct Run {
-        ExchangeResult exported, imported;
+        ExchangeResult exported, imported, reviewed;
         std::map<std::string, std::string> exchange, imports;
     };
     std::map<unsigned, Run> runs;
     for (const unsigned threads : {1u, 2u, 4u}) {
         SCOPED_TRACE(threads);
         platform::SetWorkerThreads(threads);
-        TempStore exchange, into;
+        TempStore exchange, into, reviewed;
         Run& run = runs[threads];
         run.exported = RunExport(store.dir(), rows, exchange.dir());
+        run.reviewed = RunExport(store.dir(), rows, reviewed.dir(), {}, memberNotes());
         run.imported = RunImport(into.dir(), Listed({}), exchange.dir(), {}, counter());
         run.exchange = contents(exchange.dir());
         run.imports = contents(into.dir());
     }
     const Run& one = runs[1];
     EXPECT_EQ(one.exported.count, withFiles);
+    // Each copied project's line is followed by its note, no other.
+    V plain;
+    for (std::size_t i = 0; i < one.reviewed.log.size(); ++i) {
+        const std::string& line = one.reviewed.log[i];
+        if (line.rfind("note ", 0) == 0) {
+            const std::string id = line.substr(5, 8);
+            const int n = std::stoi(id.substr(3));
+            EXPECT_EQ(line.back(), n % 3 != 0 ? 'M' : '-') << line;
+            EXPECT_EQ(one.reviewed.log[i - 1], Gbk("项目“并行") + std::to_string(n) + Gbk("”导出完毕。"))
+                << line;
+        } else {
+            plain.push_back(line);
+        }
+    }
+    EXPECT_EQ(plain, one.exported.log);
+    EXPECT_EQ(one.reviewed.log.size(), one.exported.log.size() + withFiles);
     EXPECT_EQ(one.imported.count, one.exported.count);
     EXPECT_EQ(one.exchange.size(), one.imports.size());
     for (const unsigned threads : {2u, 4u}) {
         SCOPED_TRACE(threads);
         const Run& run = runs[threads];
         EXPECT_EQ(run.exported.log, one.exported.log);
+        EXPECT_EQ(run.reviewed.log, one.reviewed.log);
         EXPECT_EQ(run.exported.ids, one.exported.ids);
         EXPECT_EQ(run.exchange, one.exchange);
         EXPECT_EQ(run.imported.log, one.imported.log);
@@ -724,13 +757,6 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
                        : 0;
         });
     };
-    failWrites();
-    V lines;
-    EXPECT_THROW(RunExport(store.dir(), rows, exchange.dir(),
-                           [&lines](const std::string& line) { lines.push_back(line); }),
-                 IoError);
-    EXPECT_EQ(contents(exchange.dir()), earlier);
-    EXPECT_EQ(Names(exchange.dir()).size(), earlier.size()) << "no temporaries are left";
     const auto before = [&](const V& log, const std::string& id) {
         V kept;
         for (const std::string& line : log) {
@@ -741,7 +767,19 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
         }
         return kept;
     };
-    EXPECT_EQ(lines, before(one.exported.log, Gbk("并行2101")));
+    V lines;
+    for (const bool reviewed : {false, true}) {
+        SCOPED_TRACE(reviewed);
+        failWrites();
+        lines.clear();
+        EXPECT_THROW(RunExport(store.dir(), rows, exchange.dir(),
+                               [&lines](const std::string& line) { lines.push_back(line); },
+                               reviewed ? memberNotes() : ExportReview()),
+                     IoError);
+        EXPECT_EQ(contents(exchange.dir()), earlier);
+        EXPECT_EQ(Names(exchange.dir()).size(), earlier.size()) << "no temporaries are left";
+        EXPECT_EQ(lines, before((reviewed ? one.reviewed : one.exported).log, Gbk("并行2101")));
+    }
     lines.clear();
     TempStore fullExchange;
     platform::SetFaultInjector({});
