@@ -207,6 +207,28 @@ void BM_PlainCopyAllSynced(benchmark::State& state) {
 }
 SHENBAO_BENCH_COMMAND(BM_PlainCopyAllSynced, 1);
 
+// The floor with what export and import promise: no file under its final
+// name before it is whole on the disk. The same plain copies under
+// temporary names, one sync, the renames, the directory flushed.
+void BM_PlainCopyAllRenamed(benchmark::State& state) {
+    const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
+    bench::TimeInFreshDir(state, [&](const fs::path& out) {
+        for (const std::string& id : store.ids()) {
+            for (const char* ending : {".zzj", ".zj"}) {
+                fs::copy_file(store.dir() / (id + ending), out / ("." + id + ending + ".tmp"));
+            }
+        }
+        bench::SyncFileSystemOf(out);
+        for (const std::string& id : store.ids()) {
+            for (const char* ending : {".zzj", ".zj"}) {
+                fs::rename(out / ("." + id + ending + ".tmp"), out / (id + ending));
+            }
+        }
+        bench::SyncFileSystemOf(out);
+    });
+}
+SHENBAO_BENCH_COMMAND(BM_PlainCopyAllRenamed, 1);
+
 // "导出全部数据到设定的路径" in the shown window, into a new directory each
 // time: the reload, the copies, the control file, the log on the panel.
 void BM_ExportAllThroughWindow(benchmark::State& state) {
