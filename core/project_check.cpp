@@ -269,7 +269,6 @@ CheckOptions ReadCheckOptions(const fs::path& dataDir) {
     return CheckOptionsFromCodeTable(platform::ReadFile(*path, platform::Links::Follow));
 }
 
-
 // ---- Checking the list --------------------------------------------------------------------
 
 namespace {
@@ -326,7 +325,6 @@ std::vector<Checked> ListedProjects(const std::vector<ListRow>& rows,
 
 }  // namespace
 
-
 CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& rows,
                           const CheckOptions& options) {
     CheckResult result;
@@ -343,9 +341,9 @@ CheckResult CheckProjects(const fs::path& dataDir, const std::vector<ListRow>& r
         Checked& project = checked[k];
         const platform::EntryRead main = ReadProjectFile(listing, project.id, kMainFileExtension);
         if (!main.read()) {
-            project.findings.push_back(FileFinding(
-                kProjectFiles, main.refusal ? "数据文件不能读取（不是普通文件或过大）"
-                                            : "未找到数据文件"));
+            project.findings.push_back(
+                FileFinding(kProjectFiles, main.refusal ? "数据文件不能读取（不是普通文件或过大）"
+                                                        : "未找到数据文件"));
             return;
         }
         CheckFiles(project, keys[k], main.content,
@@ -448,8 +446,8 @@ ExportReview ExportProblemReview(const fs::path& dataDir, const std::vector<List
         if (count == 0) {
             return std::string();
         }
-        return Gbk("项目“") + review->names.at(row) + Gbk("”有") +
-               std::to_string(count) + Gbk("处问题，请用“检查项目”查看");
+        return Gbk("项目“") + review->names.at(row) + Gbk("”有") + std::to_string(count) +
+               Gbk("处问题，请用“检查项目”查看");
     };
     return result;
 }
@@ -477,7 +475,6 @@ fs::path WriteCheckText(const fs::path& dataDir, const std::vector<const CheckPr
     platform::WriteFileAtomically(path, CheckText(problems), platform::Links::Follow);
     return path;
 }
-
 
 DigitRepair RepairFullWidthDigits(const fs::path& dataDir, const std::vector<ListRow>& rows) {
     DigitRepair repair;

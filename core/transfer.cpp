@@ -10,8 +10,8 @@
 #include "platform/io_error.h"
 #include "platform/platform.h"
 #include "platform/workers.h"
-#include "store/journal.h"
 #include "store/index_file.h"
+#include "store/journal.h"
 #include "store/project_id.h"
 #include "store/project_record.h"
 #include "store/text.h"
@@ -110,7 +110,6 @@ const platform::DirectoryEntry* SourceEntry(const platform::DirectoryListing& li
     }
     return nullptr;
 }
-
 
 // The list's ID column as text, answering whether a candidate ID occurs in it
 // as a run of bytes. Candidates of the usual ID length are looked up among
@@ -338,7 +337,8 @@ void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const C
 }  // namespace
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
-                         const fs::path& destination, const LogSink& sink, const ExportReview& review) {
+                         const fs::path& destination, const LogSink& sink,
+                         const ExportReview& review) {
     platform::RequireDirectory(destination);
     std::error_code ec;
     if (fs::equivalent(destination, dataDir, ec)) {
@@ -349,6 +349,25 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     // Temporaries of an export that was killed here earlier go (a young one
     // may belong to an export of another copy of the program still running).
     platform::RemoveStaleTemporaries(destination, std::chrono::minutes(1));
+    // Only a copy that replaces a file the destination holds takes that
+    // file's mode; the others need no look for one (a destination that
+    // cannot be listed is looked at name by name).
+    std::unordered_set<std::string> present;
+    bool listed = false;
+    try {
+        const platform::DirectoryListing held(destination);
+        for (const platform::DirectoryEntry& entry : held.entries()) {
+            present.insert(entry.name);
+        }
+        listed = true;
+    } catch (const IoError&) {
+        // A destination that can be written but not read: every copy looks.
+    }
+    const auto stage = [&](const std::string& name, const std::string& content) {
+        return platform::StageFile(destination / name, content, platform::Links::Refuse,
+                                   listed && present.count(name) == 0 ? platform::Target::New
+                                                                      : platform::Target::MayExist);
+    };
     // Files under their own names are read without listing the store.
     const platform::DirectoryListing store = StoreListing(dataDir, platform::Listing::OnDemand);
     ExchangeResult result;
@@ -364,10 +383,10 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
             slot.mainRefusal = std::move(main.refusal);
             return;
         }
-        slot.staged.push_back(platform::StageFile(destination / main.name, main.content));
+        slot.staged.push_back(stage(main.name, main.content));
         const platform::EntryRead member = ReadProjectEntry(store, id, kMemberFileExtension);
         if (member.read()) {
-            slot.staged.push_back(platform::StageFile(destination / member.name, member.content));
+            slot.staged.push_back(stage(member.name, member.content));
         } else {
             slot.memberRefusal = member.refusal;
         }
@@ -418,7 +437,9 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     // file goes before any name changes: until the new one is written last
     // (under the name the old one had), the directory has none, so no
     // importer takes a half-replaced set for a whole one.
-    batch.Flush();
+    // A temporary that has gone meanwhile fails its rename, before the
+    // control file is written.
+    batch.Flush(platform::TemporaryCheck::AtRename);
     fs::path control = destination / std::string(kIndexFileName);
     if (std::optional<fs::path> found = platform::FindFile(destination, kIndexFileName);
         found && platform::EntryKindOf(*found) == platform::EntryKind::Regular) {
@@ -505,8 +526,7 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
         for (int attempt = 0; attempt < kImportIdAttempts; ++attempt) {
             std::string candidate = generate ? generate() : GenerateProjectId();
             if (ProjectFilePath(dataDir, candidate, kMainFileExtension) &&
-                !IsReservedId(candidate) &&
-                !taken.Contains(candidate)) {
+                !IsReservedId(candidate) && !taken.Contains(candidate)) {
                 taken.Add(candidate);
                 newIds[i] = std::move(candidate);
                 break;

@@ -379,7 +379,8 @@ std::string TemporarySuffix() {
 // WriteTarget), open for writing. A new file gets the mode the user's umask
 // gives it (the system applies it as it creates the file); a replaced file
 // keeps its mode.
-FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd) {
+FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd,
+                                     Target replaced = Target::MayExist) {
     if (int fault = InjectedFault(FileOperation::Write, path)) {
         IoError::ThrowCode(path, fault);
     }
@@ -396,7 +397,8 @@ FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd)
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0) {
             struct stat old {};
-            if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+            if (replaced == Target::MayExist && ::lstat(target.c_str(), &old) == 0 &&
+                S_ISREG(old.st_mode)) {
                 ::fchmod(fd, old.st_mode & 07777);
             }
             return {std::move(temporary), target};
@@ -409,9 +411,10 @@ FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd)
 
 }  // namespace
 
-FileBatch::Staged StageFile(const fs::path& path, std::string_view content, Links links) {
+FileBatch::Staged StageFile(const fs::path& path, std::string_view content, Links links,
+                            Target target) {
     int fd = -1;
-    FileBatch::Staged file = CreateTemporaryFor(path, links, fd);
+    FileBatch::Staged file = CreateTemporaryFor(path, links, fd, target);
     try {
         FileDescriptor handle(fd);
         WriteAll(fd, content, path);
@@ -451,7 +454,7 @@ void StreamedFile::Commit() {
     batch.Commit();
 }
 
-void FileBatch::Flush() {
+void FileBatch::Flush(TemporaryCheck check) {
     // A few files are flushed one by one; a large batch with one flush of
     // each file system it wrote to, which costs about as much as one file.
     constexpr std::size_t kFlushEachUpTo = 16;
@@ -473,25 +476,43 @@ void FileBatch::Flush() {
         }
         return;
     }
-    // Every file is looked at on its own (none may have gone missing); the
-    // first of each file system flushes it.
+    // Every file is looked at on its own (none may have gone missing), or
+    // only its directory once; the first of each file system flushes it.
     std::vector<dev_t> devices;
+    fs::path lastDirectory;
     for (std::size_t i = renamed_; i < staged_.size(); ++i) {
         const Staged& file = staged_[i];
         if (int fault = InjectedFault(FileOperation::Sync, file.temporary)) {
             IoError::ThrowCode(file.target, fault);
         }
+        fs::path opened = file.temporary;
         struct stat st {};
-        if (::lstat(file.temporary.c_str(), &st) != 0) {
-            IoError::ThrowErrno(file.target);
-        }
-        if (!S_ISREG(st.st_mode)) {
-            IoError::ThrowCode(file.target, ENXIO);
+        if (check == TemporaryCheck::EachFile) {
+            if (::lstat(file.temporary.c_str(), &st) != 0) {
+                IoError::ThrowErrno(file.target);
+            }
+            if (!S_ISREG(st.st_mode)) {
+                IoError::ThrowCode(file.target, ENXIO);
+            }
+        } else {
+            opened = file.temporary.parent_path();
+            if (opened.empty()) {
+                opened = ".";
+            }
+            if (opened == lastDirectory) {
+                continue;
+            }
+            lastDirectory = opened;
+            if (::stat(opened.c_str(), &st) != 0) {
+                IoError::ThrowErrno(file.target);
+            }
         }
         if (std::find(devices.begin(), devices.end(), st.st_dev) != devices.end()) {
             continue;
         }
-        const int fd = ::open(file.temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const int fd = ::open(opened.c_str(), check == TemporaryCheck::EachFile
+                                                  ? O_RDONLY | O_CLOEXEC | O_NOFOLLOW
+                                                  : O_RDONLY | O_CLOEXEC | O_DIRECTORY);
         if (fd < 0) {
             IoError::ThrowErrno(file.target);
         }
@@ -617,7 +638,7 @@ std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds min
 }
 
 FileLock::Outcome FileLock::TryLock(const fs::path& path, std::optional<FileLock>& lock,
-                                   int* error) noexcept {
+                                    int* error) noexcept {
     lock.reset();
     const auto unavailable = [error](int code) {
         if (error != nullptr) {
@@ -668,8 +689,8 @@ FileLock::~FileLock() {
     }
 }
 
-
-std::optional<fs::path> FileIn(const fs::path& dir, std::string_view stem, std::string_view ending) {
+std::optional<fs::path> FileIn(const fs::path& dir, std::string_view stem,
+                               std::string_view ending) {
     std::string name(stem);
     name.append(ending);
     if (name.empty() || name.find("..") != std::string::npos) {

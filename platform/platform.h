@@ -142,6 +142,19 @@ fs::path WriteTarget(const fs::path& path, Links links);
 // temporaries (see RemoveStaleTemporaries); whatever refers to the files (an
 // index, a control file) is written after Commit(). Temporaries not renamed
 // are removed when the batch goes.
+// Whether a file may already stand where a staged file will be renamed to:
+// the copy of one that is there takes its mode; a caller that has just
+// listed the directory may say that nothing is, which spares a look-up per
+// file.
+enum class Target { MayExist, New };
+
+// Whether a flush first makes sure that every temporary of a large batch is
+// still there, a regular file. A journal that is written after the flush
+// needs it (it takes a temporary that is gone for one renamed already); a
+// batch whose renames alone decide (a missing temporary fails its rename)
+// does not.
+enum class TemporaryCheck { EachFile, AtRename };
+
 class FileBatch {
   public:
     struct Staged {
@@ -159,7 +172,7 @@ class FileBatch {
     // stay staged).
     void Stage(const fs::path& path, std::string_view content, Links links = Links::Refuse);
     // Flushes the data of every staged file. Throws IoError.
-    void Flush();
+    void Flush(TemporaryCheck check = TemporaryCheck::EachFile);
     // Renames the staged files onto their final names in order, then
     // flushes their directories. Throws IoError at the first failure.
     void Rename();
@@ -184,7 +197,7 @@ class FileBatch {
 // `path` lands on, for a batch to take (FileBatch::Adopt); any thread may
 // stage files at once. Throws IoError (no temporary is left then).
 FileBatch::Staged StageFile(const fs::path& path, std::string_view content,
-                            Links links = Links::Refuse);
+                            Links links = Links::Refuse, Target target = Target::MayExist);
 
 // A file written in pieces (a PDF as its pages are drawn) and then put in
 // place whole, as WriteFileAtomically puts a file written at once: until
@@ -225,8 +238,7 @@ bool IsTemporaryName(std::string_view name);
 // program was killed before renaming them, when they are at least
 // `minimumAge` old. Nothing else is touched. Returns how many were removed;
 // never throws.
-std::size_t RemoveStaleTemporaries(const fs::path& dir,
-                                   std::chrono::seconds minimumAge) noexcept;
+std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds minimumAge) noexcept;
 
 // An advisory lock (flock) on a regular file, held while the object lives
 // and released by the system when the process ends, however it ends.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -295,7 +296,8 @@ TEST(Export, AFullMediumOrAFailingFlushNeverLeavesAControlFileNamingMissingFiles
             TempStore out;
             RunExport(store.dir(), {rows[0], rows[1]}, out.dir());  // the earlier export
             int seen = 0;
-            platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
+            platform::SetFaultInjector([&](platform::FileOperation operation,
+                                           const fs::path& path) {
                 const bool underOut = path.string().rfind(out.dir().parent_path().string(), 0) == 0;
                 return operation == fault.operation && underOut && ++seen == failAt
                            ? fault.errorCode
@@ -324,6 +326,40 @@ TEST(Export, AFullMediumOrAFailingFlushNeverLeavesAControlFileNamingMissingFiles
             }
         }
     }
+}
+
+// A copy that replaces a file of an earlier export keeps that file's mode;
+// a new one takes the user's umask. A temporary that goes before its rename
+// fails the run before any control file is written.
+TEST(Export, ReplacedCopiesKeepTheirModeAndAVanishedTemporaryFailsTheRun) {
+    TempStore store, out;
+    std::vector<ListRow> rows;  // more files than a batch flushes one by one
+    for (int i = 1; i <= 10; ++i) {
+        const std::string id = "MODE00" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        store.AddProject(id, SampleRecord("权限"));
+        rows.push_back(Row(id, "权限"));
+    }
+    RunExport(store.dir(), {rows[0]}, out.dir());
+    const fs::perms kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+    fs::permissions(out.path("MODE0001.zzj"), kept);
+    const mode_t mask = ::umask(027);
+    RunExport(store.dir(), rows, out.dir());
+    ::umask(mask);
+    EXPECT_EQ(fs::status(out.path("MODE0001.zzj")).permissions() & fs::perms::all, kept);
+    EXPECT_EQ(fs::status(out.path("MODE0002.zzj")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    TempStore fresh;
+    platform::SetFaultInjector([](platform::FileOperation operation, const fs::path& path) {
+        if (operation == platform::FileOperation::Sync &&
+            path.filename().string().find("MODE0007.zj.") != std::string::npos) {
+            fs::remove(path);
+        }
+        return 0;
+    });
+    EXPECT_THROW(RunExport(store.dir(), rows, fresh.dir()), IoError);
+    platform::SetFaultInjector({});
+    EXPECT_FALSE(fresh.Exists("vemra.zzj"));
 }
 
 TEST(Export, StoredFilesAreFoundUnderAnotherLetterCase) {
@@ -719,7 +755,8 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
             const std::string id = line.substr(5, 8);
             const int n = std::stoi(id.substr(3));
             EXPECT_EQ(line.back(), n % 3 != 0 ? 'M' : '-') << line;
-            EXPECT_EQ(one.reviewed.log[i - 1], Gbk("项目“并行") + std::to_string(n) + Gbk("”导出完毕。"))
+            EXPECT_EQ(one.reviewed.log[i - 1],
+                      Gbk("项目“并行") + std::to_string(n) + Gbk("”导出完毕。"))
                 << line;
         } else {
             plain.push_back(line);
@@ -748,14 +785,14 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
     const std::map<std::string, std::string> earlier = contents(exchange.dir());
     const V failing = {"PAR02101.zj", "NEW02054.zzj"};
     const auto failWrites = [&failing] {
-        platform::SetFaultInjector([&failing](platform::FileOperation operation,
-                                              const fs::path& path) {
-            const std::string name = path.filename().string();
-            return operation == platform::FileOperation::Write &&
-                           std::find(failing.begin(), failing.end(), name) != failing.end()
-                       ? ENOSPC
-                       : 0;
-        });
+        platform::SetFaultInjector(
+            [&failing](platform::FileOperation operation, const fs::path& path) {
+                const std::string name = path.filename().string();
+                return operation == platform::FileOperation::Write &&
+                               std::find(failing.begin(), failing.end(), name) != failing.end()
+                           ? ENOSPC
+                           : 0;
+            });
     };
     const auto before = [&](const V& log, const std::string& id) {
         V kept;
@@ -772,9 +809,10 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
         SCOPED_TRACE(reviewed);
         failWrites();
         lines.clear();
-        EXPECT_THROW(RunExport(store.dir(), rows, exchange.dir(),
-                               [&lines](const std::string& line) { lines.push_back(line); },
-                               reviewed ? memberNotes() : ExportReview()),
+        EXPECT_THROW(RunExport(
+                         store.dir(), rows, exchange.dir(),
+                         [&lines](const std::string& line) { lines.push_back(line); },
+                         reviewed ? memberNotes() : ExportReview()),
                      IoError);
         EXPECT_EQ(contents(exchange.dir()), earlier);
         EXPECT_EQ(Names(exchange.dir()).size(), earlier.size()) << "no temporaries are left";
@@ -785,9 +823,9 @@ TEST(RoundTrip, CopyingOnSeveralThreadsGivesWhatOneThreadGives) {
     platform::SetFaultInjector({});
     RunExport(store.dir(), rows, fullExchange.dir());
     failWrites();
-    EXPECT_THROW(RunImport(into.dir(), Listed({}), fullExchange.dir(),
-                           [&lines](const std::string& line) { lines.push_back(line); },
-                           counter()),
+    EXPECT_THROW(RunImport(
+                     into.dir(), Listed({}), fullExchange.dir(),
+                     [&lines](const std::string& line) { lines.push_back(line); }, counter()),
                  IoError);
     platform::SetFaultInjector({});
     platform::SetWorkerThreads(std::nullopt);
