@@ -334,6 +334,32 @@ void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const C
     }
 }
 
+// The names a directory holds, listed once, to tell which files about to be
+// written there are new: those need no look at what stands at their names.
+// A directory that can be written but not read is looked at name by name.
+class FreeNames {
+  public:
+    FreeNames(const fs::path& dir, platform::Links links) {
+        try {
+            const platform::DirectoryListing listing(dir, platform::Listing::Now, links);
+            for (const platform::DirectoryEntry& entry : listing.entries()) {
+                present_.insert(entry.name);
+            }
+            listed_ = true;
+        } catch (const IoError&) {
+            listed_ = false;
+        }
+    }
+    platform::Target TargetOf(const std::string& name) const {
+        return listed_ && present_.count(name) == 0 ? platform::Target::New
+                                                    : platform::Target::MayExist;
+    }
+
+  private:
+    std::unordered_set<std::string> present_;
+    bool listed_ = false;
+};
+
 }  // namespace
 
 ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& rows,
@@ -350,23 +376,11 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     // may belong to an export of another copy of the program still running).
     platform::RemoveStaleTemporaries(destination, std::chrono::minutes(1));
     // Only a copy that replaces a file the destination holds takes that
-    // file's mode; the others need no look for one (a destination that
-    // cannot be listed is looked at name by name).
-    std::unordered_set<std::string> present;
-    bool listed = false;
-    try {
-        const platform::DirectoryListing held(destination);
-        for (const platform::DirectoryEntry& entry : held.entries()) {
-            present.insert(entry.name);
-        }
-        listed = true;
-    } catch (const IoError&) {
-        // A destination that can be written but not read: every copy looks.
-    }
+    // file's mode; the others need no look for one.
+    const FreeNames free(destination, platform::Links::Refuse);
     const auto stage = [&](const std::string& name, const std::string& content) {
         return platform::StageFile(destination / name, content, platform::Links::Refuse,
-                                   listed && present.count(name) == 0 ? platform::Target::New
-                                                                      : platform::Target::MayExist);
+                                   free.TargetOf(name));
     };
     // Files under their own names are read without listing the store.
     const platform::DirectoryListing store = StoreListing(dataDir, platform::Listing::OnDemand);
@@ -541,6 +555,15 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
     // time, and logged in order.
     ExchangeResult result;
     StoreChange change(dataDir);
+    // The store is this program's alone while it runs: a new project's file
+    // name that its listing does not show stays free.
+    const FreeNames free(dataDir, platform::Links::Follow);
+    const auto stage = [&](const std::string& newId, std::string_view extension,
+                           const std::string& content) {
+        const fs::path path = *ProjectFilePath(dataDir, newId, extension);
+        return platform::StageFile(path, content, platform::Links::Follow,
+                                   free.TargetOf(path.filename().string()));
+    };
     const auto copy = [&](std::size_t i, ProjectCopy& slot) {
         const std::string& sourceId = sourceIds[i];
         if (repeated[i] || !newIds[i] || IsReservedId(sourceId)) {
@@ -553,16 +576,12 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
             slot.mainRefusal = std::move(main.refusal);
             return;
         }
-        slot.staged.push_back(
-            platform::StageFile(*ProjectFilePath(dataDir, *newIds[i], kMainFileExtension),
-                                main.content, platform::Links::Follow));
+        slot.staged.push_back(stage(*newIds[i], kMainFileExtension, main.content));
         main.content = std::string();
         const platform::EntryRead member =
             platform::ReadEntry(media, SourceEntry(media, sourceId, kMemberFileExtension));
         if (member.read()) {
-            slot.staged.push_back(
-                platform::StageFile(*ProjectFilePath(dataDir, *newIds[i], kMemberFileExtension),
-                                    member.content, platform::Links::Follow));
+            slot.staged.push_back(stage(*newIds[i], kMemberFileExtension, member.content));
         } else {
             slot.memberRefusal = member.refusal;
         }

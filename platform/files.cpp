@@ -384,7 +384,8 @@ FileBatch::Staged CreateTemporaryFor(const fs::path& path, Links links, int& fd,
     if (int fault = InjectedFault(FileOperation::Write, path)) {
         IoError::ThrowCode(path, fault);
     }
-    const fs::path target = WriteTarget(path, links);
+    // Nothing stands at a new file's name: no link to follow, no mode to keep.
+    const fs::path target = replaced == Target::New ? path : WriteTarget(path, links);
     fs::path dir = target.parent_path();
     if (dir.empty()) {
         dir = ".";
