@@ -1,7 +1,7 @@
 #include "store/journal.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 #include <cstdio>
 #include <optional>
@@ -31,9 +31,9 @@ fs::path JournalPath(const fs::path& dataDir) {
 
 // One step of a recorded change.
 struct Step {
-    bool rename = false;    // else a removal
-    fs::path from;          // the temporary of a rename
-    fs::path path;          // the final name, or the file removed
+    bool rename = false;  // else a removal
+    fs::path from;        // the temporary of a rename
+    fs::path path;        // the final name, or the file removed
 };
 
 // Paths are recorded in the field codec (any bytes, one word each): a file
@@ -105,16 +105,22 @@ void RemoveForChange(const fs::path& path) {
     }
 }
 
-// Carries out the steps of a journal whose change may be partly made: a
-// temporary that is gone was renamed already, a file that is gone was
-// removed already. Then the journal goes. Throws IoError.
-void FinishSteps(const fs::path& dataDir, const std::vector<Step>& steps) {
+// Whether the steps of a journal may have been partly carried out already.
+enum class Progress { Fresh, MaybePartly };
+
+// Carries out the steps of a journal. Of a change that may be partly made,
+// a temporary that is gone was renamed already; of a fresh one, whose
+// temporaries were all there when it was flushed, every one is renamed (one
+// that has gone meanwhile fails its rename, and the journal stays for the
+// next start). A file that is gone was removed already. Then the journal
+// goes. Throws IoError.
+void FinishSteps(const fs::path& dataDir, const std::vector<Step>& steps, Progress progress) {
     std::vector<fs::path> directories;
     for (const Step& step : steps) {
         if (!step.rename) {
             continue;
         }
-        if (platform::EntryKindOf(step.from)) {
+        if (progress == Progress::Fresh || platform::EntryKindOf(step.from)) {
             if (int fault =
                     platform::InjectedFaultFor(platform::FileOperation::Rename, step.path)) {
                 IoError::ThrowCode(step.path, fault);
@@ -154,7 +160,7 @@ bool FinishRecordedChange(const fs::path& dataDir) {
         RemoveForChange(journal);
         return false;
     }
-    FinishSteps(dataDir, *steps);
+    FinishSteps(dataDir, *steps, Progress::MaybePartly);
     return true;
 }
 
@@ -215,7 +221,7 @@ void StoreChange::Commit() {
                                   JournalText(dataDir_, batch_.staged(), removals_));
     // From here on the change is made; the staged files are the journal's.
     batch_.Release();
-    FinishSteps(dataDir_, steps);
+    FinishSteps(dataDir_, steps, Progress::Fresh);
 }
 
 RecoveredFiles RecoverInterruptedWork(const fs::path& dataDir) noexcept {

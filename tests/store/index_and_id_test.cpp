@@ -42,7 +42,8 @@ TEST(IndexFile, LinesAreTrimmedAndBlankLinesSkipped) {
     // another order (a mark at the start of the file is dropped).
     const std::string mark(kUtf8ByteOrderMark);
     const std::string nul(1, '\0');
-    store.Write("vemra.zzj", mark + "AAAA1111\r\n" + mark + "BBBB2222\r\n" + nul + mark + nul + "\r\n");
+    store.Write("vemra.zzj",
+                mark + "AAAA1111\r\n" + mark + "BBBB2222\r\n" + nul + mark + nul + "\r\n");
     EXPECT_EQ(LoadIndex(store.dir()), (V{"AAAA1111", "BBBB2222"}));
     SaveIndex(store.dir(), V{"BBBB2222", "AAAA1111"});
     EXPECT_EQ(LoadIndex(store.dir()), (V{"BBBB2222", "AAAA1111"}));
@@ -89,9 +90,8 @@ TEST(IndexFile, IndexUnderAnotherLetterCaseIsTheIndex) {
 }
 
 TEST(IndexFile, StemsOfTheStoresOwnFilesAreNoProjectIds) {
-    for (const char* id :
-         {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07", "_import",
-          "_journal"}) {
+    for (const char* id : {"vemra", "VEMRA", " _syscode ", "_DataOut", "_DATAIN", "Tarvok07",
+                           "_import", "_journal"}) {
         EXPECT_TRUE(IsReservedId(id)) << id;
     }
     for (const char* id : {"vemra1", "_Sys", "TARVOK08", "AAAA1111", "vemra.zzj"}) {
@@ -103,7 +103,8 @@ TEST(IndexFile, AppendKeepsTheLastStoredIdOnItsOwnLine) {
     TempStore store;
     EXPECT_EQ(AppendedIndexText(store.dir(), {"NEW00001"}), "NEW00001\r\n");
     store.Write("vemra.zzj", "HANDMADE");  // edited by hand, no final line end
-    EXPECT_EQ(ParseIdList(AppendedIndexText(store.dir(), {"NEW00004"})), (V{"HANDMADE", "NEW00004"}));
+    EXPECT_EQ(ParseIdList(AppendedIndexText(store.dir(), {"NEW00004"})),
+              (V{"HANDMADE", "NEW00004"}));
 }
 
 // ---- Commands of several files, killed at any point ---------------------------------
@@ -185,8 +186,8 @@ std::vector<KilledCommand> KilledCommands() {
              for (const std::string& id : projects(300)) {
                  files += store.Exists(id + ".zzj") + store.Exists(id + ".zj");
              }
-             const bool whole = store.Exists("vemra.zzj") &&
-                                LoadIndex(store.dir()).size() == 300 && files == 600;
+             const bool whole =
+                 store.Exists("vemra.zzj") && LoadIndex(store.dir()).size() == 300 && files == 600;
              if (whole || (!store.Exists("vemra.zzj") && files == 0)) {
                  return ::testing::AssertionSuccess();
              }
@@ -215,16 +216,16 @@ void RunKilled(const KilledCommand& command, const fs::path& dir, int stopAt,
     ASSERT_GE(child, 0);
     if (child == 0) {
         int seen = 0;
-        platform::SetFaultInjector([&seen, stopAt](platform::FileOperation operation,
-                                                   const fs::path&) {
-            const bool changes = operation != platform::FileOperation::Read &&
-                                 operation != platform::FileOperation::ReadOn &&
-                                 operation != platform::FileOperation::List;
-            if (changes && ++seen == stopAt) {
-                ::raise(SIGKILL);
-            }
-            return 0;
-        });
+        platform::SetFaultInjector(
+            [&seen, stopAt](platform::FileOperation operation, const fs::path&) {
+                const bool changes = operation != platform::FileOperation::Read &&
+                                     operation != platform::FileOperation::ReadOn &&
+                                     operation != platform::FileOperation::List;
+                if (changes && ++seen == stopAt) {
+                    ::raise(SIGKILL);
+                }
+                return 0;
+            });
         command.run(dir);
         ::_exit(0);
     }
@@ -250,13 +251,13 @@ TEST(StoreChange, ACommandKilledAtAnyPointLeavesTheStoreBeforeOrAfter) {
         {
             TempStore store;
             command.setup(store);
-            platform::SetFaultInjector([&operations](platform::FileOperation operation,
-                                                      const fs::path&) {
-                operations += operation != platform::FileOperation::Read &&
-                              operation != platform::FileOperation::ReadOn &&
-                              operation != platform::FileOperation::List;
-                return 0;
-            });
+            platform::SetFaultInjector(
+                [&operations](platform::FileOperation operation, const fs::path&) {
+                    operations += operation != platform::FileOperation::Read &&
+                                  operation != platform::FileOperation::ReadOn &&
+                                  operation != platform::FileOperation::List;
+                    return 0;
+                });
             const auto start = std::chrono::steady_clock::now();
             command.run(store.dir());
             duration = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -301,9 +302,11 @@ TEST(StoreChange, TheJournalIsWrittenAfterItsFilesAndBeforeAnyRename) {
     WriteProjectRecord(store.dir(), "SAVE0001", SampleRecord("new"));
     platform::SetFaultInjector({});
     const auto at = [&trail](platform::FileOperation operation, auto matches) {
-        return static_cast<int>(std::find_if(trail.begin(), trail.end(), [&](const auto& step) {
-                                    return step.first == operation && matches(step.second);
-                                }) -
+        return static_cast<int>(std::find_if(trail.begin(), trail.end(),
+                                             [&](const auto& step) {
+                                                 return step.first == operation &&
+                                                        matches(step.second);
+                                             }) -
                                 trail.begin());
     };
     const auto isJournal = [](const std::string& name) { return name == kJournalFileName; };
@@ -320,6 +323,27 @@ TEST(StoreChange, TheJournalIsWrittenAfterItsFilesAndBeforeAnyRename) {
     }
     EXPECT_EQ(syncs, 2) << "both files flushed";
     EXPECT_GT(at(platform::FileOperation::Rename, isProjectFile), journalRenamed);
+    EXPECT_EQ(ReadMainFields(store.dir(), "SAVE0001"), SampleRecord("new").Fields);
+
+    // A temporary that goes between the journal and its rename fails the
+    // save instead of being taken for renamed; the journal stays, and the
+    // next start finishes what is left of the change.
+    platform::SetFaultInjector([&](platform::FileOperation operation, const fs::path& path) {
+        if (operation == platform::FileOperation::Rename &&
+            isProjectFile(path.filename().string())) {
+            for (const auto& entry : fs::directory_iterator(store.dir())) {
+                if (isProjectTemporary(entry.path().filename().string())) {
+                    fs::remove(entry.path());
+                }
+            }
+        }
+        return 0;
+    });
+    EXPECT_THROW(WriteProjectRecord(store.dir(), "SAVE0001", SampleRecord("newer")), IoError);
+    platform::SetFaultInjector({});
+    EXPECT_TRUE(store.Exists(std::string(kJournalFileName)));
+    EXPECT_TRUE(RecoverInterruptedWork(store.dir()).finished);
+    EXPECT_FALSE(store.Exists(std::string(kJournalFileName)));
     EXPECT_EQ(ReadMainFields(store.dir(), "SAVE0001"), SampleRecord("new").Fields);
 }
 
@@ -364,7 +388,8 @@ TEST(StoreHold, OneWriterAtATimeAndAKilledHolderBlocksNothing) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            ::_exit(StoreHold::Take(store.dir()).state() == StoreHold::State::HeldElsewhere ? 0 : 1);
+            ::_exit(StoreHold::Take(store.dir()).state() == StoreHold::State::HeldElsewhere ? 0
+                                                                                            : 1);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
