@@ -336,18 +336,14 @@ void CopyInRounds(std::size_t count, const Copy& copy, const Take& take, const C
 
 // The names a directory holds, listed once, to tell which files about to be
 // written there are new: those need no look at what stands at their names.
-// A directory that can be written but not read is looked at name by name.
+// Without a listing (a directory that can be written but not read) every
+// name is looked at.
 class FreeNames {
   public:
-    FreeNames(const fs::path& dir, platform::Links links) {
-        try {
-            const platform::DirectoryListing listing(dir, platform::Listing::Now, links);
-            for (const platform::DirectoryEntry& entry : listing.entries()) {
-                present_.insert(entry.name);
-            }
+    explicit FreeNames(const std::optional<std::vector<std::string>>& names) {
+        if (names) {
+            present_.insert(names->begin(), names->end());
             listed_ = true;
-        } catch (const IoError&) {
-            listed_ = false;
         }
     }
     platform::Target TargetOf(const std::string& name) const {
@@ -359,6 +355,20 @@ class FreeNames {
     std::unordered_set<std::string> present_;
     bool listed_ = false;
 };
+
+// The names of the entries of `dir`, or nothing when it cannot be listed.
+std::optional<std::vector<std::string>> NamesIn(const fs::path& dir, platform::Links links) {
+    try {
+        const platform::DirectoryListing listing(dir, platform::Listing::Now, links);
+        std::vector<std::string> names;
+        for (const platform::DirectoryEntry& entry : listing.entries()) {
+            names.push_back(entry.name);
+        }
+        return names;
+    } catch (const IoError&) {
+        return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -374,10 +384,10 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
     }
     // Temporaries of an export that was killed here earlier go (a young one
     // may belong to an export of another copy of the program still running).
-    platform::RemoveStaleTemporaries(destination, std::chrono::minutes(1));
     // Only a copy that replaces a file the destination holds takes that
     // file's mode; the others need no look for one.
-    const FreeNames free(destination, platform::Links::Refuse);
+    const FreeNames free(
+        platform::RemoveStaleTemporariesListingOthers(destination, std::chrono::minutes(1)));
     const auto stage = [&](const std::string& name, const std::string& content) {
         return platform::StageFile(destination / name, content, platform::Links::Refuse,
                                    free.TargetOf(name));
@@ -557,7 +567,7 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
     StoreChange change(dataDir);
     // The store is this program's alone while it runs: a new project's file
     // name that its listing does not show stays free.
-    const FreeNames free(dataDir, platform::Links::Follow);
+    const FreeNames free(NamesIn(dataDir, platform::Links::Follow));
     const auto stage = [&](const std::string& newId, std::string_view extension,
                            const std::string& content) {
         const fs::path path = *ProjectFilePath(dataDir, newId, extension);

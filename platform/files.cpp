@@ -615,16 +615,22 @@ bool IsTemporaryName(std::string_view name) {
     return false;
 }
 
-std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds minimumAge) noexcept {
+namespace {
+
+// Removes the stale temporaries of `dir` and hands every other name to
+// `other`; false when `dir` cannot be read.
+template <typename Other>
+bool RemoveStale(const fs::path& dir, std::chrono::seconds minimumAge, std::size_t& removed,
+                 const Other& other) {
     const time_t kStaleSeconds = static_cast<time_t>(minimumAge.count());
     const time_t now = ::time(nullptr);
-    std::size_t removed = 0;
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr) {
-        return 0;
+        return false;
     }
     while (dirent* entry = ::readdir(d)) {
         if (!IsTemporaryName(entry->d_name)) {
+            other(entry->d_name);
             continue;
         }
         const fs::path path = dir / entry->d_name;
@@ -635,7 +641,26 @@ std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds min
         }
     }
     ::closedir(d);
+    return true;
+}
+
+}  // namespace
+
+std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds minimumAge) noexcept {
+    std::size_t removed = 0;
+    RemoveStale(dir, minimumAge, removed, [](const char*) {});
     return removed;
+}
+
+std::optional<std::vector<std::string>> RemoveStaleTemporariesListingOthers(
+    const fs::path& dir, std::chrono::seconds minimumAge) {
+    std::size_t removed = 0;
+    std::vector<std::string> others;
+    if (!RemoveStale(dir, minimumAge, removed,
+                     [&others](const char* name) { others.emplace_back(name); })) {
+        return std::nullopt;
+    }
+    return others;
 }
 
 FileLock::Outcome FileLock::TryLock(const fs::path& path, std::optional<FileLock>& lock,

@@ -239,6 +239,10 @@ bool IsTemporaryName(std::string_view name);
 // `minimumAge` old. Nothing else is touched. Returns how many were removed;
 // never throws.
 std::size_t RemoveStaleTemporaries(const fs::path& dir, std::chrono::seconds minimumAge) noexcept;
+// The same in the one pass over `dir`, giving the names of its entries that
+// are no temporaries; nothing when `dir` cannot be read.
+std::optional<std::vector<std::string>> RemoveStaleTemporariesListingOthers(
+    const fs::path& dir, std::chrono::seconds minimumAge);
 
 // An advisory lock (flock) on a regular file, held while the object lives
 // and released by the system when the process ends, however it ends.
