@@ -16,9 +16,6 @@ namespace shenbao {
 
 namespace {
 
-// The criterion column travels with the confirm button, as its Tag.
-constexpr char kTagProperty[] = "Tag";
-
 bool TrimmedEmpty(const QLineEdit* edit) {
     return Trim(ToGbk(edit->text())).empty();
 }
@@ -44,20 +41,20 @@ TQueryPanel::TQueryPanel(QWidget* parent) : QFrame(parent) {
     Named(Edit2, "Edit2")->setGeometry(150, 58, 107, 20);
     AskForChineseInput({Edit1, Edit2});
 
-    Button1 = new QPushButton(QStringLiteral("确认"), this);
-    Named(Button1, "Button1")->setGeometry(44, 120, 75, 25);
-    Button1->setProperty(kTagProperty, QVariant::fromValue(ListColumn::Id));
+    auto* confirm = new QPushButton(QStringLiteral("确认"), this);
+    Named(confirm, "Button1")->setGeometry(44, 120, 75, 25);
     auto* giveUp = new QPushButton(QStringLiteral("放弃"), this);
     Named(giveUp, "Button2")->setGeometry(170, 120, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, &TQueryPanel::Button1Click);
+    connect(confirm, &QPushButton::clicked, this, &TQueryPanel::Button1Click);
     connect(giveUp, &QPushButton::clicked, this, &TQueryPanel::Button2Click);
 }
 
 void TQueryPanel::Prepare(ListColumn column, int editWidth, bool range, const QString& prompt) {
     Edit1->resize(editWidth, Edit1->height());
+    column_ = column;
+    range_ = range;
     Label3->setHidden(!range);
     Edit2->setHidden(!range);
-    Button1->setProperty(kTagProperty, QVariant::fromValue(column));
     Label2->setText(prompt);
     Label2->adjustSize();
 }
@@ -71,17 +68,15 @@ void TQueryPanel::Open() {
 }
 
 void TQueryPanel::Button1Click() {
-    const bool range = !Edit2->isHidden();
-    const bool invalid = range ? (TrimmedEmpty(Edit2) || TrimmedEmpty(Edit1)) : TrimmedEmpty(Edit1);
+    const bool invalid = TrimmedEmpty(Edit1) || (range_ && TrimmedEmpty(Edit2));
     if (invalid) {
         ShowInformation(window(), QStringLiteral("您没有输入有效内容！"));
         emit closeRequested();
         return;
     }
-    const auto column = Button1->property(kTagProperty).value<ListColumn>();
     const std::string low = ToGbk(Edit1->text());
-    const std::string high = IsRangeColumn(column) ? ToGbk(Edit2->text()) : std::string();
-    emit confirmed(column, low, high);
+    const std::string high = range_ ? ToGbk(Edit2->text()) : std::string();
+    emit confirmed(column_, low, high);
 }
 
 void TQueryPanel::Button2Click() {

@@ -11,7 +11,6 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace shenbao {
 
@@ -48,11 +47,14 @@ class TQueryPanel : public QFrame {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    QLabel* Label2 = nullptr;
+    // The criterion the panel is set up for.
+    ListColumn column_ = ListColumn::Id;
+    bool range_ = false;
+
+    QLabel* Label2 = nullptr;  // the prompt
     QLineEdit* Edit1 = nullptr;
-    QLabel* Label3 = nullptr;
+    QLabel* Label3 = nullptr;  // "至", with the second field
     QLineEdit* Edit2 = nullptr;
-    QPushButton* Button1 = nullptr;
 };
 
 }  // namespace shenbao
