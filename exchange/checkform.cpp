@@ -13,13 +13,11 @@
 
 #include "editor/zpinfo.h"
 #include "output/print_report.h"
-#include "output/printa.h"
 #include "gui/dialogs.h"
 #include "gui/fonts.h"
 #include "gui/look.h"
 #include "gui/text.h"
 #include "gui/window.h"
-#include "report/preview.h"
 
 namespace shenbao {
 
@@ -29,13 +27,7 @@ constexpr int kClientWidth = 760;
 constexpr int kClientHeight = 517;
 constexpr int kColumnCount = kCheckColumnCount;
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left,
-                        int width) {
-    auto* button = Named(new QPushButton(text, parent), name);
-    button->setGeometry(left, 482, width, 25);
-    button->setAutoDefault(false);
-    return button;
-}
+constexpr int kButtonTop = 482;
 
 const std::array<QString, kColumnCount>& Captions() {
     static const std::array<QString, kColumnCount> captions = {
@@ -121,7 +113,10 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
                           Qt::MSWindowsFixedSizeDialogHint),
       dataDir_(dataDir),
       rows_(std::move(rows)),
-      result_(std::move(result)) {
+      result_(std::move(result)),
+      commands_(this, {[this] { return definition(); }, [this] { return ReportSource(); },
+                       dataDir / kCheckPdfName, QStringLiteral("检查结果"),
+                       [this] { WriteText(); }}) {
     setObjectName(QStringLiteral("CheckForm"));
     setWindowTitle(QStringLiteral("检查项目"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -147,21 +142,19 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     }
     CheckGrid->installEventFilter(this);
 
-    FixDigits = MakeButton(this, "FixDigits", QStringLiteral("全角数字改为半角"), 8, 130);
+    FixDigits = Named(new QPushButton(QStringLiteral("全角数字改为半角"), this), "FixDigits");
+    FixDigits->setGeometry(8, kButtonTop, 130, 25);
+    FixDigits->setAutoDefault(false);
     FixDigits->setToolTip(
         QStringLiteral("把所列项目数字栏目中的全角数字、小数点和负号改为半角并存盘"));
-    Button1 = MakeButton(this, "Button1", QStringLiteral("打印预览"), 399, 75);
-    Button2 = MakeButton(this, "Button2", QStringLiteral("打印"), 480, 75);
-    Button3 = MakeButton(this, "Button3", QStringLiteral("输出至文本文件"), 561, 110);
-    Button4 = MakeButton(this, "Button4", QStringLiteral("关闭"), 677, 75);
+    const int lefts[] = {399, 480, 561, 677};
+    for (std::size_t i = 0; i < commands_.buttons().size(); ++i) {
+        commands_.buttons()[i]->move(lefts[i], kButtonTop);
+    }
 
     connect(CheckGrid, &QTableView::doubleClicked, this, &TCheckForm::CheckGridDblClick);
     connect(titles, &QHeaderView::sortIndicatorChanged, this, &TCheckForm::CheckGridSortChange);
     connect(FixDigits, &QPushButton::clicked, this, &TCheckForm::FixDigitsClick);
-    connect(Button1, &QPushButton::clicked, this, &TCheckForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TCheckForm::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TCheckForm::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TCheckForm::Button4Click);
 
     ShowResult();
     CentreOnScreen(this);
@@ -190,10 +183,7 @@ void TCheckForm::ShowResult() {
         Label2->setText(QStringLiteral("未找到系统编码表文件，下拉选项未检查"));
         SetColour(Label2, QPalette::WindowText, kRed);
     }
-    const bool any = !result_.problems.empty();
-    for (QPushButton* button : {Button1, Button2, Button3}) {
-        button->setEnabled(any);
-    }
+    commands_.setResultEmpty(result_.problems.empty());
 }
 
 void TCheckForm::Recheck() {
@@ -320,32 +310,12 @@ report::ReportSource TCheckForm::ReportSource() const {
     return source;
 }
 
-void TCheckForm::PrintCheck(QWidget* parent) {
-    PrintOrWritePdf(parent, definition(), ReportSource(), dataDir_ / kCheckPdfName,
-                    QStringLiteral("检查结果"));
-}
-
-void TCheckForm::Button1Click() {
-    report::ShowPreview(this, definition(), ReportSource(),
-                        [this](QWidget* window) { PrintCheck(window); });
-}
-
-void TCheckForm::Button2Click() {
-    PrintCheck(this);
-}
-
-void TCheckForm::Button3Click() {
-    RunGuarded(this, [this] {
-        const std::vector<const CheckProblem*> problems = shownProblems();
-        const std::filesystem::path path = WriteCheckText(dataDir_, problems);
-        ShowMessage(this, QStringLiteral("共输出%1处问题，输出的文本文件为“%2”")
-                              .arg(problems.size())
-                              .arg(FromPath(path)));
-    });
-}
-
-void TCheckForm::Button4Click() {
-    close();
+void TCheckForm::WriteText() {
+    const std::vector<const CheckProblem*> problems = shownProblems();
+    const std::filesystem::path path = WriteCheckText(dataDir_, problems);
+    ShowMessage(this, QStringLiteral("共输出%1处问题，输出的文本文件为“%2”")
+                          .arg(problems.size())
+                          .arg(FromPath(path)));
 }
 
 }  // namespace shenbao

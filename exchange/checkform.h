@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/project_check.h"
+#include "output/result_commands.h"
 #include "report/report.h"
 
 class QLabel;
@@ -51,10 +52,6 @@ class TCheckForm : public QDialog {
     void CheckGridDblClick(const QModelIndex& index);
     void CheckGridSortChange(int column, Qt::SortOrder order);
     void FixDigitsClick();
-    void Button1Click();  // preview
-    void Button2Click();  // print
-    void Button3Click();  // text file
-    void Button4Click();  // close
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,7 +59,7 @@ class TCheckForm : public QDialog {
   private:
     void Recheck();
     void ShowResult();
-    void PrintCheck(QWidget* parent);
+    void WriteText();
 
     std::filesystem::path dataDir_;
     std::vector<ListRow> rows_;
@@ -74,10 +71,7 @@ class TCheckForm : public QDialog {
     QTableView* CheckGrid = nullptr;
     CheckModel* model_ = nullptr;
     QPushButton* FixDigits = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr;
+    ResultCommands commands_;
 };
 
 }  // namespace shenbao

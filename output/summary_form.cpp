@@ -22,10 +22,8 @@
 #include "gui/look.h"
 #include "gui/text.h"
 #include "gui/window.h"
-#include "output/printa.h"
 #include "output/summary_chart.h"
 #include "output/summary_report.h"
-#include "report/preview.h"
 #include "report/printing.h"
 
 namespace shenbao {
@@ -116,13 +114,6 @@ class SummaryModel : public QAbstractTableModel {
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int width) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setFixedSize(width, 25);
-    return button;
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -133,21 +124,26 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
 
 TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
                            std::vector<SummaryProject> projects, QWidget* parent)
-    : QDialog(parent), dataDir_(dataDir), projects_(std::move(projects)) {
+    : QDialog(parent),
+      dataDir_(dataDir),
+      projects_(std::move(projects)),
+      commands_(this, {[this] { return definition(); }, [this] { return ReportSource(); },
+                       dataDir / kSummaryPdfName, QStringLiteral("汇总表"),
+                       [this] { WriteText(); }}) {
     setObjectName(QStringLiteral("SummaryForm"));
     setWindowTitle(QStringLiteral("汇总统计"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(SongPixelFont(12));
 
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("分组方式"));
+    QLabel* groupingLabel = MakeLabel(this, "Label1", QStringLiteral("分组方式"));
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     for (int g = 0; g < kGroupingCount; ++g) {
         ComboBox1->addItem(QStringLiteral("按") + FromGbk(GroupingName(g)));
     }
     ComboBox1->setMaxVisibleItems(kGroupingCount);
-    Label2 = MakeLabel(this, "Label2", QStringLiteral("图表"));
+    QLabel* chartLabel = MakeLabel(this, "Label2", QStringLiteral("图表"));
     ComboBox2 = new QComboBox(this);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     for (int c = kSummaryCountColumn; c < kSummaryNoteColumn; ++c) {
@@ -155,55 +151,51 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     }
     ComboBox2->setMaxVisibleItems(kSummaryNoteColumn - kSummaryCountColumn);
     ComboBox2->setCurrentIndex(kSummaryFirstAmountColumn - kSummaryCountColumn);  // 申请经费
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("金额单位：万元"));
-    SetColour(Label1, QPalette::WindowText, kNavy);
-    SetColour(Label2, QPalette::WindowText, kNavy);
+    QLabel* unitLabel = MakeLabel(this, "Label3", QStringLiteral("金额单位：万元"));
+    SetColour(groupingLabel, QPalette::WindowText, kNavy);
+    SetColour(chartLabel, QPalette::WindowText, kNavy);
 
-    Splitter1 = new QSplitter(Qt::Horizontal, this);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setChildrenCollapsible(false);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    splitter->setChildrenCollapsible(false);
     model_ = new SummaryModel(this);
-    StringGrid1 = MakeResultTable(Splitter1, "StringGrid1", model_);
+    StringGrid1 = MakeResultTable(splitter, "StringGrid1", model_);
     QHeaderView* titles = StringGrid1->horizontalHeader();
     titles->setSortIndicator(kSummaryGroupColumn, Qt::AscendingOrder);
     // The chart fills its place; with many groups it grows taller than
     // that and scrolls, so that every bar keeps a readable label.
-    ScrollBox1 = new QScrollArea(Splitter1);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setWidgetResizable(true);
-    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ScrollBox1->setMinimumWidth(220);
-    Chart1 = new QChartView(ScrollBox1);
+    auto* chartScroll = new QScrollArea(splitter);
+    chartScroll->setObjectName(QStringLiteral("ScrollBox1"));
+    chartScroll->setWidgetResizable(true);
+    chartScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    chartScroll->setMinimumWidth(220);
+    Chart1 = new QChartView(chartScroll);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setRenderHint(QPainter::Antialiasing);
-    ScrollBox1->setWidget(Chart1);
-    Splitter1->addWidget(StringGrid1);
-    Splitter1->addWidget(ScrollBox1);
-    Splitter1->setStretchFactor(0, 3);
-    Splitter1->setStretchFactor(1, 2);
+    chartScroll->setWidget(Chart1);
+    splitter->addWidget(StringGrid1);
+    splitter->addWidget(chartScroll);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
 
     Label4 = MakeLabel(this, "Label4", QString());
-    Button1 = MakeButton(this, "Button1", QStringLiteral("打印预览"), 75);
-    Button2 = MakeButton(this, "Button2", QStringLiteral("打印"), 75);
-    Button3 = MakeButton(this, "Button3", QStringLiteral("输出至文本文件"), 110);
-    Button4 = MakeButton(this, "Button4", QStringLiteral("关闭"), 75);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(6);
     auto* choices = new QHBoxLayout();
-    choices->addWidget(Label1);
+    choices->addWidget(groupingLabel);
     choices->addWidget(ComboBox1);
     choices->addSpacing(16);
-    choices->addWidget(Label2);
+    choices->addWidget(chartLabel);
     choices->addWidget(ComboBox2);
     choices->addStretch(1);
-    choices->addWidget(Label3);
+    choices->addWidget(unitLabel);
     layout->addLayout(choices);
-    layout->addWidget(Splitter1, 1);
+    layout->addWidget(splitter, 1);
     auto* commands = new QHBoxLayout();
     commands->addWidget(Label4, 1);
-    for (QPushButton* button : {Button1, Button2, Button3, Button4}) {
+    for (QPushButton* button : commands_.buttons()) {
         commands->addWidget(button);
     }
     layout->addLayout(commands);
@@ -211,10 +203,6 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TSummaryForm::ComboBox1Change);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TSummaryForm::ComboBox2Change);
     connect(titles, &QHeaderView::sortIndicatorChanged, this, &TSummaryForm::StringGrid1SortChange);
-    connect(Button1, &QPushButton::clicked, this, &TSummaryForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TSummaryForm::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TSummaryForm::Button3Click);
-    connect(Button4, &QPushButton::clicked, this, &TSummaryForm::Button4Click);
 
     table_ = Summarise(projects_, 0);
     ShowTable();
@@ -227,7 +215,7 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     }
     resize(size);
     CentreOnScreen(this);
-    Splitter1->setSizes({size.width() * 3 / 5, size.width() * 2 / 5});
+    splitter->setSizes({size.width() * 3 / 5, size.width() * 2 / 5});
 }
 
 TSummaryForm::~TSummaryForm() = default;
@@ -288,31 +276,11 @@ void TSummaryForm::StringGrid1SortChange(int column, Qt::SortOrder order) {
     ShowChart();
 }
 
-void TSummaryForm::Button1Click() {
-    report::ShowPreview(this, definition(), ReportSource(),
-                        [this](QWidget* window) { PrintSummary(window); });
-}
-
-void TSummaryForm::Button2Click() {
-    PrintSummary(this);
-}
-
-void TSummaryForm::Button3Click() {
-    RunGuarded(this, [this] {
-        const std::filesystem::path path = WriteSummaryText(dataDir_, table_);
-        ShowMessage(this, QStringLiteral("共输出%1个分组的汇总数据，输出的文本文件为“%2”")
-                              .arg(table_.rows.size())
-                              .arg(FromPath(path)));
-    });
-}
-
-void TSummaryForm::Button4Click() {
-    close();
-}
-
-void TSummaryForm::PrintSummary(QWidget* parent) {
-    PrintOrWritePdf(parent, definition(), ReportSource(), dataDir_ / kSummaryPdfName,
-                    QStringLiteral("汇总表"));
+void TSummaryForm::WriteText() {
+    const std::filesystem::path path = WriteSummaryText(dataDir_, table_);
+    ShowMessage(this, QStringLiteral("共输出%1个分组的汇总数据，输出的文本文件为“%2”")
+                          .arg(table_.rows.size())
+                          .arg(FromPath(path)));
 }
 
 }  // namespace shenbao

@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "core/summary.h"
+#include "output/result_commands.h"
 #include "report/report.h"
 
 class QChartView;
 class QComboBox;
 class QLabel;
-class QPushButton;
-class QScrollArea;
-class QSplitter;
 class QTableView;
 
 namespace shenbao {
@@ -44,37 +42,25 @@ class TSummaryForm : public QDialog {
     void ComboBox1Change(int index);  // grouping chosen
     void ComboBox2Change(int index);  // charted column chosen
     void StringGrid1SortChange(int column, Qt::SortOrder order);
-    void Button1Click();  // preview
-    void Button2Click();  // print
-    void Button3Click();  // text file
-    void Button4Click();  // close
 
   private:
     void ShowTable();
     void ShowChart();
-    // Prints to the default printer, or into the PDF file when no printer
-    // is installed. Messages go over `parent`.
-    void PrintSummary(QWidget* parent);
+    void WriteText();
 
     std::filesystem::path dataDir_;
     std::vector<SummaryProject> projects_;
     SummaryTable table_;
 
-    QLabel* Label1 = nullptr;
+    // The two choices: grouping and charted column.
     QComboBox* ComboBox1 = nullptr;
-    QLabel* Label2 = nullptr;
     QComboBox* ComboBox2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QSplitter* Splitter1 = nullptr;
+    // The table, the chart, and the line under them that counts them.
     QTableView* StringGrid1 = nullptr;
     SummaryModel* model_ = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
     QChartView* Chart1 = nullptr;
     QLabel* Label4 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr;
+    ResultCommands commands_;
 };
 
 }  // namespace shenbao
