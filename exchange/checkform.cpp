@@ -113,10 +113,7 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
                           Qt::MSWindowsFixedSizeDialogHint),
       dataDir_(dataDir),
       rows_(std::move(rows)),
-      result_(std::move(result)),
-      commands_(this, {[this] { return definition(); }, [this] { return ReportSource(); },
-                       dataDir / kCheckPdfName, QStringLiteral("检查结果"),
-                       [this] { WriteText(); }}) {
+      result_(std::move(result)) {
     setObjectName(QStringLiteral("CheckForm"));
     setWindowTitle(QStringLiteral("检查项目"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -147,9 +144,13 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     FixDigits->setAutoDefault(false);
     FixDigits->setToolTip(
         QStringLiteral("把所列项目数字栏目中的全角数字、小数点和负号改为半角并存盘"));
+    commands_ = std::make_unique<ResultCommands>(
+        this, ResultOutput{[this] { return definition(); }, [this] { return ReportSource(); },
+                           dataDir_ / kCheckPdfName, QStringLiteral("检查结果"),
+                           [this] { WriteText(); }});
     const int lefts[] = {399, 480, 561, 677};
-    for (std::size_t i = 0; i < commands_.buttons().size(); ++i) {
-        commands_.buttons()[i]->move(lefts[i], kButtonTop);
+    for (std::size_t i = 0; i < commands_->buttons().size(); ++i) {
+        commands_->buttons()[i]->move(lefts[i], kButtonTop);
     }
 
     connect(CheckGrid, &QTableView::doubleClicked, this, &TCheckForm::CheckGridDblClick);
@@ -183,7 +184,7 @@ void TCheckForm::ShowResult() {
         Label2->setText(QStringLiteral("未找到系统编码表文件，下拉选项未检查"));
         SetColour(Label2, QPalette::WindowText, kRed);
     }
-    commands_.setResultEmpty(result_.problems.empty());
+    commands_->setResultEmpty(result_.problems.empty());
 }
 
 void TCheckForm::Recheck() {

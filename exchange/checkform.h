@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ class TCheckForm : public QDialog {
     QTableView* CheckGrid = nullptr;
     CheckModel* model_ = nullptr;
     QPushButton* FixDigits = nullptr;
-    ResultCommands commands_;
+    std::unique_ptr<ResultCommands> commands_;
 };
 
 }  // namespace shenbao

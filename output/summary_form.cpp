@@ -126,10 +126,7 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
                            std::vector<SummaryProject> projects, QWidget* parent)
     : QDialog(parent),
       dataDir_(dataDir),
-      projects_(std::move(projects)),
-      commands_(this, {[this] { return definition(); }, [this] { return ReportSource(); },
-                       dataDir / kSummaryPdfName, QStringLiteral("汇总表"),
-                       [this] { WriteText(); }}) {
+      projects_(std::move(projects)) {
     setObjectName(QStringLiteral("SummaryForm"));
     setWindowTitle(QStringLiteral("汇总统计"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -179,6 +176,10 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     splitter->setStretchFactor(1, 2);
 
     Label4 = MakeLabel(this, "Label4", QString());
+    commands_ = std::make_unique<ResultCommands>(
+        this, ResultOutput{[this] { return definition(); }, [this] { return ReportSource(); },
+                           dataDir_ / kSummaryPdfName, QStringLiteral("汇总表"),
+                           [this] { WriteText(); }});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -195,7 +196,7 @@ TSummaryForm::TSummaryForm(const std::filesystem::path& dataDir,
     layout->addWidget(splitter, 1);
     auto* commands = new QHBoxLayout();
     commands->addWidget(Label4, 1);
-    for (QPushButton* button : commands_.buttons()) {
+    for (QPushButton* button : commands_->buttons()) {
         commands->addWidget(button);
     }
     layout->addLayout(commands);

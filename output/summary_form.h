@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "core/summary.h"
@@ -60,7 +61,7 @@ class TSummaryForm : public QDialog {
     SummaryModel* model_ = nullptr;
     QChartView* Chart1 = nullptr;
     QLabel* Label4 = nullptr;
-    ResultCommands commands_;
+    std::unique_ptr<ResultCommands> commands_;
 };
 
 }  // namespace shenbao

@@ -365,6 +365,8 @@ TEST(CheckWindow, ShowsTheFaultyProjectsFieldByFieldOpensTheEditorAndRepairs) {
         EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
         auto* grid = Find<QTableView>(check, "CheckGrid");
         auto* line = Find<QLabel>(check, "Label1");
+        // Enter opens the problem at once: the grid, not a button, has the focus.
+        EXPECT_EQ(check->focusWidget(), grid);
         EXPECT_EQ(GridRows(grid), first);
         EXPECT_EQ(line->text(), QStringLiteral("共检查8个项目，7个项目有问题，共8处"));
 

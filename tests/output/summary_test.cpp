@@ -354,6 +354,8 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
     TSummaryForm form(store.dir(), ReadSummaryProjects(store.dir(), ReloadList(store.dir())));
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // The window opens on its first choice, not on a button.
+    EXPECT_EQ(form.focusWidget(), Find<QComboBox>(&form, "ComboBox1"));
     const auto click = [&form](const char* name) {
         QTest::mouseClick(Button(&form, name), Qt::LeftButton);
     };
