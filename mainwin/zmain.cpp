@@ -52,10 +52,20 @@ struct MenuEntry {
     QStyle::StandardPixmap icon = kNoIcon;
 };
 
+// An entry of the query menu: it opens the query panel for one list column.
+struct QueryEntry {
+    const char* name;
+    const char* text;
+    ListColumn column;
+    const char* prompt;
+};
+
+// A menu of the menu bar: command entries, or query entries.
 struct Menu {
     const char* name;
     const char* text;
     std::span<const MenuEntry> entries;
+    std::span<const QueryEntry> queries = {};
 };
 
 constexpr MenuEntry kDataMenu[] = {
@@ -73,15 +83,18 @@ constexpr MenuEntry kDataMenu[] = {
     {"N9", "退出系统(&4)", &TZMainForm::N9Click},
 };
 
-constexpr MenuEntry kQueryMenu[] = {
-    {"N12", "按项目名称查询(&1)", &TZMainForm::N12Click},
-    {"N13", "按项目申请人查询(&2)", &TZMainForm::N13Click},
-    {"N6", "按主管部门查询(&3)", &TZMainForm::N6Click},
-    {"N14", "按计划类别查询(&4)", &TZMainForm::N14Click},
-    {"N10", "按承担单位查询(&5)", &TZMainForm::N10Click},
-    {"N27", "按项目领域查询(&6)", &TZMainForm::N27Click},
-    {"N15", "按项目申报日期查询(&7)", &TZMainForm::N15Click},
-    {"N71", "按省拨款经费查询(&8)", &TZMainForm::N71Click},
+constexpr QueryEntry kQueryMenu[] = {
+    {"N12", "按项目名称查询(&1)", ListColumn::ProjectName, "请输入您要查询的项目名称（支持模糊查询）"},
+    {"N13", "按项目申请人查询(&2)", ListColumn::Applicant,
+     "请输入您要查询的项目申请人（支持模糊查询）"},
+    {"N6", "按主管部门查询(&3)", ListColumn::DepartmentName,
+     "请输入您要查询的主管部门（支持模糊查询）"},
+    {"N14", "按计划类别查询(&4)", ListColumn::PlanCategory,
+     "请输入您要查询的计划类别（支持模糊查询）"},
+    {"N10", "按承担单位查询(&5)", ListColumn::UnitName, "请输入您要查询的单位名称（支持模糊查询）"},
+    {"N27", "按项目领域查询(&6)", ListColumn::ProjectField, "请输入您要查询的项目领域"},
+    {"N15", "按项目申报日期查询(&7)", ListColumn::ApplicationDate, "请输入您要查询的日期范围"},
+    {"N71", "按省拨款经费查询(&8)", ListColumn::FundsProvincial, "请输入您要查询的金额范围"},
 };
 
 constexpr MenuEntry kReportMenu[] = {
@@ -107,7 +120,7 @@ constexpr MenuEntry kHelpMenu[] = {
 
 // The menu bar, left to right: N1 to N5.
 constexpr Menu kMenus[] = {{"N1", "数据(&1)", kDataMenu},
-                           {"N2", "查询(&2)", kQueryMenu},
+                           {"N2", "查询(&2)", {}, kQueryMenu},
                            {"N3", "报表(&3)", kReportMenu},
                            {"N4", "设置(&4)", kSettingsMenu},
                            {"N5", "帮助(&5)", kHelpMenu}};
@@ -203,6 +216,12 @@ void TZMainForm::BuildMenus() {
                 action->setIcon(style->standardIcon(entry.icon));
             }
             connect(action, &QAction::triggered, this, entry.command);
+        }
+        for (const QueryEntry& entry : kMenus[m].queries) {
+            QAction* action = menu->addAction(QString::fromUtf8(entry.text));
+            action->setObjectName(QString::fromLatin1(entry.name));
+            connect(action, &QAction::triggered, this,
+                    [this, &entry] { OpenQuery(entry.column, entry.prompt); });
         }
     }
 }

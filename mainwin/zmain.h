@@ -139,15 +139,9 @@ class TZMainForm : public QMainWindow {
     void N8Click();
     void N61Click();
     void N9Click();
-    // Menu "查询(&2)".
-    void N12Click();
-    void N13Click();
-    void N6Click();
-    void N14Click();
-    void N10Click();
-    void N27Click();
-    void N15Click();
-    void N71Click();
+    // Menu "查询(&2)": each entry opens the query panel for one list column
+    // (zmain.cpp's table), with the prompt of the entry.
+    void OpenQuery(ListColumn column, const char* prompt);
     // Menu "报表(&3)".
     void N11Click();
     void N16Click();
@@ -201,8 +195,6 @@ class TZMainForm : public QMainWindow {
     // Keys on the list: Enter modifies the current project, Delete deletes
     // it. True when `key` was one of them.
     bool StringGrid1KeyDown(const QKeyEvent& key);
-    // Sets up the query panel for one criterion and opens it.
-    void OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt);
 
     // Says why the index cannot be written now and returns false when the
     // list did not load whole from the store; true when it did.

@@ -1,4 +1,4 @@
-// The query panel of the main window and the eight query commands.
+// The query panel of the main window and the queries it runs.
 
 #include <QTableView>
 
@@ -29,39 +29,9 @@ void TZMainForm::HideQueryPanel() {
     StringGrid1->setFocus();
 }
 
-void TZMainForm::OpenQuery(ListColumn column, int editWidth, bool range, const QString& prompt) {
-    queryPanel_->Prepare(column, editWidth, range, prompt);
+void TZMainForm::OpenQuery(ListColumn column, const char* prompt) {
+    queryPanel_->Prepare(column, QString::fromUtf8(prompt));
     ShowQueryPanel();
-}
-
-void TZMainForm::N12Click() {
-    OpenQuery(ListColumn::ProjectName, 225, false,
-              QStringLiteral("请输入您要查询的项目名称（支持模糊查询）"));
-}
-void TZMainForm::N13Click() {
-    OpenQuery(ListColumn::Applicant, 225, false,
-              QStringLiteral("请输入您要查询的项目申请人（支持模糊查询）"));
-}
-void TZMainForm::N6Click() {
-    OpenQuery(ListColumn::DepartmentName, 225, false,
-              QStringLiteral("请输入您要查询的主管部门（支持模糊查询）"));
-}
-void TZMainForm::N14Click() {
-    OpenQuery(ListColumn::PlanCategory, 225, false,
-              QStringLiteral("请输入您要查询的计划类别（支持模糊查询）"));
-}
-void TZMainForm::N10Click() {
-    OpenQuery(ListColumn::UnitName, 225, false,
-              QStringLiteral("请输入您要查询的单位名称（支持模糊查询）"));
-}
-void TZMainForm::N27Click() {
-    OpenQuery(ListColumn::ProjectField, 225, false, QStringLiteral("请输入您要查询的项目领域"));
-}
-void TZMainForm::N15Click() {
-    OpenQuery(ListColumn::ApplicationDate, 90, true, QStringLiteral("请输入您要查询的日期范围"));
-}
-void TZMainForm::N71Click() {
-    OpenQuery(ListColumn::FundsProvincial, 90, true, QStringLiteral("请输入您要查询的金额范围"));
 }
 
 void TZMainForm::QueryConfirmed(ListColumn column, const std::string& low,

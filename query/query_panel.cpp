@@ -49,12 +49,12 @@ TQueryPanel::TQueryPanel(QWidget* parent) : QFrame(parent) {
     connect(giveUp, &QPushButton::clicked, this, &TQueryPanel::Button2Click);
 }
 
-void TQueryPanel::Prepare(ListColumn column, int editWidth, bool range, const QString& prompt) {
-    Edit1->resize(editWidth, Edit1->height());
+void TQueryPanel::Prepare(ListColumn column, const QString& prompt) {
     column_ = column;
-    range_ = range;
-    Label3->setHidden(!range);
-    Edit2->setHidden(!range);
+    range_ = IsRangeColumn(column);
+    Edit1->resize(range_ ? 90 : 225, Edit1->height());
+    Label3->setHidden(!range_);
+    Edit2->setHidden(!range_);
     Label2->setText(prompt);
     Label2->adjustSize();
 }

@@ -19,10 +19,10 @@ class TQueryPanel : public QFrame {
   public:
     explicit TQueryPanel(QWidget* parent);
 
-    // Sets the panel up for the criterion in list column `column`: the first
-    // field `editWidth` pixels wide, the second one shown for a range, and
-    // the prompt.
-    void Prepare(ListColumn column, int editWidth, bool range, const QString& prompt);
+    // Sets the panel up for the criterion in list column `column` with the
+    // prompt `prompt`: a range (dates, amounts) gets two fields 90 pixels
+    // wide, a text one field 225 wide.
+    void Prepare(ListColumn column, const QString& prompt);
     // Empties both fields, shows the panel on top and puts the caret into
     // the first field.
     void Open();
