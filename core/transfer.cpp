@@ -283,6 +283,48 @@ std::string RefusalText(const std::optional<IoError>& refusal) {
     return Utf8ToGbk(refusal ? refusal->reason() : std::string());
 }
 
+// How the log speaks of a copy: the error number of a project whose data
+// file was not copied, and the verb (UTF-8).
+struct CopyWording {
+    std::string_view error;
+    std::string_view verb;
+};
+constexpr CopyWording kExportWording{"421", "导出"};
+constexpr CopyWording kImportWording{"432", "引入"};
+
+// Takes a copied project: its ID `id` into `result`, its staged files to
+// `adopt`, and a line for a member file left behind. A project whose data
+// file is missing or was refused is only said in the log. `name` names the
+// project in the lines. True when the project was taken.
+template <class Adopt>
+bool TakeCopy(ProjectCopy& slot, const std::string& name, const std::string& id,
+              const CopyWording& words, ExchangeResult& result, const LogSink& sink,
+              const Adopt& adopt) {
+    const std::string error = G("错误号:") + std::string(words.error) + "  ";
+    if (slot.main == platform::EntryRead::Outcome::Missing) {
+        Log(result, sink, error + G("未找到项目“") + name + G("”的数据文件！"));
+        return false;
+    }
+    if (slot.main == platform::EntryRead::Outcome::Refused) {
+        Log(result, sink,
+            error + G("项目“") + name + G("”的数据文件未") + G(words.verb) + G("（") +
+                RefusalText(slot.mainRefusal) + G("）！"));
+        return false;
+    }
+    result.ids.push_back(id);
+    ++result.count;
+    for (platform::FileBatch::Staged& file : slot.staged) {
+        adopt(std::move(file));
+    }
+    slot.staged.clear();
+    if (slot.memberRefusal) {
+        Log(result, sink,
+            G("项目“") + name + G("”的成员文件未") + G(words.verb) + G("（") +
+                RefusalText(slot.memberRefusal) + G("）。"));
+    }
+    return true;
+}
+
 // When the copied slots are handed on: after each round (their contents
 // are gone by then; only outcomes and staged names stay), or all of them
 // once every round has been copied.
@@ -418,32 +460,16 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
             review.look(r, main.content, member);
         }
     };
+    // A staged copy is renamed into place with the others, or removed.
+    const auto adopt = [&](platform::FileBatch::Staged file) { batch.Adopt(std::move(file)); };
     const auto take = [&](std::size_t r, ProjectCopy& slot) {
         const std::string id(Trim(rows[r][ListColumn::Id]));
         // A row whose fields could not be read names its project by its ID.
         const std::string name = rows[r][ListColumn::ProjectName].empty()
                                      ? ShortenedId(id)
                                      : rows[r][ListColumn::ProjectName];
-        if (slot.main == platform::EntryRead::Outcome::Missing) {
-            Log(result, sink, G("错误号:421  未找到项目“") + name + G("”的数据文件！"));
+        if (!TakeCopy(slot, name, id, kExportWording, result, sink, adopt)) {
             return;
-        }
-        if (slot.main == platform::EntryRead::Outcome::Refused) {
-            Log(result, sink,
-                G("错误号:421  项目“") + name + G("”的数据文件未导出（") +
-                    RefusalText(slot.mainRefusal) + G("）！"));
-            return;
-        }
-        result.ids.push_back(id);
-        ++result.count;
-        for (platform::FileBatch::Staged& file : slot.staged) {
-            batch.Adopt(std::move(file));
-        }
-        slot.staged.clear();
-        if (slot.memberRefusal) {
-            Log(result, sink,
-                G("项目“") + name + G("”的成员文件未导出（") + RefusalText(slot.memberRefusal) +
-                    G("）。"));
         }
         Log(result, sink, G("项目“") + name + G("”导出完毕。"));
         if (review.note) {
@@ -453,10 +479,8 @@ ExchangeResult RunExport(const fs::path& dataDir, const std::vector<ListRow>& ro
         }
     };
     // With a review every project is looked at before the first line.
-    CopyInRounds(
-        rows.size(), copy, take,
-        [&](platform::FileBatch::Staged file) { batch.Adopt(std::move(file)); },
-        review.note ? Taking::AtEnd : Taking::EachRound);
+    CopyInRounds(rows.size(), copy, take, adopt,
+                 review.note ? Taking::AtEnd : Taking::EachRound);
     // Every file is on the disk before it takes its name. An earlier control
     // file goes before any name changes: until the new one is written last
     // (under the name the old one had), the directory has none, so no
@@ -596,6 +620,8 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
             slot.memberRefusal = member.refusal;
         }
     };
+    // A staged copy is renamed into place with the others, or removed.
+    const auto adopt = [&](platform::FileBatch::Staged file) { change.Adopt(std::move(file)); };
     const auto take = [&](std::size_t i, ProjectCopy& slot) {
         const std::string& sourceId = sourceIds[i];
         if (repeated[i]) {
@@ -607,32 +633,13 @@ ExchangeResult RunImport(const fs::path& dataDir, std::string listed, const fs::
                 G("错误号:408   未能为项目“") + sourceId + G("”产生一个唯一的ID号，未引入！"));
             return;
         }
-        if (slot.main == platform::EntryRead::Outcome::Missing) {
-            Log(result, sink, G("错误号:432  未找到项目“") + sourceId + G("”的数据文件！"));
-            return;
-        }
-        if (slot.main == platform::EntryRead::Outcome::Refused) {
-            Log(result, sink,
-                G("错误号:432  项目“") + sourceId + G("”的数据文件未引入（") +
-                    RefusalText(slot.mainRefusal) + G("）！"));
-            return;
-        }
         const std::string& newId = *newIds[i];
-        result.ids.push_back(newId);
-        ++result.count;
-        for (platform::FileBatch::Staged& file : slot.staged) {
-            change.Adopt(std::move(file));
-        }
-        slot.staged.clear();
-        if (slot.memberRefusal) {
-            Log(result, sink,
-                G("项目“") + sourceId + G("”的成员文件未引入（") + RefusalText(slot.memberRefusal) +
-                    G("）。"));
+        if (!TakeCopy(slot, sourceId, newId, kImportWording, result, sink, adopt)) {
+            return;
         }
         Log(result, sink, G("ID号为“") + newId + G("”的项目引入完毕。"));
     };
-    CopyInRounds(sourceIds.size(), copy, take,
-                 [&](platform::FileBatch::Staged file) { change.Adopt(std::move(file)); });
+    CopyInRounds(sourceIds.size(), copy, take, adopt);
     if (result.count > 0) {
         change.Write(IndexFilePath(dataDir), AppendedIndexText(dataDir, result.ids));
         change.Commit();
