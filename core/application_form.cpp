@@ -175,26 +175,6 @@ const std::vector<FormGroup>& FormGroups() {
     return groups;
 }
 
-const std::string& FormTitle() {
-    static const std::string text = Gbk("澄川省科技计划项目申报表");
-    return text;
-}
-
-const std::string& MemberGroupTitle() {
-    static const std::string text = Gbk("主要参加人");
-    return text;
-}
-
-const std::string& ResearchContentCaption() {
-    static const std::string text = Gbk("项目主要研究、开发内容（不超过120个汉字）");
-    return text;
-}
-
-const std::string& UnsavedMark() {
-    static const std::string text = Gbk("未存盘");
-    return text;
-}
-
 const std::array<std::string, kMemberCellCount>& MemberHeadings() {
     static const std::array<std::string, kMemberCellCount> headings = {
         Gbk("姓名"), Gbk("性别"),         Gbk("出生年月"),
@@ -289,7 +269,7 @@ std::string FormQrText(const ApplicationForm& form) {
     text += CutUtf8(GbkToUtf8(OneLine(form.record.Fields[Field::ProjectName])), kQrNameLimit);
     text += "\n" + ChecksumText(form.checksums);
     if (form.unsaved) {
-        text += "\n" + GbkToUtf8(UnsavedMark());
+        text += "\n" + std::string(kUnsavedMark);
     }
     return text;
 }
@@ -299,7 +279,7 @@ std::string FormQrCaption(const ApplicationForm& form) {
     text += "\nZZJ:" + HexOrDashes(form.checksums.main);
     text += "\nZJ:" + HexOrDashes(form.checksums.members);
     if (form.unsaved) {
-        text += "\n" + GbkToUtf8(UnsavedMark());
+        text += "\n" + std::string(kUnsavedMark);
     }
     return text;
 }

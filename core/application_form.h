@@ -57,11 +57,12 @@ struct FormGroup {
 // cell of the department name (FormValue).
 const std::vector<FormGroup>& FormGroups();
 
-// GBK texts of the form.
-const std::string& FormTitle();         // 澄川省科技计划项目申报表
-const std::string& MemberGroupTitle();  // 主要参加人
-const std::string& ResearchContentCaption();  // 项目主要研究、开发内容（不超过120个汉字）
-const std::string& UnsavedMark();             // 未存盘
+// Texts of the form (UTF-8).
+inline constexpr std::string_view kFormTitle = "澄川省科技计划项目申报表";
+inline constexpr std::string_view kMemberGroupTitle = "主要参加人";
+inline constexpr std::string_view kResearchContentCaption =
+    "项目主要研究、开发内容（不超过120个汉字）";
+inline constexpr std::string_view kUnsavedMark = "未存盘";
 // The six column headings of the member table, as the editor heads them.
 const std::array<std::string, kMemberCellCount>& MemberHeadings();
 

@@ -76,7 +76,7 @@ report::Band TitleBand() {
     report::Band title;
     title.height = 38;
     report::Field heading =
-        FittedField(FormTitleField(), FromGbk(FormTitle()), 0, 10, SongPointFont(18, true));
+        FittedField(FormTitleField(), QString::fromUtf8(kFormTitle), 0, 10, SongPointFont(18, true));
     heading.centred = true;
     title.fields.push_back(heading);
 
@@ -235,7 +235,7 @@ std::vector<FormLine> FormLines(const ApplicationForm& form, const FormCodes& co
     section[SectionValue::FooterId] = QStringLiteral("项目ID号：") + FromGbk(form.id);
     section[SectionValue::QrText] = QString::fromStdString(FormQrText(form));
     section[SectionValue::QrCaption] = QString::fromStdString(FormQrCaption(form));
-    section[SectionValue::Unsaved] = form.unsaved ? FromGbk(UnsavedMark()) : QString();
+    section[SectionValue::Unsaved] = form.unsaved ? QString::fromUtf8(kUnsavedMark) : QString();
     lines.push_back({-1, true, std::move(section)});
 
     const auto value = [&](std::size_t field) {
@@ -253,7 +253,7 @@ std::vector<FormLine> FormLines(const ApplicationForm& form, const FormCodes& co
         }
     }
 
-    lines.push_back({FormBand::Group, false, {FromGbk(MemberGroupTitle())}});
+    lines.push_back({FormBand::Group, false, {QString::fromUtf8(kMemberGroupTitle)}});
     lines.push_back({FormBand::MemberHeading, false, {}});
     for (const std::size_t r : PrintedMemberRows(form.record)) {
         FormLine line{FormBand::Member, false, {}};
@@ -263,7 +263,7 @@ std::vector<FormLine> FormLines(const ApplicationForm& form, const FormCodes& co
         lines.push_back(std::move(line));
     }
 
-    lines.push_back({FormBand::Group, false, {FromGbk(ResearchContentCaption())}});
+    lines.push_back({FormBand::Group, false, {QString::fromUtf8(kResearchContentCaption)}});
     lines.push_back(
         {FormBand::Content, false, {FromGbk(form.record.Fields[Field::ResearchContent])}});
     lines.push_back({FormBand::Signatures, false, {}});
@@ -293,7 +293,7 @@ QString FormPageField() {
 
 report::ReportDefinition ApplicationFormReport() {
     report::ReportDefinition definition;
-    definition.name = FromGbk(FormTitle());
+    definition.name = QString::fromUtf8(kFormTitle);
     definition.page.paper = QPageSize::A4;
     definition.page.orientation = QPageLayout::Portrait;
     definition.page.margins = QMarginsF(15, 12, 15, 12);
