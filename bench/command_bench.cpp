@@ -180,14 +180,22 @@ void BM_ImportMemberOnlyFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportMemberOnlyFiles)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Both files of every project of `store` copied into `out` with plain
+// copies, each named `prefix` + its name + `suffix`.
+void PlainCopies(const bench::SampleDir& store, const fs::path& out, const std::string& prefix = {},
+                 const std::string& suffix = {}) {
+    for (const std::string& id : store.ids()) {
+        for (const char* ending : {".zzj", ".zj"}) {
+            fs::copy_file(store.dir() / (id + ending), out / (prefix + id + ending + suffix));
+        }
+    }
+}
+
 // The floor of export and import: the same files copied with plain copies.
 void BM_PlainCopyAll(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
     bench::TimeInFreshDir(state, [&](const fs::path& out) {
-        for (const std::string& id : store.ids()) {
-            fs::copy_file(store.dir() / (id + ".zzj"), out / (id + ".zzj"));
-            fs::copy_file(store.dir() / (id + ".zj"), out / (id + ".zj"));
-        }
+        PlainCopies(store, out);
     });
 }
 BENCHMARK(BM_PlainCopyAll)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -198,10 +206,7 @@ BENCHMARK(BM_PlainCopyAll)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisec
 void BM_PlainCopyAllSynced(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
     bench::TimeInFreshDir(state, [&](const fs::path& out) {
-        for (const std::string& id : store.ids()) {
-            fs::copy_file(store.dir() / (id + ".zzj"), out / (id + ".zzj"));
-            fs::copy_file(store.dir() / (id + ".zj"), out / (id + ".zj"));
-        }
+        PlainCopies(store, out);
         bench::SyncFileSystemOf(out);
     });
 }
@@ -213,11 +218,7 @@ SHENBAO_BENCH_COMMAND(BM_PlainCopyAllSynced, 1);
 void BM_PlainCopyAllRenamed(benchmark::State& state) {
     const bench::SampleDir& store = bench::SampleDir::Of(static_cast<int>(state.range(0)));
     bench::TimeInFreshDir(state, [&](const fs::path& out) {
-        for (const std::string& id : store.ids()) {
-            for (const char* ending : {".zzj", ".zj"}) {
-                fs::copy_file(store.dir() / (id + ending), out / ("." + id + ending + ".tmp"));
-            }
-        }
+        PlainCopies(store, out, ".", ".tmp");
         bench::SyncFileSystemOf(out);
         for (const std::string& id : store.ids()) {
             for (const char* ending : {".zzj", ".zj"}) {
