@@ -1,6 +1,5 @@
 #include "exchange/checkform.h"
 
-#include <QAbstractTableModel>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -58,9 +57,9 @@ double PrintLeft(int column) {
 // The grid's model: the problems in the order shown, each text made for the
 // screen only when a row comes into view, so that tens of thousands of
 // problems fill the grid at once. A click on a column title sorts by it.
-class CheckModel : public QAbstractTableModel {
+class CheckModel : public ResultTableModel {
   public:
-    explicit CheckModel(QObject* parent) : QAbstractTableModel(parent) {}
+    explicit CheckModel(QObject* parent) : ResultTableModel(kColumnCount, parent) {}
 
     // Shows `problems` sorted by `column` (-1: in list order).
     void setProblems(const std::vector<CheckProblem>* problems, int column, bool ascending) {
@@ -73,12 +72,6 @@ class CheckModel : public QAbstractTableModel {
         return (*problems_)[order_.at(static_cast<std::size_t>(row))];
     }
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : static_cast<int>(order_.size());
-    }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : kColumnCount;
-    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid()) {
             return QVariant();
@@ -97,9 +90,8 @@ class CheckModel : public QAbstractTableModel {
         }
         return QVariant();
     }
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-    }
+  protected:
+    std::size_t rows() const override { return order_.size(); }
 
   private:
     const std::vector<CheckProblem>* problems_ = nullptr;

@@ -4,11 +4,11 @@
 // them, the one way the program sets a widget's colour, and the frame of
 // its small fixed dialogs.
 
+#include <QAbstractTableModel>
 #include <QColor>
 #include <QPalette>
 #include <QSize>
 
-class QAbstractItemModel;
 class QComboBox;
 class QTableView;
 class QWidget;
@@ -51,6 +51,24 @@ void ShowGridWithoutRowHeaders(QTableView* grid);
 // sort the table when clicked and the last column takes the width left.
 // The sort indicator is set by the caller.
 QTableView* MakeResultTable(QWidget* parent, const char* name, QAbstractItemModel* model);
+
+// What the models of such tables share: `columns` columns, the rows the
+// model counts, and cells that are chosen but never edited.
+class ResultTableModel : public QAbstractTableModel {
+  public:
+    ResultTableModel(int columns, QObject* parent) : QAbstractTableModel(parent), columns_(columns) {}
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const final;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const final;
+    Qt::ItemFlags flags(const QModelIndex& index) const final;
+
+  protected:
+    // The rows shown.
+    virtual std::size_t rows() const = 0;
+
+  private:
+    int columns_;
+};
 
 // Gives the window `window` the outer size `outer`, its frame included,
 // centred on the screen: its client area is what the frame leaves, fitted

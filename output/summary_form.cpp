@@ -1,6 +1,5 @@
 #include "output/summary_form.h"
 
-#include <QAbstractTableModel>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -31,9 +30,9 @@ namespace shenbao {
 // The table's model: the group rows in their order, then the total row in
 // bold. A click on a column title sorts by it; numbers sort largest first
 // on the first click.
-class SummaryModel : public QAbstractTableModel {
+class SummaryModel : public ResultTableModel {
   public:
-    explicit SummaryModel(QObject* parent) : QAbstractTableModel(parent) {}
+    explicit SummaryModel(QObject* parent) : ResultTableModel(kSummaryColumnCount, parent) {}
 
     void setTable(const SummaryTable& table) {
         beginResetModel();
@@ -48,13 +47,6 @@ class SummaryModel : public QAbstractTableModel {
         }
         cells_.push_back(Texts(table.total));
         endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : static_cast<int>(cells_.size());
-    }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : kSummaryColumnCount;
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
@@ -92,9 +84,8 @@ class SummaryModel : public QAbstractTableModel {
         return QVariant();
     }
 
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-    }
+  protected:
+    std::size_t rows() const override { return cells_.size(); }
 
   private:
     static bool IsNumberColumn(int column) {
