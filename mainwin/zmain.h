@@ -5,7 +5,8 @@
 // start-up and shutdown. Its code is all in mainwin/:
 //   zmain.cpp            frame, list, navigation, sorting, start-up, close, help
 //   zmain_projects.cpp   add, modify, view, delete, refresh, all projects
-//   zmain_query.cpp      the query panel and the eight query commands
+//   zmain_query.cpp      the query panel and the queries it runs (the query menu
+//                        is a table in zmain.cpp)
 //   zmain_output.cpp     the printed project list, the text listing, the summary,
 //                        the application forms
 //   zmain_exchange.cpp   the check, export and import on the progress panel, paths,
