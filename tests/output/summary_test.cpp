@@ -354,8 +354,13 @@ TEST(SummaryOutput, TextFilePrintedPagesPreviewAndPdf) {
     TSummaryForm form(store.dir(), ReadSummaryProjects(store.dir(), ReloadList(store.dir())));
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    // The window opens on its first choice, not on a button.
+    // The window opens on its first choice, not on a button, and Enter on
+    // the choices or the table starts no command.
     EXPECT_EQ(form.focusWidget(), Find<QComboBox>(&form, "ComboBox1"));
+    for (const char* name : {"ComboBox1", "StringGrid1"}) {
+        QTest::keyClick(Find<QWidget>(&form, name), Qt::Key_Return);
+        EXPECT_EQ(answerer.unexpected(), 0) << name;
+    }
     const auto click = [&form](const char* name) {
         QTest::mouseClick(Button(&form, name), Qt::LeftButton);
     };
