@@ -50,8 +50,8 @@ TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
 }
 
 void TClearAllForm::Timer1Timer() {
-    const bool red = Label1->palette().color(QPalette::WindowText) == kRed;
-    SetColour(Label1, QPalette::WindowText, red ? kYellow : kRed);
+    warningRed_ = !warningRed_;
+    SetColour(Label1, QPalette::WindowText, warningRed_ ? kRed : kYellow);
 }
 
 void TClearAllForm::Button2Click() {

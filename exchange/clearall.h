@@ -33,6 +33,8 @@ class TClearAllForm : public QDialog {
 
     std::filesystem::path dataDir_;
     bool cleared_ = false;
+    // The warning's colour until the store is cleared: it blinks red and yellow.
+    bool warningRed_ = false;
 
     QLabel* Label1 = nullptr;
     QPushButton* Button1 = nullptr;
