@@ -246,14 +246,15 @@ TGetPathForm::TGetPathForm(const fs::path& dataDir, QWidget* parent)
     CentreOnScreen(this);
 }
 
-void TGetPathForm::setPathCaption(const QString& caption) {
-    Label1->setText(caption);
+void TGetPathForm::setPathKind(PathKind kind) {
+    kind_ = kind;
+    Label1->setText(kind == PathKind::Export ? QStringLiteral("数据导出路径")
+                                             : QStringLiteral("数据引入路径"));
     Label1->adjustSize();
 }
 
 std::string TGetPathForm::settingFileName() const {
-    return Label1->text() == QStringLiteral("数据导出路径") ? std::string(kExportPathFileName)
-                                                            : std::string(kImportPathFileName);
+    return std::string(kind_ == PathKind::Export ? kExportPathFileName : kImportPathFileName);
 }
 
 void TGetPathForm::showEvent(QShowEvent* event) {

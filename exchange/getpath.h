@@ -59,10 +59,11 @@ class TGetPathForm : public QDialog {
     // `dataDir`: where the setting files are.
     explicit TGetPathForm(const std::filesystem::path& dataDir, QWidget* parent = nullptr);
 
-    // The caption of Label1 names the path being set ("数据导出路径" selects
-    // the export path file, any other caption the import path file).
-    void setPathCaption(const QString& caption);
-    // The setting file the caption selects.
+    // The path being set: Label1 says "数据导出路径" or "数据引入路径", and
+    // the setting file is the export or the import path file.
+    enum class PathKind { Export, Import };
+    void setPathKind(PathKind kind);
+    // The setting file of the path being set.
     std::string settingFileName() const;
 
   protected:
@@ -82,6 +83,7 @@ class TGetPathForm : public QDialog {
     void ShowListDrive();
 
     std::filesystem::path dataDir_;
+    PathKind kind_ = PathKind::Import;
 
     QLabel* Label1 = nullptr;
     QLineEdit* Edit1 = nullptr;

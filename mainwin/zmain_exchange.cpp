@@ -154,13 +154,13 @@ void TZMainForm::N61Click() {
 
 void TZMainForm::N18Click() {
     TGetPathForm dialog(dataDir_, this);
-    dialog.setPathCaption(QStringLiteral("数据导出路径"));
+    dialog.setPathKind(TGetPathForm::PathKind::Export);
     dialog.exec();
 }
 
 void TZMainForm::N19Click() {
     TGetPathForm dialog(dataDir_, this);
-    dialog.setPathCaption(QStringLiteral("数据引入路径"));
+    dialog.setPathKind(TGetPathForm::PathKind::Import);
     dialog.exec();
 }
 

@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
 
     {
         TGetPathForm dialog(data);
-        dialog.setPathCaption(QStringLiteral("数据导出路径"));
+        dialog.setPathKind(TGetPathForm::PathKind::Export);
         dialog.show();
         Save(&dialog, "getpath");
     }

@@ -28,6 +28,7 @@ using testing::Find;
 using testing::Gbk;
 using testing::ModalAnswerer;
 using testing::TempStore;
+using Kind = TGetPathForm::PathKind;
 namespace fs = std::filesystem;
 
 // A data directory and a home directory ("c:\") of the test's own.
@@ -51,9 +52,9 @@ class PathDialog : public ::testing::Test {
         return text;
     }
 
-    std::unique_ptr<TGetPathForm> Open(const QString& caption) {
+    std::unique_ptr<TGetPathForm> Open(TGetPathForm::PathKind kind) {
         auto form = std::make_unique<TGetPathForm>(data_.dir());
-        form->setPathCaption(caption);
+        form->setPathKind(kind);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return form;
@@ -72,7 +73,7 @@ class PathDialog : public ::testing::Test {
 };
 
 TEST_F(PathDialog, FirstOpeningWritesTheDefaultAndShowsHomeAsTheListHasIt) {
-    auto form = Open(QStringLiteral("数据导出路径"));
+    auto form = Open(Kind::Export);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("数据导出路径设置"));
     testing::ExpectLayout(form.get(), {{"GetPathForm", -1, -1, 385, 238}});
     EXPECT_EQ(data_.Read("_DataOut.zzj"), "c:\\\r\n");
@@ -92,7 +93,7 @@ TEST_F(PathDialog, FirstOpeningWritesTheDefaultAndShowsHomeAsTheListHasIt) {
 TEST_F(PathDialog, ChoosingADirectoryStoresItsFullPathAndTheNextOpeningShowsIt) {
     fs::create_directories(home_.path("exchange/sub"));
     {
-        auto form = Open(QStringLiteral("数据导出路径"));
+        auto form = Open(Kind::Export);
         TDirectoryListBox* list = List(*form);
         QList<QListWidgetItem*> items =
             list->findItems(QStringLiteral("exchange"), Qt::MatchExactly);
@@ -115,7 +116,7 @@ TEST_F(PathDialog, ChoosingADirectoryStoresItsFullPathAndTheNextOpeningShowsIt) 
     }
     // Wherever the process stands now, the stored directory comes back.
     fs::current_path("/");
-    auto again = Open(QStringLiteral("数据导出路径"));
+    auto again = Open(Kind::Export);
     EXPECT_EQ(Edit(*again)->text(), QString::fromStdString(Plain(home_.path("exchange"))));
     // The list holds the way up and the way down.
     EXPECT_EQ(List(*again)->findItems(QStringLiteral("sub"), Qt::MatchExactly).size(), 1);
@@ -124,7 +125,7 @@ TEST_F(PathDialog, ChoosingADirectoryStoresItsFullPathAndTheNextOpeningShowsIt) 
 
 TEST_F(PathDialog, EnterInTheListOpensTheEntryWithoutConfirming) {
     fs::create_directories(home_.path("in"));
-    auto form = Open(QStringLiteral("数据引入路径"));
+    auto form = Open(Kind::Import);
     TDirectoryListBox* list = List(*form);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down);
@@ -152,14 +153,14 @@ TEST_F(PathDialog, EnterInTheListOpensTheEntryWithoutConfirming) {
     Press(*form, "Button1");
     EXPECT_EQ(data_.Read("_DataIn.zzj"), gbk.native() + "\r\n");
     EXPECT_EQ(ExchangeDirectory(gbk.native(), data_.path("_DataIn.zzj")), gbk);
-    auto again = Open(QStringLiteral("数据引入路径"));
+    auto again = Open(Kind::Import);
     EXPECT_EQ(List(*again)->directory(), gbk);
 }
 
 TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn) {
     fs::current_path(home_.dir());
     {
-        auto form = Open(QStringLiteral("数据引入路径"));
+        auto form = Open(Kind::Import);
         EXPECT_EQ(form->windowTitle(), QStringLiteral("数据引入路径设置"));
         Edit(*form)->setText(QStringLiteral("D:\\不存在的目录"));
         Press(*form, "Button1");
@@ -168,7 +169,7 @@ TEST_F(PathDialog, TypedTextIsStoredAsTypedAndAMissingDirectoryShowsTheListsOwn)
     }
     fs::create_directory(home_.path("here"));
     fs::current_path(home_.path("here"));
-    auto again = Open(QStringLiteral("数据引入路径"));
+    auto again = Open(Kind::Import);
     EXPECT_EQ(Edit(*again)->text(), QString::fromStdString(Plain(home_.path("here"))));
     Press(*again, "Button2");
     EXPECT_EQ(data_.Read("_DataIn.zzj"), Gbk("D:\\不存在的目录") + "\r\n");
@@ -204,7 +205,7 @@ TEST_F(PathDialog, AMissingExportFolderIsMadeOnlyWhenTheUserSaysSo) {
     };
     for (const Row& row : rows) {
         data_.Write("_DataOut.zzj", "c:\\\r\n");
-        auto form = Open(QStringLiteral("数据导出路径"));
+        auto form = Open(Kind::Export);
         ModalAnswerer answers;
         if (row.answer != QMessageBox::NoButton) {
             answers.Press(row.answer);
@@ -238,7 +239,7 @@ TEST_F(PathDialog, AMissingExportFolderIsMadeOnlyWhenTheUserSaysSo) {
 }
 
 TEST_F(PathDialog, ADriveOfTheSelectorMovesTheList) {
-    auto form = Open(QStringLiteral("数据引入路径"));
+    auto form = Open(Kind::Import);
     auto* drives = Find<QComboBox>(form.get(), "DriveComboBox1");
     ASSERT_EQ(drives->count(), 3);
     EXPECT_TRUE(drives->itemText(0).startsWith(QStringLiteral("A:")));
@@ -294,7 +295,7 @@ class PathDialogMedia : public PathDialog {
 TEST_F(PathDialogMedia, AFloppyDriveWithoutDiskIsNotOpened) {
     data_.Write("_DataIn.zzj", "A:\\\r\n");
     fs::current_path(home_.dir());
-    auto form = Open(QStringLiteral("数据引入路径"));
+    auto form = Open(Kind::Import);
     // The stored path on A: cannot be opened: the field shows the list's own.
     EXPECT_EQ(Edit(*form)->text(), QString::fromStdString(Plain(home_.dir())));
     ModalAnswerer answers;
@@ -313,7 +314,7 @@ TEST_F(PathDialogMedia, EachStickIsNamedByItsLabelAndTheChosenOneBecomesDriveA) 
     Mount({media_ + "KINGSTON", media_ + "U DISK"});
     fs::create_directory(Below(media_ + "U DISK/SEND"));
     EXPECT_EQ(platform::FloppyMountPoint(), root_.path("media/floppy"));
-    auto form = Open(QStringLiteral("数据导出路径"));
+    auto form = Open(Kind::Export);
     QComboBox* drives = Drives(*form);
     ASSERT_EQ(drives->count(), 4);
     EXPECT_EQ(drives->itemText(0), QStringLiteral("A:  [KINGSTON]"));
@@ -331,7 +332,7 @@ TEST_F(PathDialogMedia, EachStickIsNamedByItsLabelAndTheChosenOneBecomesDriveA) 
 TEST_F(PathDialog, ASettingFileThatCannotBeWrittenKeepsTheDialogOpen) {
     // A directory in the place of the setting file refuses every write.
     fs::create_directory(data_.path("_DataOut.zzj"));
-    auto form = Open(QStringLiteral("数据导出路径"));
+    auto form = Open(Kind::Export);
     ModalAnswerer answers;
     answers.Ok();
     Edit(*form)->setText(QStringLiteral("/tmp"));
