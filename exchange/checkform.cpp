@@ -131,10 +131,10 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
     }
     CheckGrid->installEventFilter(this);
 
-    FixDigits = Named(new QPushButton(QStringLiteral("全角数字改为半角"), this), "FixDigits");
-    FixDigits->setGeometry(8, kButtonTop, 130, 25);
-    FixDigits->setAutoDefault(false);
-    FixDigits->setToolTip(
+    auto* fixDigits = Named(new QPushButton(QStringLiteral("全角数字改为半角"), this), "FixDigits");
+    fixDigits->setGeometry(8, kButtonTop, 130, 25);
+    fixDigits->setAutoDefault(false);
+    fixDigits->setToolTip(
         QStringLiteral("把所列项目数字栏目中的全角数字、小数点和负号改为半角并存盘"));
     commands_ = std::make_unique<ResultCommands>(
         this, ResultOutput{[this] { return definition(); }, [this] { return ReportSource(); },
@@ -147,7 +147,7 @@ TCheckForm::TCheckForm(const std::filesystem::path& dataDir, std::vector<ListRow
 
     connect(CheckGrid, &QTableView::doubleClicked, this, &TCheckForm::CheckGridDblClick);
     connect(titles, &QHeaderView::sortIndicatorChanged, this, &TCheckForm::CheckGridSortChange);
-    connect(FixDigits, &QPushButton::clicked, this, &TCheckForm::FixDigitsClick);
+    connect(fixDigits, &QPushButton::clicked, this, &TCheckForm::FixDigitsClick);
 
     ShowResult();
     CentreOnScreen(this);

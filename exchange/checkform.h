@@ -19,7 +19,6 @@
 
 class QLabel;
 class QModelIndex;
-class QPushButton;
 class QTableView;
 
 namespace shenbao {
@@ -71,7 +70,6 @@ class TCheckForm : public QDialog {
     QLabel* Label2 = nullptr;
     QTableView* CheckGrid = nullptr;
     CheckModel* model_ = nullptr;
-    QPushButton* FixDigits = nullptr;
     std::unique_ptr<ResultCommands> commands_;
 };
 
