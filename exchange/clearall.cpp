@@ -50,8 +50,11 @@ TClearAllForm::TClearAllForm(const fs::path& dataDir, QWidget* parent)
 }
 
 void TClearAllForm::Timer1Timer() {
-    warningRed_ = !warningRed_;
-    SetColour(Label1, QPalette::WindowText, warningRed_ ? kRed : kYellow);
+    if (stage_ == Stage::Cleared) {
+        return;
+    }
+    stage_ = stage_ == Stage::WarningRed ? Stage::WarningYellow : Stage::WarningRed;
+    SetColour(Label1, QPalette::WindowText, stage_ == Stage::WarningRed ? kRed : kYellow);
 }
 
 void TClearAllForm::Button2Click() {
@@ -60,7 +63,7 @@ void TClearAllForm::Button2Click() {
 
 void TClearAllForm::Button1Click() {
     // Once the store is cleared the button only leads back.
-    if (cleared_) {
+    if (cleared()) {
         accept();
         return;
     }
@@ -69,7 +72,7 @@ void TClearAllForm::Button1Click() {
     if (!RunGuarded(this, [this, &done] { done = DeleteAllProjects(); }) || !done) {
         return;
     }
-    cleared_ = true;
+    stage_ = Stage::Cleared;
     SetColour(this, QPalette::Window, kBlack);
     SetColour(Label1, QPalette::WindowText, kWhite);
     Label1->setText(QStringLiteral("数据库中的数据已全部被清除了..."));

@@ -20,7 +20,7 @@ class TClearAllForm : public QDialog {
     static constexpr int kBlinkMs = 300;
 
     // True once the store has been cleared in this dialog.
-    bool cleared() const { return cleared_; }
+    bool cleared() const { return stage_ == Stage::Cleared; }
 
     // Clears the store and reports the outcome in a message box; true when
     // the store was cleared. Throws IoError as ClearStore.
@@ -32,9 +32,9 @@ class TClearAllForm : public QDialog {
     void Button2Click();
 
     std::filesystem::path dataDir_;
-    bool cleared_ = false;
-    // The warning's colour until the store is cleared: it blinks red and yellow.
-    bool warningRed_ = false;
+    // Until the store is cleared the warning blinks yellow and red.
+    enum class Stage { WarningYellow, WarningRed, Cleared };
+    Stage stage_ = Stage::WarningYellow;
 
     QLabel* Label1 = nullptr;
     QPushButton* Button1 = nullptr;
