@@ -252,19 +252,19 @@ void TZMainForm::BuildToolRow() {
         connect(button, &QPushButton::clicked, this, command);
         return button;
     };
-    BitBtn3 = makeButton("BitBtn3", &TZMainForm::BitBtn3Click, QStringLiteral("|<<"), kArrowWidth,
+    QPushButton* first = makeButton("BitBtn3", &TZMainForm::BitBtn3Click, QStringLiteral("|<<"), kArrowWidth,
                          QStringLiteral("第一个项目"));
-    BitBtn5 = makeButton("BitBtn5", &TZMainForm::BitBtn5Click, QStringLiteral("<<"), kArrowWidth,
+    QPushButton* previous = makeButton("BitBtn5", &TZMainForm::BitBtn5Click, QStringLiteral("<<"), kArrowWidth,
                          QStringLiteral("前一个项目"));
-    BitBtn6 = makeButton("BitBtn6", &TZMainForm::BitBtn6Click, QStringLiteral(">>"), kArrowWidth,
+    QPushButton* next = makeButton("BitBtn6", &TZMainForm::BitBtn6Click, QStringLiteral(">>"), kArrowWidth,
                          QStringLiteral("下一个项目"));
-    BitBtn4 = makeButton("BitBtn4", &TZMainForm::BitBtn4Click, QStringLiteral(">>|"), kArrowWidth,
+    QPushButton* last = makeButton("BitBtn4", &TZMainForm::BitBtn4Click, QStringLiteral(">>|"), kArrowWidth,
                          QStringLiteral("最后一个项目"));
     BitBtn1 = makeButton("BitBtn1", &TZMainForm::BitBtn1Click, QStringLiteral("添加"),
                          kCommandWidth, QStringLiteral("添加一个新项目"));
     BitBtn7 = makeButton("BitBtn7", &TZMainForm::BitBtn7Click, QStringLiteral("修改"),
                          kCommandWidth, QStringLiteral("编辑当前的一个项目的基本信息"));
-    BitBtn10 =
+    QPushButton* view =
         makeButton("BitBtn10", &TZMainForm::BitBtn10Click, QStringLiteral("查看"), kCommandWidth);
     BitBtn2 = makeButton("BitBtn2", &TZMainForm::BitBtn2Click, QStringLiteral("删除"),
                          kCommandWidth, QStringLiteral("删除当前的一个项目"));
@@ -278,14 +278,14 @@ void TZMainForm::BuildToolRow() {
     QStyle* style = QApplication::style();
     BitBtn1->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
     BitBtn7->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
-    BitBtn10->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
+    view->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
     BitBtn2->setIcon(style->standardIcon(QStyle::SP_TrashIcon));
     BitBtn9->setIcon(style->standardIcon(QStyle::SP_BrowserReload));
     BitBtn8->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
 
-    Label1 = new QLabel(QStringLiteral("排序方式"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    SetColour(Label1, QPalette::WindowText, kNavy);
+    auto* sortLabel = new QLabel(QStringLiteral("排序方式"), Panel1);
+    sortLabel->setObjectName(QStringLiteral("Label1"));
+    SetColour(sortLabel, QPalette::WindowText, kNavy);
 
     ComboBox1 = new QComboBox(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -299,16 +299,15 @@ void TZMainForm::BuildToolRow() {
     ComboBox1->setMaxVisibleItems(9);
     FitDropDownList(ComboBox1);
 
-    for (QWidget* w : {static_cast<QWidget*>(BitBtn3), static_cast<QWidget*>(BitBtn5),
-                       static_cast<QWidget*>(BitBtn6), static_cast<QWidget*>(BitBtn4)}) {
-        row->addWidget(w);
+    for (QPushButton* arrow : {first, previous, next, last}) {
+        row->addWidget(arrow);
     }
     row->addSpacing(6);
-    for (QPushButton* b : {BitBtn1, BitBtn7, BitBtn10, BitBtn2, BitBtn9, BitBtn11}) {
+    for (QPushButton* b : {BitBtn1, BitBtn7, view, BitBtn2, BitBtn9, BitBtn11}) {
         row->addWidget(b);
     }
     row->addSpacing(6);
-    row->addWidget(Label1);
+    row->addWidget(sortLabel);
     row->addWidget(ComboBox1);
     row->addStretch(1);
     row->addWidget(BitBtn8);

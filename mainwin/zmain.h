@@ -221,20 +221,15 @@ class TZMainForm : public QMainWindow {
     QMenu* N4 = nullptr;
     QMenu* N5 = nullptr;
 
-    // Tool row.
+    // Tool row: the buttons that commands enable and disable, and the sort
+    // choice (the arrows, "查看" and the label are the row's alone).
     QWidget* Panel1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
-    QPushButton* BitBtn3 = nullptr;
-    QPushButton* BitBtn4 = nullptr;
-    QPushButton* BitBtn5 = nullptr;
-    QPushButton* BitBtn6 = nullptr;
     QPushButton* BitBtn7 = nullptr;
     QPushButton* BitBtn8 = nullptr;
     QPushButton* BitBtn9 = nullptr;
-    QPushButton* BitBtn10 = nullptr;
     QPushButton* BitBtn11 = nullptr;
-    QLabel* Label1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
 
     // The list area: the grid and the panels that lie over it.
