@@ -51,10 +51,10 @@ TQueryPanel::TQueryPanel(QWidget* parent) : QFrame(parent) {
 
 void TQueryPanel::Prepare(ListColumn column, const QString& prompt) {
     column_ = column;
-    range_ = IsRangeColumn(column);
-    Edit1->resize(range_ ? 90 : 225, Edit1->height());
-    Label3->setHidden(!range_);
-    Edit2->setHidden(!range_);
+    const bool range = IsRangeColumn(column);
+    Edit1->resize(range ? 90 : 225, Edit1->height());
+    Label3->setHidden(!range);
+    Edit2->setHidden(!range);
     Label2->setText(prompt);
     Label2->adjustSize();
 }
@@ -68,14 +68,15 @@ void TQueryPanel::Open() {
 }
 
 void TQueryPanel::Button1Click() {
-    const bool invalid = TrimmedEmpty(Edit1) || (range_ && TrimmedEmpty(Edit2));
+    const bool range = IsRangeColumn(column_);
+    const bool invalid = TrimmedEmpty(Edit1) || (range && TrimmedEmpty(Edit2));
     if (invalid) {
         ShowInformation(window(), QStringLiteral("您没有输入有效内容！"));
         emit closeRequested();
         return;
     }
     const std::string low = ToGbk(Edit1->text());
-    const std::string high = range_ ? ToGbk(Edit2->text()) : std::string();
+    const std::string high = range ? ToGbk(Edit2->text()) : std::string();
     emit confirmed(column_, low, high);
 }
 

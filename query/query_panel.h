@@ -47,9 +47,8 @@ class TQueryPanel : public QFrame {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // The criterion the panel is set up for.
+    // The criterion the panel is set up for (a range or a text, by its column).
     ListColumn column_ = ListColumn::Id;
-    bool range_ = false;
 
     QLabel* Label2 = nullptr;  // the prompt
     QLineEdit* Edit1 = nullptr;
