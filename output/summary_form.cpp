@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -23,7 +22,6 @@
 #include "gui/window.h"
 #include "output/summary_chart.h"
 #include "output/summary_report.h"
-#include "report/printing.h"
 
 namespace shenbao {
 
